@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Template and per-run Wine prefixes for the tests.
+#   wine-prefix.sh reset TEMPLATE PREFIX ARCH   copy a fresh prefix from the template (made once)
+#   wine-prefix.sh stop PREFIX                   end the prefix's wineserver
+set -euo pipefail
+cmd=$1
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+make_template() {
+    local template=$1 arch=$2
+    [ -f "$template/.complete" ] && return 0
+    rm -rf "$template"
+    mkdir -p "$(dirname "$template")"
+    WINEPREFIX="$template" WINEARCH="$arch" wineboot -i </dev/null >/dev/null 2>&1
+    local reg
+    reg=$(mktemp --suffix=.reg)
+    cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Drivers]
+"Audio"=""
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+REG
+    WINEPREFIX="$template" WINEARCH="$arch" wine regedit /S "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
+    WINEPREFIX="$template" WINEARCH="$arch" wineserver -w
+    rm -f "$reg"
+    touch "$template/.complete"
+}
+
+winepath_of() { echo "Z:${1//\//\\}"; }
+
+mkdir -p "$(dirname "${2:-.}")"
+case "$cmd" in
+reset)
+    template=$2 prefix=$3 arch=$4
+    (
+        flock 9
+        make_template "$template" "$arch"
+        WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
+        rm -rf "$prefix"
+        cp -a "$template" "$prefix"
+        rm -f "$prefix/.complete"
+    ) 9>"$template.lock"
+    # A server started with quiet stdio keeps ctest from waiting on Wine's helpers.
+    WINEPREFIX="$prefix" WINEARCH="$arch" wineserver -p60 </dev/null >/dev/null 2>&1
+    WINEPREFIX="$prefix" WINEARCH="$arch" wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    ;;
+stop)
+    prefix=$2
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w >/dev/null 2>&1 || true
+    ;;
+*)
+    echo "usage: $0 reset TEMPLATE PREFIX ARCH | stop PREFIX" >&2; exit 2 ;;
+esac

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Draws the program's icons and bitmaps with ImageMagick. The results are committed;
+# run this again only to change the artwork.
+set -euo pipefail
+cd "$(dirname "$0")/../res"
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+font=DejaVu-Sans-Bold
+
+# Application icon: a memory chip with a green level bar on a dark rounded tile.
+chip() {  # size out
+    local s=$1 out=$2
+    convert -size 64x64 xc:none \
+        -fill '#1e1e1e' -draw "roundrectangle 2,2 61,61 12,12" \
+        -fill '#d0d0d0' -draw "rectangle 14,6 18,12 rectangle 24,6 28,12 rectangle 34,6 38,12 rectangle 44,6 48,12" \
+        -fill '#d0d0d0' -draw "rectangle 14,51 18,57 rectangle 24,51 28,57 rectangle 34,51 38,57 rectangle 44,51 48,57" \
+        -fill '#303840' -stroke '#9aa8b0' -strokewidth 2 -draw "rectangle 9,13 54,50" -stroke none \
+        -fill '#004000' -draw "rectangle 15,19 48,44" \
+        -fill '#00ff00' -draw "rectangle 15,30 48,44" \
+        -fill '#13eeff' -draw "rectangle 15,28 48,29" \
+        -resize ${s}x${s} "$out"
+}
+for s in 16 24 32 48 64; do chip $s "$tmp/app$s.png"; done
+convert "$tmp"/app16.png "$tmp"/app24.png "$tmp"/app32.png "$tmp"/app48.png "$tmp"/app64.png icons/app.ico
+
+# Panel icon: a small dial.
+convert -size 32x32 xc:none -fill '#202020' -draw "circle 16,16 16,2" \
+    -stroke '#00ff00' -strokewidth 2 -fill none -draw "arc 5,5 27,27 150,390" \
+    -stroke '#ff3030' -strokewidth 2 -draw "line 16,16 24,9" -stroke none -fill '#13eeff' -draw "circle 16,16 16,13" \
+    "$tmp/panel32.png"
+convert "$tmp/panel32.png" -resize 16x16 "$tmp/panel16.png"
+convert "$tmp/panel16.png" "$tmp/panel32.png" icons/panel.ico
+
+# Logo: 360 x 240, 24-bit.
+convert -size 360x240 gradient:'#0b2a12-#000000' \
+    -fill '#004000' -draw "rectangle 30,150 330,170" \
+    -fill '#00ff00' -draw "rectangle 30,150 236,170" \
+    -stroke '#0b2a12' -strokewidth 2 -draw "line 60,150 60,170 line 90,150 90,170 line 120,150 120,170 line 150,150 150,170 line 180,150 180,170 line 210,150 210,170 line 240,150 240,170 line 270,150 270,170 line 300,150 300,170" -stroke none \
+    -font $font -pointsize 44 -fill '#13eeff' -annotate +30+95 'Mnemora' \
+    -font DejaVu-Sans -pointsize 15 -fill '#ffffff' -annotate +32+125 'Watches and frees physical memory' \
+    -font DejaVu-Sans -pointsize 12 -fill '#a0a0a0' -annotate +30+205 'Version 1.0.3' \
+    -type TrueColor BMP3:bitmaps/logo.bmp
+
+# Banner for the lower panel.
+convert -size 180x36 xc:white -font $font -pointsize 20 -fill '#1e7a2e' -annotate +4+26 'Mnemora' \
+    -fill '#00c000' -draw "rectangle 120,12 124,28 rectangle 128,8 132,28 rectangle 136,16 140,28 rectangle 144,4 148,28 rectangle 152,10 156,28" \
+    -type TrueColor BMP3:bitmaps/banner.bmp
+# Small glyphs: a memory module and a gear.
+convert "$tmp/app32.png" -background white -flatten -resize 24x24 -type TrueColor BMP3:bitmaps/chip.bmp
+convert -size 24x24 xc:white -fill '#555555' -draw "circle 12,12 12,2" -fill white -draw "circle 12,12 12,8" \
+    -fill '#555555' -draw "rectangle 10,0 14,4 rectangle 10,20 14,24 rectangle 0,10 4,14 rectangle 20,10 24,14" \
+    -type TrueColor BMP3:bitmaps/gear.bmp
+echo "artwork written to $(pwd)"

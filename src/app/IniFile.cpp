@@ -1,0 +1,109 @@
+#include "app/IniFile.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+
+int IniFile::FindSection(const std::string& name) const {
+    for (size_t i = 0; i < names_.size(); ++i)
+        if (names_[i] == name) return static_cast<int>(i);
+    return -1;
+}
+
+bool IniFile::Load() {
+    struct stat st;
+    if (stat(path_.c_str(), &st) != 0) return false;
+    FILE* f = std::fopen(path_.c_str(), "r");  // text mode: CR LF reads as one line end
+    if (!f) {
+        errorText_ = "Unable to open ini file.";
+        return false;
+    }
+    std::string section;
+    std::string line;
+    char buffer[2048];
+    // A line longer than the buffer arrives in pieces; join them so it stays one line.
+    while (std::fgets(buffer, sizeof buffer, f)) {
+        size_t n = std::strlen(buffer);
+        bool complete = n > 0 && buffer[n - 1] == '\n';
+        line.append(buffer, complete ? n - 1 : n);
+        if (!complete && !std::feof(f)) continue;
+        ParseLine(line, section);
+        line.clear();
+    }
+    if (!line.empty()) ParseLine(line, section);
+    std::fclose(f);
+    return true;
+}
+
+void IniFile::ParseLine(const std::string& line, std::string& currentSection) {
+    if (line.empty()) return;
+    if (line.front() == '[' && line.back() == ']') {
+        size_t first = line.find_first_not_of('[');
+        size_t last = line.find_last_not_of(']');
+        currentSection = (first == std::string::npos || last == std::string::npos || last < first)
+                             ? std::string()
+                             : line.substr(first, last - first + 1);
+        return;
+    }
+    size_t eq = line.find('=');
+    if (eq == std::string::npos)
+        SetValue(currentSection, std::string(), line.substr(1), true);
+    else
+        SetValue(currentSection, line.substr(0, eq), line.substr(eq + 1), true);
+}
+
+void IniFile::Save() const {
+    FILE* f = std::fopen(path_.c_str(), "w");  // text mode writes CR LF
+    if (!f) return;
+    for (size_t i = 0; i < names_.size(); ++i) {
+        const Section& s = sections_[i];
+        if (s.keys.empty()) continue;
+        std::fprintf(f, "[%s]\n", names_[i].c_str());
+        for (size_t k = 0; k < s.keys.size(); ++k) std::fprintf(f, "%s=%s\n", s.keys[k].c_str(), s.values[k].c_str());
+        std::fputs("\n", f);
+    }
+    std::fclose(f);
+}
+
+std::string IniFile::GetValue(const std::string& section, const std::string& key) {
+    int s = FindSection(section);
+    if (s < 0) {
+        errorText_ = "Unable to locate specified key.";
+        return std::string();
+    }
+    const Section& rec = sections_[s];
+    for (size_t k = 0; k < rec.keys.size(); ++k)
+        if (rec.keys[k] == key) return rec.values[k];
+    errorText_ = "Unable to locate specified value.";
+    return std::string();
+}
+
+bool IniFile::SetValue(const std::string& section, const std::string& key, const std::string& value, bool create) {
+    int s = FindSection(section);
+    if (s < 0) {
+        if (!create) return false;
+        names_.push_back(section);
+        sections_.emplace_back();
+        s = static_cast<int>(names_.size()) - 1;
+    }
+    Section& rec = sections_[s];
+    for (size_t k = 0; k < rec.keys.size(); ++k) {
+        if (rec.keys[k] == key) {
+            rec.values[k] = value;
+            return true;
+        }
+    }
+    if (!create) return false;
+    rec.keys.push_back(key);
+    rec.values.push_back(value);
+    return true;
+}
+
+bool IniFile::DeleteSection(const std::string& section) {
+    int s = FindSection(section);
+    if (s < 0) return false;
+    names_.erase(names_.begin() + s);
+    sections_.erase(sections_.begin() + s);
+    return true;
+}

@@ -1,0 +1,126 @@
+#include "app/RegistryKey.h"
+
+#include <cstring>
+
+const char kProgramKeyPath[] = "Software\\Ramvane";
+const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+LONG RegistryKey::Open(HKEY parent, const char* subKey, REGSAM access) {
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExA(parent, subKey, 0, access, &key);
+    if (status != ERROR_SUCCESS) return status;
+    Close();
+    key_ = key;
+    return status;
+}
+
+void RegistryKey::Create(const char* subKey, const char* className, DWORD options, REGSAM access,
+                         SECURITY_ATTRIBUTES* security, DWORD* disposition) {
+    HKEY key = nullptr;
+    DWORD disp = 0;
+    LONG status = RegCreateKeyExA(key_, subKey, 0, const_cast<char*>(className), options, access, security, &key, &disp);
+    if (status != ERROR_SUCCESS) return;
+    if (disposition) *disposition = disp;
+    Close();
+    key_ = key;
+}
+
+LONG RegistryKey::Close() {
+    if (!key_) return ERROR_SUCCESS;
+    LONG status = RegCloseKey(key_);
+    key_ = nullptr;
+    return status;
+}
+
+LONG RegistryKey::QueryDword(DWORD& number, const char* name) const {
+    BYTE data[4] = {};
+    DWORD size = sizeof data;
+    LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, data, &size);
+    if (status != ERROR_SUCCESS) return status;
+    number = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 | static_cast<DWORD>(data[2]) << 16 |
+             static_cast<DWORD>(data[3]) << 24;
+    return status;
+}
+
+LONG RegistryKey::QueryString(std::string& text, const char* name) const {
+    char data[257] = {};  // one spare byte keeps the text terminated when 256 bytes came
+    DWORD size = 256;
+    LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    if (status != ERROR_SUCCESS) {
+        text.clear();
+        return status;
+    }
+    text.assign(data, strnlen(data, size));
+    return status;
+}
+
+LONG RegistryKey::SetDword(DWORD number, const char* name) const {
+    return RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+}
+
+LONG RegistryKey::SetString(const std::string& text, const char* name) const {
+    if (text.size() > kMaxStringChars) return ERROR_INVALID_PARAMETER;
+    return RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1));
+}
+
+LONG RegistryKey::DeleteValue(const char* name) const { return RegDeleteValueA(key_, name); }
+
+LONG RegistryKey::DeleteSubKey(const char* name) const { return RegDeleteKeyA(key_, name); }
+
+std::string RegistryKey::EnumValueName(DWORD index) const {
+    char name[256] = {};
+    DWORD nameSize = sizeof name;
+    BYTE data[256];
+    DWORD dataSize = sizeof data;
+    if (RegEnumValueA(key_, index, name, &nameSize, nullptr, nullptr, data, &dataSize) != ERROR_SUCCESS)
+        return std::string();
+    return std::string(name, nameSize);
+}
+
+bool RegistryKey::EnumValueNames(std::vector<std::string>& names) const {
+    bool appended = false;
+    for (DWORD i = 0; i < 30000; ++i) {
+        std::string name = EnumValueName(i);
+        if (name.empty()) break;
+        names.push_back(name);
+        appended = true;
+    }
+    return appended;
+}
+
+namespace {
+// Opens the program key, creating it when it cannot be opened; true when it existed.
+bool OpenProgramKey(RegistryKey& key) {
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) return true;
+    if (key.Open(HKEY_LOCAL_MACHINE, "Software") == ERROR_SUCCESS) key.Create("Ramvane");
+    return false;
+}
+}  // namespace
+
+DWORD ReadSettingDword(const char* name) {
+    RegistryKey key;
+    if (!OpenProgramKey(key)) return 0;
+    DWORD value = 0;
+    key.QueryDword(value, name);
+    return value;
+}
+
+std::string ReadSettingString(const char* name) {
+    RegistryKey key;
+    std::string value;
+    if (OpenProgramKey(key)) key.QueryString(value, name);
+    return value;
+}
+
+void WriteSettingDword(const char* name, DWORD value) {
+    RegistryKey key;
+    OpenProgramKey(key);
+    key.SetDword(value, name);
+}
+
+void WriteSettingString(const char* name, const std::string& value) {
+    RegistryKey key;
+    OpenProgramKey(key);
+    key.SetString(value, name);
+}

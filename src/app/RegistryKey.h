@@ -1,0 +1,54 @@
+// One open registry key with number and string access; statuses are Win32 error codes.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    virtual ~RegistryKey() { Close(); }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // On success the new key replaces the held one; on failure the held one stays.
+    LONG Open(HKEY parent, const char* subKey, REGSAM access = KEY_ALL_ACCESS);
+    // Creates or opens `subKey` below the held key; on success it replaces the held one.
+    void Create(const char* subKey, const char* className = nullptr, DWORD options = 0,
+                REGSAM access = KEY_ALL_ACCESS, SECURITY_ATTRIBUTES* security = nullptr,
+                DWORD* disposition = nullptr);
+    LONG Close();
+    HKEY Get() const { return key_; }
+
+    // Any value of at most 4 bytes, read as a little-endian number whatever its type;
+    // on failure `number` keeps what the caller put there.
+    LONG QueryDword(DWORD& number, const char* name) const;
+    // Data up to its first NUL; on failure (missing, or over 256 bytes) `text` becomes "".
+    LONG QueryString(std::string& text, const char* name) const;
+    LONG SetDword(DWORD number, const char* name) const;
+    // REG_SZ of at most 255 characters; a longer text is refused (ERROR_INVALID_PARAMETER)
+    // rather than written cut.
+    LONG SetString(const std::string& text, const char* name) const;
+    LONG DeleteValue(const char* name) const;
+    LONG DeleteSubKey(const char* name) const;
+    // Name of the value at `index`, "" on any failure (including data over 256 bytes).
+    std::string EnumValueName(DWORD index) const;
+    // Appends names from index 0 until the first empty one; true when one was appended.
+    bool EnumValueNames(std::vector<std::string>& names) const;
+
+    static constexpr size_t kMaxStringChars = 255;
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// Roots of the application's settings.
+extern const char kProgramKeyPath[];  // HKEY_LOCAL_MACHINE "Software\Ramvane"
+extern const char kRunKeyPath[];      // HKEY_LOCAL_MACHINE "...\CurrentVersion\Run"
+
+// Single values of the program key; a missing key is created (reads then give 0 / "").
+DWORD ReadSettingDword(const char* name);
+std::string ReadSettingString(const char* name);
+void WriteSettingDword(const char* name, DWORD value);
+void WriteSettingString(const char* name, const std::string& value);

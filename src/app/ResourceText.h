@@ -1,0 +1,14 @@
+// Language texts by key from section "Resource" of English.ini.
+#pragma once
+#include <string>
+
+// The text for `key`; `fileName` is accepted and ignored (callers pass "Memlull.ini").
+// Reads English.ini beside the executable, else in the Windows directory; when
+// neither exists, shows "Can't open resource file" and ends the process (code 0).
+std::string GetResourceText(const char* fileName, const char* key);
+
+// Shorthand for GetResourceText("Memlull.ini", key).
+std::string Lang(const char* key);
+
+// Where the language file is looked for; empty when it exists in neither place.
+std::string FindLanguageFile();

@@ -1,0 +1,93 @@
+#include "app/Settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ProgramPath.h"
+#include "app/RegistryKey.h"
+
+SettingsSnapshot gSettingsSnapshot;
+
+namespace {
+const char kAutoRunValue[] = "Ramvane";
+
+void ReadSwitch(const RegistryKey& key, const char* name, int& member) {
+    DWORD value = 0;
+    if (key.QueryDword(value, name) == ERROR_SUCCESS) member = value != 0;
+}
+}  // namespace
+
+void LoadMainSettings(MainSettings& s) {
+    s = MainSettings();
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
+        ReadSwitch(key, "SoundAlert", s.sound);
+        ReadSwitch(key, "AutoDefrag", s.autoDefrag);
+        ReadSwitch(key, "CleanClipBoard", s.clipboard);
+        s.threshold = "10";
+        DWORD threshold = 0;
+        if (key.QueryDword(threshold, "RamAlertValue") == ERROR_SUCCESS)
+            s.threshold = std::to_string(static_cast<int>(threshold));
+        ReadSwitch(key, "BuildReport", s.report);
+        key.Close();
+    }
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
+        DWORD notice = 0;
+        if (key.QueryDword(notice, "NoticeDialog") == ERROR_SUCCESS) s.askBeforeRun = notice == 1;
+        key.Close();
+    }
+    s.toolsNoWarning = 0;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
+        DWORD tips = 0;
+        if (key.QueryDword(tips, "OtherFunctionTips") == ERROR_SUCCESS) s.toolsNoWarning = tips == 1;
+        key.Close();
+    }
+    s.autoRun = 0;
+    if (key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) {
+        std::string command;
+        s.autoRun = key.QueryString(command, kAutoRunValue) == ERROR_SUCCESS;
+        key.Close();
+    }
+    s.percent = ReadSettingDword("Perch") != 0;
+    s.logoOff = ReadSettingDword("DisableLogo") == 1;
+    s.hotKey = ReadSettingString("HotKey");
+    if (s.hotKey.size() != 1) s.hotKey = "C";
+}
+
+void SaveMainSettings(const MainSettings& s, int userType, int sliderPos) {
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
+        key.SetDword(static_cast<DWORD>(userType), "UserType");
+        key.SetDword(s.sound ? 1 : 0, "SoundAlert");
+        key.SetDword(s.autoDefrag ? 1 : 0, "AutoDefrag");
+        key.SetDword(s.clipboard ? 1 : 0, "CleanClipBoard");
+        key.SetDword(static_cast<DWORD>(std::atoi(s.threshold.c_str())), "RamAlertValue");
+        key.SetDword(static_cast<DWORD>(sliderPos), "SliderPos");
+        key.SetDword(s.report ? 1 : 0, "BuildReport");
+        key.SetDword(s.askBeforeRun ? 1 : 0, "NoticeDialog");
+        key.Close();
+    }
+    WriteAutoRunEntry(s.autoRun != 0);
+}
+
+std::string AutoRunCommand(const std::string& exePath) {
+    if (exePath.empty() || exePath.size() > kMaxAutoRunPathChars) return std::string();
+    return exePath + " -PowerOn";
+}
+
+LONG WriteAutoRunEntry(bool on) {
+    RegistryKey key;
+    LONG status = key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath);
+    if (status != ERROR_SUCCESS) return status;
+    if (!on) return key.DeleteValue(kAutoRunValue);
+    std::string command = AutoRunCommand(ExecutablePath());
+    if (command.empty()) return ERROR_FILENAME_EXCED_RANGE;
+    return key.SetString(command, kAutoRunValue);
+}
+
+void ReloadSettingsSnapshot() {
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) != ERROR_SUCCESS) return;
+    ReadSwitch(key, "SoundAlert", gSettingsSnapshot.soundAlert);
+    ReadSwitch(key, "AutoDefrag", gSettingsSnapshot.autoDefrag);
+}

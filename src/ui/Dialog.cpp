@@ -1,0 +1,153 @@
+#include "ui/Dialog.h"
+
+#include <commctrl.h>
+
+namespace {
+COLORREF gBackground = GetSysColor(COLOR_BTNFACE);
+COLORREF gText = GetSysColor(COLOR_BTNTEXT);
+HBRUSH gBrush = nullptr;  // process lifetime; replaced only by SetDialogBkColor
+bool gCustomColors = false;
+}  // namespace
+
+Dialog::Dialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog() = default;
+
+void Dialog::SetDialogBkColor(COLORREF background, COLORREF text) {
+    HBRUSH brush = CreateSolidBrush(background);
+    if (!brush) return;
+    if (gBrush) DeleteObject(gBrush);
+    gBrush = brush;
+    gBackground = background;
+    gText = text;
+    gCustomColors = true;
+}
+
+INT_PTR Dialog::RunModal() {
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent_, Proc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+void Dialog::EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+
+void Dialog::OnOK() {
+    ReadControls();
+    EndDialog(IDOK);
+}
+
+void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+
+std::string Dialog::ItemText(int id) const {
+    HWND item = Item(id);
+    int len = item ? GetWindowTextLengthA(item) : 0;
+    std::string text(static_cast<size_t>(len) + 1, '\0');
+    int got = item ? GetWindowTextA(item, &text[0], len + 1) : 0;
+    text.resize(static_cast<size_t>(got));
+    return text;
+}
+
+void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
+
+void Dialog::BindCheck(int id, int* member) { bindings_.push_back({Binding::Check, id, member, nullptr, 0}); }
+void Dialog::BindText(int id, std::string* member, int maxChars) {
+    bindings_.push_back({Binding::Text, id, nullptr, member, maxChars});
+}
+void Dialog::BindSlider(int id, int* member) { bindings_.push_back({Binding::Slider, id, member, nullptr, 0}); }
+
+void Dialog::ShowMembers() {
+    if (!hwnd_) return;
+    for (const Binding& b : bindings_) {
+        switch (b.kind) {
+        case Binding::Check: CheckDlgButton(hwnd_, b.id, *b.number ? BST_CHECKED : BST_UNCHECKED); break;
+        case Binding::Text:
+            if (b.maxChars > 0) SendDlgItemMessageA(hwnd_, b.id, EM_LIMITTEXT, b.maxChars, 0);
+            // Setting an unchanged text would raise a needless change notification.
+            if (ItemText(b.id) != *b.text) SetItemText(b.id, *b.text);
+            break;
+        case Binding::Slider: SendDlgItemMessageA(hwnd_, b.id, TBM_SETPOS, TRUE, *b.number); break;
+        }
+    }
+}
+
+bool Dialog::ReadControls() {
+    if (!hwnd_) return false;
+    for (const Binding& b : bindings_) {
+        switch (b.kind) {
+        case Binding::Check: *b.number = IsDlgButtonChecked(hwnd_, b.id) == BST_CHECKED ? 1 : 0; break;
+        case Binding::Text:
+            *b.text = ItemText(b.id);
+            if (b.maxChars > 0 && b.text->size() > static_cast<size_t>(b.maxChars)) b.text->resize(b.maxChars);
+            break;
+        case Binding::Slider:
+            *b.number = static_cast<int>(SendDlgItemMessageA(hwnd_, b.id, TBM_GETPOS, 0, 0));
+            break;
+        }
+    }
+    return true;
+}
+
+INT_PTR Dialog::ColorReply(HDC dc) const {
+    SetTextColor(dc, gText);
+    SetBkColor(dc, gBackground);
+    return reinterpret_cast<INT_PTR>(gBrush);
+}
+
+INT_PTR CALLBACK Dialog::Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Dialog* self;
+    if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lp);
+        SetWindowLongPtrA(wnd, DWLP_USER, lp);
+        self->hwnd_ = wnd;
+    } else {
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(wnd, DWLP_USER));
+    }
+    if (!self) return FALSE;  // messages before WM_INITDIALOG
+    // No exception may unwind through user32.
+    try {
+        return self->Handle(msg, wp, lp);
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    DialogMessage m{msg, wp, lp, 0, 0, 0, false};
+    if (msg == WM_COMMAND) {
+        m.id = LOWORD(wp);
+        m.code = HIWORD(wp);
+    } else if (msg == WM_NOTIFY) {
+        const NMHDR* hdr = reinterpret_cast<const NMHDR*>(lp);
+        m.id = static_cast<UINT>(hdr->idFrom);
+        m.code = hdr->code;
+    } else if (msg == WM_TIMER) {
+        m.id = static_cast<UINT>(wp);
+    }
+
+    if (msg == WM_INITDIALOG) {
+        ShowMembers();
+        return OnInitDialog();
+    }
+    if (Dispatch(m) || OnUnrouted(m)) {
+        if (m.passOn) return FALSE;
+        if (msg == WM_NOTIFY) {
+            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, m.result);
+            return TRUE;
+        }
+        return m.result ? m.result : TRUE;
+    }
+    switch (msg) {
+    case WM_COMMAND:
+        if (m.id == IDOK && m.code == BN_CLICKED) { OnOK(); return TRUE; }
+        if (m.id == IDCANCEL && m.code == BN_CLICKED) { OnCancel(); return TRUE; }
+        break;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (gCustomColors) return ColorReply(reinterpret_cast<HDC>(wp));
+        break;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        break;
+    }
+    return FALSE;
+}

@@ -1,0 +1,111 @@
+// Modal dialog base: owns the DLGPROC thunk, decodes each message once and
+// dispatches it through the derived class's static route table.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// One decoded message. Handlers set `result` when the message needs one
+// (it goes through DWLP_MSGRESULT for WM_NOTIFY, as the return value otherwise).
+struct DialogMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    UINT id;    // control id (WM_COMMAND, WM_NOTIFY), timer id (WM_TIMER)
+    UINT code;  // notification code (WM_COMMAND, WM_NOTIFY)
+    INT_PTR result;
+    bool passOn;  // set by a handler that wants the default processing as well
+};
+
+class Dialog {
+public:
+    explicit Dialog(int templateId, HWND parent = nullptr);
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Runs the dialog modally; returns the value passed to EndDialog, -1 on failure.
+    INT_PTR RunModal();
+    HWND Handle() const { return hwnd_; }
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+    std::string ItemText(int id) const;
+    void SetItemText(int id, const std::string& text) const;
+    void EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+
+    // Background and text colour of every dialog, as one process-wide setting.
+    static void SetDialogBkColor(COLORREF background, COLORREF text);
+
+    // Copies bound members into their controls / controls into their members.
+    void ShowMembers();
+    bool ReadControls();
+
+protected:
+    // Bindings between controls and members: check box <-> int, edit <-> string
+    // (optional length limit), slider <-> int.
+    void BindCheck(int id, int* member);
+    void BindText(int id, std::string* member, int maxChars = 0);
+    void BindSlider(int id, int* member);
+
+    // Called at WM_INITDIALOG after the members were shown; return FALSE when
+    // the focus was set.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // Route lookup of the derived class; true when a route handled the message.
+    virtual bool Dispatch(DialogMessage& m) { (void)m; return false; }
+    // Messages no route took; true when handled.
+    virtual bool OnUnrouted(DialogMessage& m) { (void)m; return false; }
+    virtual void OnOK();
+    virtual void OnCancel();
+    void EndDialog(INT_PTR result);
+
+    HWND hwnd_ = nullptr;
+
+private:
+    struct Binding {
+        enum Kind { Check, Text, Slider } kind;
+        int id;
+        int* number;
+        std::string* text;
+        int maxChars;
+    };
+    static INT_PTR CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR ColorReply(HDC dc) const;
+
+    int templateId_;
+    HWND parent_;
+    std::vector<Binding> bindings_;
+};
+
+// Typed route table for a dialog class T, which declares
+//   static const Route kRoutes[];
+// and ends the table with an empty entry {}.
+template <class T>
+class DialogImpl : public Dialog {
+public:
+    using Dialog::Dialog;
+    static constexpr UINT kAnyCode = 0xFFFFFFFFu;
+    struct Route {
+        UINT message;
+        UINT id;     // ignored unless the message carries one
+        UINT code;   // kAnyCode matches every notification
+        void (T::*handler)(DialogMessage&);
+    };
+
+protected:
+    bool Dispatch(DialogMessage& m) override {
+        for (const Route* p = T::kRoutes; p->handler; ++p) {
+            const Route& r = *p;
+            if (r.message != m.message) continue;
+            if (HasId(m.message) && r.id != m.id) continue;
+            if (HasCode(m.message) && r.code != kAnyCode && r.code != m.code) continue;
+            (static_cast<T*>(this)->*r.handler)(m);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    static bool HasId(UINT msg) { return msg == WM_COMMAND || msg == WM_NOTIFY || msg == WM_TIMER; }
+    static bool HasCode(UINT msg) { return msg == WM_COMMAND || msg == WM_NOTIFY; }
+};

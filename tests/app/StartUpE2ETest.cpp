@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "driver/TestDriver.h"
+TEST(StartUp, Placeholder) { EXPECT_TRUE(true); }

@@ -1,0 +1,18 @@
+// Command-line face of the test driver for scripts:
+//   mnemora_driver wait-window TITLE SECONDS   exit 0 once a visible window has that title
+//   mnemora_driver screenshot FILE.bmp         save the screen
+#include <cstdlib>
+#include <cstdio>
+#include <string>
+
+#include "driver/TestDriver.h"
+
+int main(int argc, char** argv) {
+    if (argc >= 4 && std::string(argv[1]) == "wait-window") {
+        HWND wnd = driver::WaitForWindow(argv[2], 0, static_cast<DWORD>(std::atoi(argv[3])) * 1000);
+        return wnd ? 0 : 1;
+    }
+    if (argc >= 3 && std::string(argv[1]) == "screenshot") return driver::SaveScreenshot(argv[2]) ? 0 : 1;
+    std::fprintf(stderr, "usage: mnemora_driver wait-window TITLE SECONDS | screenshot FILE.bmp\n");
+    return 2;
+}

@@ -1,0 +1,227 @@
+#include "driver/TestDriver.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace driver {
+
+namespace {
+const int kMessageBoxTextId = 0xFFFF;
+
+struct FindData {
+    const char* title;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindByTitle(HWND wnd, LPARAM lp) {
+    auto* data = reinterpret_cast<FindData*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (data->pid && pid != data->pid) return TRUE;
+    if (WindowTitle(wnd) != data->title) return TRUE;
+    data->found = wnd;
+    return FALSE;
+}
+
+BOOL CALLBACK FindBox(HWND wnd, LPARAM lp) {
+    auto* data = reinterpret_cast<FindData*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid != data->pid || !IsWindowVisible(wnd)) return TRUE;
+    char cls[16] = {};
+    GetClassNameA(wnd, cls, sizeof cls);
+    if (std::string(cls) != "#32770" || !GetDlgItem(wnd, kMessageBoxTextId)) return TRUE;
+    data->found = wnd;
+    return FALSE;
+}
+}  // namespace
+
+std::string ProgramDir() { return MNEMORA_PROGRAM_DIR; }
+std::string ProgramExe() { return ProgramDir() + "\\Ramvane.exe"; }
+
+std::string ScreenshotDir() {
+    std::string dir = std::string(MNEMORA_BINARY_DIR) + "\\screenshots";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+bool AppProcess::Start(const std::string& exe, const std::string& args, const std::string& workDir) {
+    Kill();
+    std::string dir = workDir;
+    if (dir.empty()) dir = exe.substr(0, exe.find_last_of('\\'));
+    std::string command = "\"" + exe + "\"";
+    if (!args.empty()) command += " " + args;
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_)) {
+        pi_ = PROCESS_INFORMATION{};
+        return false;
+    }
+    WaitForInputIdle(pi_.hProcess, 5000);
+    return true;
+}
+
+bool AppProcess::Running() const {
+    return pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool AppProcess::WaitExit(DWORD timeoutMs, DWORD* exitCode) {
+    if (!pi_.hProcess || WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (exitCode) GetExitCodeProcess(pi_.hProcess, exitCode);
+    return true;
+}
+
+void AppProcess::Kill() {
+    if (!pi_.hProcess) return;
+    if (Running()) {
+        TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+    pi_ = PROCESS_INFORMATION{};
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(10);
+    }
+}
+
+HWND FindWindowOf(const char* title, DWORD pid) {
+    FindData data{title, pid, nullptr};
+    EnumWindows(FindByTitle, reinterpret_cast<LPARAM>(&data));
+    return data.found;
+}
+
+HWND WaitForWindow(const char* title, DWORD pid, DWORD timeoutMs, bool visible) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            found = FindWindowOf(title, pid);
+            // A dialog is findable before WM_INITDIALOG has run: wait for its controls.
+            return found && (!visible || IsWindowVisible(found)) && GetWindow(found, GW_CHILD);
+        },
+        timeoutMs);
+    if (found && !(visible ? IsWindowVisible(found) : true)) return nullptr;
+    return found;
+}
+
+bool IsShown(HWND wnd) { return IsWindow(wnd) && IsWindowVisible(wnd); }
+
+std::string ControlText(HWND dlg, int id) {
+    HWND item = GetDlgItem(dlg, id);
+    if (!item) return std::string();
+    char buffer[4096] = {};
+    SendMessageA(item, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+bool SetControlText(HWND dlg, int id, const std::string& text) {
+    HWND item = GetDlgItem(dlg, id);
+    return item && SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool IsChecked(HWND dlg, int id) { return SendMessageA(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+bool IsEnabled(HWND dlg, int id) { return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE; }
+
+void Click(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+
+void PostClick(HWND dlg, int id) {
+    // BM_CLICK posted to the button would need the pointer; the command itself is what the dialog sees.
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+void PressKey(HWND wnd, UINT vk) {
+    UINT scan = MapVirtualKeyA(vk, 0);
+    PostMessageA(wnd, WM_KEYDOWN, vk, 1 | (scan << 16));
+    PostMessageA(wnd, WM_KEYUP, vk, 1 | (scan << 16) | (1u << 30) | (1u << 31));
+}
+
+HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
+    FindData data{nullptr, pid, nullptr};
+    WaitUntil(
+        [&] {
+            data.found = nullptr;
+            EnumWindows(FindBox, reinterpret_cast<LPARAM>(&data));
+            return data.found != nullptr;
+        },
+        timeoutMs);
+    return data.found;
+}
+
+std::string MessageBoxText(HWND box) { return ControlText(box, kMessageBoxTextId); }
+
+std::string WindowTitle(HWND wnd) {
+    char buffer[512] = {};
+    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000,
+                        nullptr);
+    return buffer;
+}
+
+void AnswerMessageBox(HWND box, int buttonId) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+}
+
+bool SaveScreenshot(const std::string& path) {
+    int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (w <= 0 || h <= 0) {
+        w = GetSystemMetrics(SM_CXSCREEN);
+        h = GetSystemMetrics(SM_CYSCREEN);
+    }
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        GdiFlush();
+        DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u), size = stride * h;
+        BITMAPFILEHEADER fh{};
+        fh.bfType = 0x4D42;
+        fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+        fh.bfSize = fh.bfOffBits + size;
+        if (FILE* f = std::fopen(path.c_str(), "wb")) {
+            ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
+                 std::fwrite(bits, size, 1, f) == 1;
+            std::fclose(f);
+        }
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+bool DeleteKeyTree(HKEY root, const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        char name[256];
+        for (;;) {
+            DWORD size = sizeof name;
+            if (RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            if (!DeleteKeyTree(key, name)) break;
+        }
+        RegCloseKey(key);
+    }
+    LONG status = RegDeleteKeyA(root, path);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace driver

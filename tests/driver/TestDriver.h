@@ -1,0 +1,68 @@
+// End-to-end test driver: starts Ramvane.exe, finds its windows, reads and
+// clicks controls, answers message boxes, takes screenshots.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace driver {
+
+// Folder with Ramvane.exe and its files, as laid out by the build.
+std::string ProgramDir();
+std::string ProgramExe();
+// Folder for screenshots taken by tests (created on demand).
+std::string ScreenshotDir();
+
+class AppProcess {
+public:
+    AppProcess() = default;
+    AppProcess(const AppProcess&) = delete;
+    AppProcess& operator=(const AppProcess&) = delete;
+    ~AppProcess() { Kill(); }
+
+    // Starts `exe` with `args` (may be empty) in `workDir` (default: the exe's folder).
+    bool Start(const std::string& exe, const std::string& args = "", const std::string& workDir = "");
+    DWORD Pid() const { return pi_.dwProcessId; }
+    bool Running() const;
+    // Waits for the process to end; true when it did, with its exit code.
+    bool WaitExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    void Kill();
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// Polls `condition` every 10 ms until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// Top-level window of process `pid` (0: any) with exactly this title, or null.
+HWND FindWindowOf(const char* title, DWORD pid);
+// Waits until such a window exists, is visible (when asked) and has its controls.
+HWND WaitForWindow(const char* title, DWORD pid, DWORD timeoutMs, bool visible = true);
+bool IsShown(HWND wnd);
+
+std::string ControlText(HWND dlg, int id);
+bool SetControlText(HWND dlg, int id, const std::string& text);
+bool IsChecked(HWND dlg, int id);
+bool IsEnabled(HWND dlg, int id);
+// Clicks and waits for the handler; use PostClick when the click opens a modal box.
+void Click(HWND dlg, int id);
+void PostClick(HWND dlg, int id);
+// Posts a key press and release to `wnd`.
+void PressKey(HWND wnd, UINT vk);
+
+// A message box (dialog with a text static) of process `pid`, or null after the timeout.
+HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs);
+std::string MessageBoxText(HWND box);
+std::string WindowTitle(HWND wnd);
+// Presses the box's button `buttonId` (IDOK, IDYES, IDNO …).
+void AnswerMessageBox(HWND box, int buttonId);
+
+// Saves the screen to a 24-bit BMP; true on success.
+bool SaveScreenshot(const std::string& path);
+
+// Deletes a registry key with all its subkeys; true when it is gone.
+bool DeleteKeyTree(HKEY root, const char* path);
+
+}  // namespace driver
