@@ -92,6 +92,17 @@ INT_PTR Dialog::ColorReply(HDC dc) const {
     return reinterpret_cast<INT_PTR>(gBrush);
 }
 
+HWND Dialog::ReflectTarget(UINT msg, WPARAM, LPARAM lp) {
+    switch (msg) {
+    case WM_DRAWITEM: return reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem;
+    case WM_COMMAND: return reinterpret_cast<HWND>(lp);  // null for menus and accelerators
+    case WM_NOTIFY: return reinterpret_cast<const NMHDR*>(lp)->hwndFrom;
+    default:
+        if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) return reinterpret_cast<HWND>(lp);
+        return nullptr;
+    }
+}
+
 INT_PTR CALLBACK Dialog::Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     Dialog* self;
     if (msg == WM_INITDIALOG) {
@@ -127,6 +138,12 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         ShowMembers();
         return OnInitDialog();
     }
+    HWND child = ReflectTarget(msg, wp, lp);
+    bool drawing = msg == WM_DRAWITEM || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC);
+    if (child && drawing) {
+        // A self-drawing control takes precedence over the dialog's own colours.
+        if (LRESULT r = SendMessageA(child, kReflectBase + msg, wp, lp)) return static_cast<INT_PTR>(r);
+    }
     if (Dispatch(m) || OnUnrouted(m)) {
         if (m.passOn) return FALSE;
         if (msg == WM_NOTIFY) {
@@ -134,6 +151,12 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         return m.result ? m.result : TRUE;
+    }
+    if (child && !drawing) {
+        if (LRESULT r = SendMessageA(child, kReflectBase + msg, wp, lp)) {
+            if (msg == WM_NOTIFY) SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, r);
+            return TRUE;
+        }
     }
     switch (msg) {
     case WM_COMMAND:

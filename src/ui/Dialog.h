@@ -17,6 +17,12 @@ struct DialogMessage {
     bool passOn;  // set by a handler that wants the default processing as well
 };
 
+// Messages a dialog reflects back to the child control they concern, so a
+// subclassed control can draw and colour itself: the reflected number is
+// kReflectBase + the original (WM_DRAWITEM, WM_CTLCOLOR*, WM_COMMAND, WM_NOTIFY).
+// A control that handles one returns non-zero (the brush for WM_CTLCOLOR*).
+constexpr UINT kReflectBase = 0x2000;  // OCM__BASE
+
 class Dialog {
 public:
     explicit Dialog(int templateId, HWND parent = nullptr);
@@ -71,6 +77,7 @@ private:
     static INT_PTR CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR ColorReply(HDC dc) const;
+    static HWND ReflectTarget(UINT msg, WPARAM wp, LPARAM lp);
 
     int templateId_;
     HWND parent_;
