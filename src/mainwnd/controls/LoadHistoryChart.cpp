@@ -1,0 +1,119 @@
+#include "mainwnd/controls/LoadHistoryChart.h"
+
+#include "mainwnd/controls/ChartGeometry.h"
+
+namespace {
+void Line(HDC dc, int x1, int y1, int x2, int y2) {
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+}
+}  // namespace
+
+bool LoadHistoryChart::Create(DWORD style, const RECT& rect, HWND parent, int id) {
+    if (Handle()) return false;
+    HWND wnd = CreateWindowExA(WS_EX_STATICEDGE, "Static", "", style | WS_CHILD, rect.left, rect.top,
+                               rect.right - rect.left, rect.bottom - rect.top, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+    if (!wnd) return false;
+    if (!Attach(wnd)) {
+        DestroyWindow(wnd);
+        return false;
+    }
+    Rebuild();
+    return true;
+}
+
+void LoadHistoryChart::SetBackground(COLORREF color) {
+    background_ = color;
+    Rebuild();
+    RedrawNow();
+}
+
+ChartSeries& LoadHistoryChart::AddSeries(const std::string& name, COLORREF color, int width, int low, int high) {
+    series_.emplace_back(name, color, width, low, high);
+    RECT client{};
+    if (Handle()) GetClientRect(Handle(), &client);
+    series_.back().previousY = client.bottom + 1;
+    return series_.back();
+}
+
+void LoadHistoryChart::Rebuild() {
+    RECT client{};
+    if (!Handle() || !GetClientRect(Handle(), &client)) return;
+    const int w = client.right, h = client.bottom;
+    phase_ = kGridPitch;
+    for (ChartSeries& s : series_) s.previousY = h + 1;
+    if (!history_.Create(nullptr, w, h)) return;
+    HDC dc = history_.Dc();
+    UniqueGdi<HBRUSH> background(CreateSolidBrush(background_));
+    if (background) FillRect(dc, &client, background.get());
+    UniqueGdi<HPEN> grid(CreatePen(PS_SOLID, 1, grid_));
+    SelectGuard pen(dc, grid.get());
+    for (int x = -1; x < w; x += kGridPitch) Line(dc, x, 0, x, h);
+    for (int y = -1; y < h; y += kGridPitch) Line(dc, 0, y, w, y);
+}
+
+void LoadHistoryChart::DrawGridStrip(HDC dc) const {
+    const int w = history_.Width(), h = history_.Height();
+    UniqueGdi<HPEN> grid(CreatePen(PS_SOLID, 1, grid_));
+    SelectGuard pen(dc, grid.get());
+    const int x = VerticalGridX(w, phase_);
+    Line(dc, x, 0, x, h);
+    for (int y = -1; y < h; y += kGridPitch) Line(dc, w - kScrollStep, y, w, y);
+}
+
+void LoadHistoryChart::DrawSeries(HDC dc) {
+    const int w = history_.Width(), h = history_.Height();
+    for (ChartSeries& s : series_) {
+        const int average = s.TakeAverage();
+        if (average == 0) continue;
+        const int y = ChartY(average, h, s.Low(), s.High());
+        if (s.previousY == h + 1) s.previousY = y;
+        UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, s.Width(), s.Color()));
+        SelectGuard select(dc, pen.get());
+        Line(dc, w - 14, s.previousY, w - 11, y);
+        s.previousY = y;
+    }
+}
+
+void LoadHistoryChart::Update() {
+    if (!history_) {
+        for (ChartSeries& s : series_) s.TakeAverage();
+        return;
+    }
+    HDC dc = history_.Dc();
+    const int w = history_.Width(), h = history_.Height();
+    // Scroll first, then clear the strip that came free: clearing before the
+    // scroll would carry the blank strip into the history and cut the grid.
+    BitBlt(dc, 0, 0, w - kScrollStep, h, dc, kScrollStep, 0, SRCCOPY);
+    RECT strip{w - kScrollStep, 0, w, h};
+    UniqueGdi<HBRUSH> background(CreateSolidBrush(background_));
+    if (background) FillRect(dc, &strip, background.get());
+    phase_ = NextGridPhase(phase_);
+    DrawGridStrip(dc);
+    DrawSeries(dc);
+    RedrawNow();
+}
+
+void LoadHistoryChart::Paint(HDC target) { history_.CopyTo(target); }
+
+bool LoadHistoryChart::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+    result = 0;
+    switch (msg) {
+    case WM_ERASEBKGND: result = 1; return true;
+    case WM_PAINT: {
+        PaintDc dc(Handle());
+        Paint(dc.get());
+        return true;
+    }
+    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return true;
+    case WM_SIZE: {
+        // The history is as wide as the window: a new size starts it over.
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        if (!history_.Matches(client.right, client.bottom)) Rebuild();
+        return false;
+    }
+    default: return false;
+    }
+}
