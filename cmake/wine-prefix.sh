@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Template and per-run Wine prefixes for the tests.
-#   wine-prefix.sh reset TEMPLATE PREFIX ARCH   copy a fresh prefix from the template (made once)
+#   wine-prefix.sh reset TEMPLATE PREFIX ARCH [KEEPER]
+#                                   copy a fresh prefix from the template (made once); KEEPER is
+#                                   a program run as `KEEPER keep-desktop` to hold the desktop open
 #   wine-prefix.sh stop PREFIX                   end the prefix's wineserver
 set -euo pipefail
 cmd=$1
@@ -51,6 +53,9 @@ reset)
     # A server started with quiet stdio keeps ctest from waiting on Wine's helpers.
     WINEPREFIX="$prefix" WINEARCH="$arch" wineserver -p60 </dev/null >/dev/null 2>&1
     WINEPREFIX="$prefix" WINEARCH="$arch" wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+    if [ -n "${5:-}" ] && [ -n "${DISPLAY:-}" ]; then
+        WINEPREFIX="$prefix" WINEARCH="$arch" setsid wine "$5" keep-desktop </dev/null >/dev/null 2>&1 &
+    fi
     ;;
 stop)
     prefix=$2

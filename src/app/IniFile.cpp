@@ -100,6 +100,14 @@ bool IniFile::SetValue(const std::string& section, const std::string& key, const
     return true;
 }
 
+bool IniFile::HasValue(const std::string& section, const std::string& key) const {
+    int s = FindSection(section);
+    if (s < 0) return false;
+    for (const std::string& k : sections_[s].keys)
+        if (k == key) return true;
+    return false;
+}
+
 bool IniFile::DeleteSection(const std::string& section) {
     int s = FindSection(section);
     if (s < 0) return false;

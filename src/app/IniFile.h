@@ -17,6 +17,8 @@ public:
     // Sets a value; with `create` false a missing section or key fails and changes nothing.
     bool SetValue(const std::string& section, const std::string& key, const std::string& value, bool create);
     bool DeleteSection(const std::string& section);
+    // True when the section holds the key (an empty value counts).
+    bool HasValue(const std::string& section, const std::string& key) const;
     int SectionCount() const { return static_cast<int>(names_.size()); }
     const std::string& ErrorText() const { return errorText_; }
     const std::string& Path() const { return path_; }

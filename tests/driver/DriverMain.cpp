@@ -1,6 +1,7 @@
 // Command-line face of the test driver for scripts:
 //   mnemora_driver wait-window TITLE SECONDS   exit 0 once a visible window has that title
 //   mnemora_driver screenshot FILE.bmp         save the screen
+//   mnemora_driver keep-desktop                hold the Wine desktop open until killed
 #include <cstdlib>
 #include <cstdio>
 #include <string>
@@ -11,6 +12,12 @@ int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[1]) == "wait-window") {
         HWND wnd = driver::WaitForWindow(argv[2], 0, static_cast<DWORD>(std::atoi(argv[3])) * 1000);
         return wnd ? 0 : 1;
+    }
+    if (argc >= 2 && std::string(argv[1]) == "keep-desktop") {
+        // Wine closes its desktop process when the last window goes; a test run
+        // would then start (and wait for) a new one with every test program.
+        CreateWindowA("STATIC", "mnemora desktop keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        for (;;) Sleep(INFINITE);
     }
     if (argc >= 3 && std::string(argv[1]) == "screenshot") return driver::SaveScreenshot(argv[2]) ? 0 : 1;
     std::fprintf(stderr, "usage: mnemora_driver wait-window TITLE SECONDS | screenshot FILE.bmp\n");

@@ -1,0 +1,132 @@
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include "app/ProgramPath.h"
+#include "app/RegistryKey.h"
+#include "driver/TestDriver.h"
+
+namespace {
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        RegistryKey run;
+        if (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) run.DeleteValue("Ramvane");
+    }
+    void TearDown() override { SetUp(); }
+};
+}  // namespace
+
+TEST_F(SettingsTest, FirstStartLoadsDefaultsAndCreatesTheKey) {
+    MainSettings s;
+    s.sound = 0;
+    LoadMainSettings(s);
+    EXPECT_EQ(s.sound, 1);
+    EXPECT_EQ(s.autoDefrag, 0);
+    EXPECT_EQ(s.clipboard, 1);
+    EXPECT_EQ(s.report, 1);
+    EXPECT_EQ(s.threshold, "10");
+    EXPECT_EQ(s.askBeforeRun, 1);
+    EXPECT_EQ(s.toolsNoWarning, 0);
+    EXPECT_EQ(s.autoRun, 0);
+    EXPECT_EQ(s.hotKey, "C");
+    RegistryKey key;
+    EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
+}
+
+TEST_F(SettingsTest, StoredValuesAreReadWithTheirRules) {
+    WriteSettingDword("SoundAlert", 0);
+    WriteSettingDword("AutoDefrag", 5);
+    WriteSettingDword("RamAlertValue", 42);
+    WriteSettingDword("NoticeDialog", 2);
+    WriteSettingDword("OtherFunctionTips", 1);
+    WriteSettingDword("DisableLogo", 2);
+    WriteSettingDword("Perch", 3);
+    WriteSettingString("HotKey", "QZ");
+    MainSettings s;
+    LoadMainSettings(s);
+    EXPECT_EQ(s.sound, 0);
+    EXPECT_EQ(s.autoDefrag, 1);
+    EXPECT_EQ(s.threshold, "42");
+    EXPECT_EQ(s.askBeforeRun, 0);  // only exactly 1 counts
+    EXPECT_EQ(s.toolsNoWarning, 1);
+    EXPECT_EQ(s.logoOff, 0);
+    EXPECT_EQ(s.percent, 1);
+    EXPECT_EQ(s.hotKey, "C");
+    WriteSettingString("HotKey", "");
+    LoadMainSettings(s);
+    EXPECT_EQ(s.hotKey, "C");
+    WriteSettingString("HotKey", "x");
+    LoadMainSettings(s);
+    EXPECT_EQ(s.hotKey, "x");
+}
+
+TEST_F(SettingsTest, SaveWritesEveryValueAndTheAutoRunEntry) {
+    ReadSettingDword("Perch");  // creates the key; the save itself never does
+    MainSettings s;
+    s.sound = 0;
+    s.threshold = "007";
+    s.askBeforeRun = 1;
+    SaveMainSettings(s, 3, 6);
+    RegistryKey key;
+    ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
+    std::vector<std::string> names;
+    key.EnumValueNames(names);
+    for (const char* n : {"UserType", "SoundAlert", "AutoDefrag", "CleanClipBoard", "RamAlertValue", "SliderPos",
+                          "BuildReport", "NoticeDialog"})
+        EXPECT_NE(std::find(names.begin(), names.end(), n), names.end()) << n;
+    DWORD v = 0;
+    key.QueryDword(v, "UserType");
+    EXPECT_EQ(v, 3u);
+    key.QueryDword(v, "SliderPos");
+    EXPECT_EQ(v, 6u);
+    key.QueryDword(v, "RamAlertValue");
+    EXPECT_EQ(v, 7u);
+    key.QueryDword(v, "SoundAlert");
+    EXPECT_EQ(v, 0u);
+
+    RegistryKey run;
+    ASSERT_EQ(run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath), ERROR_SUCCESS);
+    std::string command;
+    EXPECT_EQ(run.QueryString(command, "Ramvane"), ERROR_SUCCESS);
+    EXPECT_EQ(command, ExecutablePath() + " -PowerOn");
+    s.autoRun = 0;
+    SaveMainSettings(s, 3, 6);
+    EXPECT_NE(run.QueryString(command, "Ramvane"), ERROR_SUCCESS);
+}
+
+TEST_F(SettingsTest, SaveWithoutTheKeyDoesNotCreateIt) {
+    MainSettings s;
+    s.autoRun = 0;
+    SaveMainSettings(s, 2, 4);
+    RegistryKey key;
+    EXPECT_NE(key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
+}
+
+TEST(AutoRunCommand, RefusesPathsTheEntryCannotHold) {
+    EXPECT_EQ(AutoRunCommand("C:\\Tools\\Ramvane.exe"), "C:\\Tools\\Ramvane.exe -PowerOn");
+    std::string longest = "C:\\" + std::string(kMaxAutoRunPathChars - 3, 'a');
+    EXPECT_EQ(AutoRunCommand(longest).size(), 259u);
+    EXPECT_EQ(AutoRunCommand(longest + "b"), "");
+    EXPECT_EQ(AutoRunCommand(""), "");
+}
+
+TEST_F(SettingsTest, SnapshotKeepsItsCopiesWhenReadsFail) {
+    gSettingsSnapshot = SettingsSnapshot();
+    ReloadSettingsSnapshot();  // no key: both stay off
+    EXPECT_EQ(gSettingsSnapshot.soundAlert, 0);
+    EXPECT_EQ(gSettingsSnapshot.autoDefrag, 0);
+    WriteSettingDword("SoundAlert", 1);
+    WriteSettingDword("AutoDefrag", 9);
+    ReloadSettingsSnapshot();
+    EXPECT_EQ(gSettingsSnapshot.soundAlert, 1);
+    EXPECT_EQ(gSettingsSnapshot.autoDefrag, 1);
+    RegistryKey key;
+    key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+    key.DeleteValue("AutoDefrag");
+    key.SetDword(0, "SoundAlert");
+    ReloadSettingsSnapshot();
+    EXPECT_EQ(gSettingsSnapshot.soundAlert, 0);
+    EXPECT_EQ(gSettingsSnapshot.autoDefrag, 1);
+}
