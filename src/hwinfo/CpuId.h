@@ -1,0 +1,35 @@
+// The processor's identification and time-stamp instructions, guarded against the
+// invalid-instruction fault of processors that lack them.
+#pragma once
+#include <cstdint>
+
+struct CpuidRegs {
+    std::uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
+};
+
+// Where identification reads the processor: the real instructions, or a recorded one in tests.
+class CpuSource {
+public:
+    virtual ~CpuSource() = default;
+    // True when bit 21 of EFLAGS can be flipped, i.e. CPUID exists.
+    virtual bool HasIdFlag() const = 0;
+    // Executes CPUID `leaf` (sub-leaf 0); false when the instruction faulted.
+    virtual bool Cpuid(std::uint32_t leaf, CpuidRegs& regs) const = 0;
+    // Reads the time-stamp counter; false when the instruction faulted.
+    virtual bool ReadTsc(std::uint64_t& tsc) const = 0;
+};
+
+// The processor this process runs on; process-wide, stateless.
+const CpuSource& RealCpu();
+
+// Flips the EFLAGS ID bit and reads it back; true when it changed.
+bool EflagsIdBitToggles();
+// CPUID and RDTSC under the fault guard; false when the processor rejected the instruction.
+bool GuardedCpuid(std::uint32_t leaf, CpuidRegs& regs);
+bool GuardedRdtsc(std::uint64_t& tsc);
+// Executes UD2, which every x86 rejects, under the same guard; returns false after the fault.
+// Proves the guard; nothing else calls it.
+bool GuardedUndefinedInstruction();
+// Guards through the top-level exception filter even where vectored handlers exist, as
+// systems before XP must; for tests of that path.
+void UseUnhandledFilterGuard(bool on);

@@ -1,0 +1,134 @@
+#include "probes/MemoryStatus.h"
+
+#include <limits>
+
+#include "probes/OsVersion.h"
+#include "ui/Handles.h"
+
+namespace {
+constexpr unsigned kMegabyteShift = 20;
+
+std::int32_t Megabytes(std::uint64_t bytes) {
+    std::uint64_t mb = bytes >> kMegabyteShift;
+    const std::uint64_t limit = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(mb > limit ? limit : mb);
+}
+
+std::int32_t RoundUpToEven(std::int32_t mb) { return mb + (mb & 1); }
+
+MemorySnapshot gBaseline;
+InstalledMemorySource gInstalledSource = nullptr;
+InstalledMemoryCache gInstalledCache;
+
+using StatusExFunction = BOOL(WINAPI*)(MEMORYSTATUSEX*);
+
+// GlobalMemoryStatusEx is missing before 2000, so the import table must not name it.
+StatusExFunction FindStatusEx(HMODULE kernel) {
+    return reinterpret_cast<StatusExFunction>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "GlobalMemoryStatusEx")));
+}
+
+MemoryStatusBytes BytesOf(const MEMORYSTATUS& s) {
+    MemoryStatusBytes b;
+    b.MemoryLoad = s.dwMemoryLoad;
+    b.TotalPhys = s.dwTotalPhys, b.AvailPhys = s.dwAvailPhys;
+    b.TotalPageFile = s.dwTotalPageFile, b.AvailPageFile = s.dwAvailPageFile;
+    b.TotalVirtual = s.dwTotalVirtual, b.AvailVirtual = s.dwAvailVirtual;
+    return b;
+}
+
+MemoryStatusBytes BytesOf(const MEMORYSTATUSEX& s) {
+    MemoryStatusBytes b;
+    b.MemoryLoad = s.dwMemoryLoad;
+    b.TotalPhys = s.ullTotalPhys, b.AvailPhys = s.ullAvailPhys;
+    b.TotalPageFile = s.ullTotalPageFile, b.AvailPageFile = s.ullAvailPageFile;
+    b.TotalVirtual = s.ullTotalVirtual, b.AvailVirtual = s.ullAvailVirtual;
+    return b;
+}
+}  // namespace
+
+MemorySnapshot SnapshotOfStatus(const MEMORYSTATUS& s) {
+    MemorySnapshot snap;
+    snap.AvailPhysMB = RoundUpToEven(Megabytes(s.dwAvailPhys));
+    snap.TotalPhysMB = RoundUpToEven(Megabytes(s.dwTotalPhys));
+    snap.AvailVirtualMB = Megabytes(s.dwAvailVirtual);
+    snap.TotalVirtualMB = Megabytes(s.dwTotalVirtual);
+    return snap;
+}
+
+MemorySnapshot SnapshotOfStatusEx(const MEMORYSTATUSEX& s) {
+    MemorySnapshot snap;
+    snap.AvailPhysMB = Megabytes(s.ullAvailPhys);
+    snap.TotalPhysMB = Megabytes(s.ullTotalPhys);
+    snap.AvailVirtualMB = Megabytes(s.ullAvailVirtual);
+    snap.TotalVirtualMB = Megabytes(s.ullTotalVirtual);
+    return snap;
+}
+
+std::int32_t InstalledMemoryCache::TotalPhysMB(InstalledMemorySource source, std::uint64_t statusTotalPhys) {
+    if (cachedMB_ != 0) return cachedMB_;
+    std::int32_t installed = source ? source() : kInstalledMemoryUnavailable;
+    if (installed == kInstalledMemoryUnavailable) installed = Megabytes(statusTotalPhys);
+    // A sum of 0 (no modules reported) is not kept: the next snapshot asks again.
+    if (installed > 0) cachedMB_ = installed;
+    return installed > 0 ? installed : 0;
+}
+
+void SetInstalledMemorySource(InstalledMemorySource source) { gInstalledSource = source; }
+
+MemorySnapshot QueryMemorySnapshot() {
+    if (IsWindows9x()) {
+        MEMORYSTATUS status = {};
+        status.dwLength = sizeof status;
+        GlobalMemoryStatus(&status);
+        return SnapshotOfStatus(status);
+    }
+    UniqueModule kernel(LoadLibraryA("Kernel32.DLL"));
+    if (!kernel) return MemorySnapshot();
+    MemorySnapshot snap;
+    std::uint64_t statusTotal = 0;
+    if (StatusExFunction statusEx = FindStatusEx(kernel.get())) {
+        MEMORYSTATUSEX status = {};
+        status.dwLength = sizeof status;
+        if (!statusEx(&status)) return MemorySnapshot();
+        snap = SnapshotOfStatusEx(status);
+        statusTotal = status.ullTotalPhys;
+    } else {
+        MEMORYSTATUS status = {};
+        status.dwLength = sizeof status;
+        GlobalMemoryStatus(&status);
+        snap = SnapshotOfStatus(status);
+        statusTotal = status.dwTotalPhys;
+    }
+    snap.TotalPhysMB = gInstalledCache.TotalPhysMB(gInstalledSource, statusTotal);
+    return snap;
+}
+
+MemoryStatusBytes QueryMemoryStatus() {
+    if (!IsWindows9x()) {
+        if (StatusExFunction statusEx = FindStatusEx(GetModuleHandleA("kernel32"))) {
+            MEMORYSTATUSEX status = {};
+            status.dwLength = sizeof status;
+            return statusEx(&status) ? BytesOf(status) : MemoryStatusBytes();
+        }
+    }
+    MEMORYSTATUS status = {};
+    status.dwLength = sizeof status;
+    GlobalMemoryStatus(&status);
+    return BytesOf(status);
+}
+
+std::int32_t InstalledPhysMB() {
+    if (gInstalledCache.CachedMB() != 0) return gInstalledCache.CachedMB();
+    return gInstalledCache.TotalPhysMB(gInstalledSource, QueryMemoryStatus().TotalPhys);
+}
+
+void TakeBaselineSnapshot() { gBaseline = QueryMemorySnapshot(); }
+
+MemorySnapshot BaselineSnapshot() { return gBaseline; }
+
+std::int32_t FreePhysPercent(const MemorySnapshot& s) {
+    if (s.TotalPhysMB == 0) return 100;
+    // Multiplying first keeps exact shares exact (29 of 100 is 29, not 28.999...).
+    return static_cast<std::int32_t>(static_cast<double>(s.AvailPhysMB) * 100.0 / s.TotalPhysMB);
+}
