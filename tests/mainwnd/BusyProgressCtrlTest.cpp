@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "mainwnd/controls/BarGeometry.h"
+#include "mainwnd/controls/BusyProgressCtrl.h"
+#include "ui/ControlTestHost.h"
+
+namespace {
+const BarColors kMemoryBar{RGB(0, 64, 0), RGB(0, 64, 0), RGB(0, 64, 0), RGB(0, 255, 0), RGB(0, 255, 0)};
+const BarColors kDistinct{RGB(9, 9, 9), RGB(0, 0, 200), RGB(0, 64, 0), RGB(200, 0, 0), RGB(0, 255, 0)};
+
+TEST(BarFill, HalfOf1024LightsSixteenWholeSegments) {
+    BarFill f = ComputeBarFill(512, 0, 1024, 32, 5.25);
+    EXPECT_DOUBLE_EQ(f.filled, 16.0);
+    EXPECT_EQ(f.last, 15);
+    EXPECT_EQ(f.partial, 0);
+}
+
+TEST(BarFill, FiveHundredOf1024LightsFifteenAndFiveEighthsOfTheNext) {
+    BarFill f = ComputeBarFill(500, 0, 1024, 32, 8.0);
+    EXPECT_DOUBLE_EQ(f.filled, 15.625);
+    EXPECT_EQ(f.last, 14);
+    EXPECT_EQ(f.partial, 5);  // 0.625 x 8
+}
+
+TEST(BarFill, PositionsOffTheRangeLightNothingOrEverything) {
+    BarFill above = ComputeBarFill(5000, 0, 1024, 32, 5.0);
+    EXPECT_EQ(above.last, 31);
+    EXPECT_EQ(above.partial, 0);
+    BarFill below = ComputeBarFill(-20, 0, 1024, 32, 5.0);
+    EXPECT_EQ(below.last, -1);
+    EXPECT_EQ(below.partial, 0);
+    BarFill empty = ComputeBarFill(10, 50, 50, 32, 5.0);
+    EXPECT_EQ(empty.last, -1);
+    EXPECT_EQ(empty.partial, 0);
+    BarFill none = ComputeBarFill(10, 0, 100, 0, 5.0);
+    EXPECT_EQ(none.last, -1);
+}
+
+TEST(BarGeometry, SegmentsWalkInFloatingPointAndTruncateEachEdge) {
+    double w = SegmentWidth(200, 32, 1);
+    EXPECT_DOUBLE_EQ(w, 5.25);
+    std::vector<RECT> r = SegmentRects(32, w, 1, 20);
+    ASSERT_EQ(r.size(), 32u);
+    EXPECT_EQ(r[0].left, 0);
+    EXPECT_EQ(r[0].right, 5);
+    EXPECT_EQ(r[1].left, 6);    // 6.25
+    EXPECT_EQ(r[1].right, 11);  // 11.5
+    EXPECT_EQ(r[31].left, 193);   // 31 x 6.25 = 193.75
+    EXPECT_EQ(r[31].right, 199);  // the last gap is at the right edge
+    for (size_t i = 1; i < r.size(); ++i) EXPECT_GT(r[i].left, r[i - 1].right - 1) << i;
+    EXPECT_TRUE(SegmentRects(0, 5.0, 1, 20).empty());
+    EXPECT_DOUBLE_EQ(SegmentWidth(200, 0, 1), 0.0);
+}
+
+TEST(BarGeometry, PartialBarStaysInsideTheSegmentBorder) {
+    RECT seg{10, 0, 18, 20};
+    RECT p = PartialRect(seg, 3);
+    EXPECT_EQ(p.left, 11);
+    EXPECT_EQ(p.right, 14);
+    EXPECT_EQ(p.top, 1);
+    EXPECT_EQ(p.bottom, 19);
+    EXPECT_EQ(PartialRect(seg, 50).right, 17);
+    RECT none = PartialRect(seg, 0);
+    EXPECT_EQ(none.right, none.left);
+}
+
+class BarPixels : public ::testing::Test {
+protected:
+    // 32 segments on 264 pixels: each 7.25 wide, 8.25 apart.
+    static constexpr int kWidth = 264, kHeight = 16;
+    testhost::Host host{kWidth, kHeight};
+    HWND stat = host.AddChild("Static", "", 0, {0, 0, kWidth, kHeight}, 1012);
+    BusyProgressCtrl bar{32, 0};
+    testhost::Canvas canvas{kWidth, kHeight};
+
+    void SetUp() override {
+        ASSERT_TRUE(bar.Attach(stat));
+        bar.SetMode(BusyProgressCtrl::kProgressMode);
+        bar.SetRange(0, 1024);
+        bar.SetColors(kDistinct);
+    }
+    RECT Segment(int i) const { return SegmentRects(32, SegmentWidth(kWidth, 32, 1), 1, kHeight)[i]; }
+    COLORREF Middle(int i) const {
+        RECT r = Segment(i);
+        return canvas.Pixel((r.left + r.right) / 2, kHeight / 2);
+    }
+};
+
+TEST_F(BarPixels, SegmentsUpToThePositionAreOnAndTheRestOff) {
+    bar.SetPosition(512);
+    canvas.Render(stat);
+    for (int i = 0; i < 32; ++i) EXPECT_EQ(Middle(i), i <= 15 ? kDistinct.onFill : kDistinct.offFill) << i;
+    RECT s15 = Segment(15), s16 = Segment(16);
+    EXPECT_EQ(canvas.Pixel(s15.left, 0), kDistinct.onBorder);
+    EXPECT_EQ(canvas.Pixel(s16.left, 0), kDistinct.offBorder);
+    EXPECT_EQ(canvas.Pixel(s16.left + 1, kHeight / 2), kDistinct.offFill);  // no partial bar
+    EXPECT_EQ(canvas.Pixel(s15.right, kHeight / 2), RGB(0, 0, 0));          // the gap shows black
+}
+
+TEST_F(BarPixels, PartialSegmentIsLitForItsComputedWidth) {
+    bar.SetPosition(500);
+    canvas.Render(stat);
+    BarFill f = ComputeBarFill(500, 0, 1024, 32, SegmentWidth(kWidth, 32, 1));
+    ASSERT_EQ(f.partial, 4);  // 0.625 x 7.25
+    RECT s = Segment(15);
+    EXPECT_EQ(Middle(14), kDistinct.onFill);
+    EXPECT_EQ(canvas.Pixel(s.left, kHeight / 2), kDistinct.offBorder);
+    EXPECT_EQ(canvas.Pixel(s.left + f.partial, kHeight / 2), kDistinct.onFill);
+    EXPECT_EQ(canvas.Pixel(s.left + f.partial + 1, kHeight / 2), kDistinct.offFill);
+    EXPECT_EQ(canvas.Count(kDistinct.onFill, {s.left, 0, s.right, kHeight}), f.partial * (kHeight - 2));
+}
+
+TEST_F(BarPixels, MessagesDriveTheSameOperations) {
+    bar.SetColors(kMemoryBar);
+    SendMessageA(stat, kBarSetCount, 16, 0);
+    SendMessageA(stat, kBarSetRange, 0, 224);
+    SendMessageA(stat, kBarSetPosition, 112, 0);
+    EXPECT_EQ(bar.SegmentCount(), 16);
+    EXPECT_EQ(bar.Maximum(), 224);
+    EXPECT_EQ(bar.Position(), 112);
+    canvas.Render(stat);
+    RECT r7 = SegmentRects(16, SegmentWidth(kWidth, 16, 1), 1, kHeight)[7];
+    RECT r8 = SegmentRects(16, SegmentWidth(kWidth, 16, 1), 1, kHeight)[8];
+    EXPECT_EQ(canvas.Pixel((r7.left + r7.right) / 2, 8), RGB(0, 255, 0));
+    EXPECT_EQ(canvas.Pixel((r8.left + r8.right) / 2, 8), RGB(0, 64, 0));
+
+    bar.Reset();
+    EXPECT_EQ(bar.Position(), 0);
+    SendMessageA(stat, kBarSetMode, BusyProgressCtrl::kBusyMode, 0);
+    SendMessageA(stat, kBarSetPosition, 50, 0);
+    bar.Reset();  // only a progress bar goes back to 0
+    EXPECT_EQ(bar.Position(), 50);
+}
+
+}  // namespace
