@@ -9,9 +9,12 @@ cmd=$1
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# Bump when the template's settings change, so existing templates are made anew.
+template_version=2
+
 make_template() {
     local template=$1 arch=$2
-    [ -f "$template/.complete" ] && return 0
+    [ "$(cat "$template/.complete" 2>/dev/null)" = "$template_version" ] && return 0
     rm -rf "$template"
     mkdir -p "$(dirname "$template")"
     WINEPREFIX="$template" WINEARCH="$arch" wineboot -i </dev/null >/dev/null 2>&1
@@ -28,11 +31,14 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\Default]
+"EnableShell"=dword:00000001
 REG
     WINEPREFIX="$template" WINEARCH="$arch" wine regedit /S "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
     WINEPREFIX="$template" WINEARCH="$arch" wineserver -w
     rm -f "$reg"
-    touch "$template/.complete"
+    echo "$template_version" >"$template/.complete"
 }
 
 winepath_of() { echo "Z:${1//\//\\}"; }

@@ -22,7 +22,7 @@ fi
 xvfb_pid=
 if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 90 120); do [ -e /tmp/.X11-unix/X$n ] || break; done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done

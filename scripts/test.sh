@@ -14,7 +14,7 @@ for arch in i686 x86_64; do
         -DCMAKE_BUILD_TYPE=Release >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
     cmake --build "$dir" -j"$(nproc)" || exit 1
     echo "== $arch: tests"
-    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure "$@"
+    xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir "$dir" --output-on-failure "$@"
     rc=$?
     [ $rc -ne 0 ] && status=1
     summary+=("$arch: $( [ $rc -eq 0 ] && echo passed || echo FAILED )")
