@@ -61,6 +61,7 @@ reset)
     WINEPREFIX="$prefix" WINEARCH="$arch" wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
     if [ -n "${5:-}" ] && [ -n "${DISPLAY:-}" ]; then
         WINEPREFIX="$prefix" WINEARCH="$arch" setsid wine "$5" keep-desktop </dev/null >/dev/null 2>&1 &
+        WINEPREFIX="$prefix" WINEARCH="$arch" wine "$5" wait-keeper </dev/null >/dev/null 2>&1 || true
     fi
     ;;
 stop)

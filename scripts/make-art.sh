@@ -49,4 +49,30 @@ convert "$tmp/app32.png" -background white -flatten -resize 24x24 -type TrueColo
 convert -size 24x24 xc:white -fill '#555555' -draw "circle 12,12 12,2" -fill white -draw "circle 12,12 12,8" \
     -fill '#555555' -draw "rectangle 10,0 14,4 rectangle 10,20 14,24 rectangle 0,10 4,14 rectangle 20,10 24,14" \
     -type TrueColor BMP3:bitmaps/gear.bmp
+# Tray base pictures: only the bottom eight rows show under the drawn figure; they carry
+# a level bar, green up to half, yellow up to three quarters, red above. Opaque, so the
+# figure's background fills the rest. The XP set is softer.
+tray_base() {  # out fill-colour length frame-colour
+    local out=$1 fill=$2 len=$3 frame=$4
+    convert -size 32x32 xc:"$frame" -fill '#202020' -draw "rectangle 1,25 30,30" \
+        -fill "$fill" -draw "rectangle 2,26 $len,29" -alpha off "$tmp/base.png"
+    convert "$tmp/base.png" -resize 16x16 "$tmp/base16.png"
+    convert "$tmp/base16.png" "$tmp/base.png" -alpha off "$out"
+}
+tray_base icons/tray_low.ico '#00d000' 12 '#c0c0c0'
+tray_base icons/tray_middle.ico '#e0e000' 21 '#c0c0c0'
+tray_base icons/tray_high.ico '#e00000' 29 '#c0c0c0'
+tray_base icons/tray_xp_low.ico '#30e060' 12 '#9cb8e8'
+tray_base icons/tray_xp_middle.ico '#f0d020' 21 '#9cb8e8'
+tray_base icons/tray_xp_high.ico '#f04030' 29 '#9cb8e8'
+# Alert: a red bell-shaped warning; running: green arrows chasing each other.
+convert -size 32x32 xc:none -fill '#d01010' -draw "circle 16,16 16,2" \
+    -fill white -draw "rectangle 14,7 18,19 rectangle 14,22 18,26" "$tmp/alert.png"
+convert "$tmp/alert.png" -resize 16x16 "$tmp/alert16.png"
+convert "$tmp/alert16.png" "$tmp/alert.png" icons/alert.ico
+convert -size 32x32 xc:none -fill '#104010' -draw "circle 16,16 16,1" \
+    -stroke '#00ff00' -strokewidth 3 -fill none -draw "arc 6,6 26,26 200,340" -draw "arc 6,6 26,26 20,160" \
+    -stroke none -fill '#00ff00' -draw "polygon 26,10 30,18 22,17" -draw "polygon 6,22 2,14 10,15" "$tmp/run.png"
+convert "$tmp/run.png" -resize 16x16 "$tmp/run16.png"
+convert "$tmp/run16.png" "$tmp/run.png" icons/running.ico
 echo "artwork written to $(pwd)"

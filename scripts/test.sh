@@ -5,6 +5,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" || exit 1
 build_root=${BUILD_ROOT:-$root/build}
+mkdir -p "$build_root" || exit 1
 status=0
 summary=()
 for arch in i686 x86_64; do

@@ -54,7 +54,7 @@ void LoadMainSettings(MainSettings& s) {
     if (s.hotKey.size() != 1) s.hotKey = "C";
 }
 
-void SaveMainSettings(const MainSettings& s, int userType, int sliderPos) {
+void WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
     RegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
         key.SetDword(static_cast<DWORD>(userType), "UserType");
@@ -65,8 +65,11 @@ void SaveMainSettings(const MainSettings& s, int userType, int sliderPos) {
         key.SetDword(static_cast<DWORD>(sliderPos), "SliderPos");
         key.SetDword(s.report ? 1 : 0, "BuildReport");
         key.SetDword(s.askBeforeRun ? 1 : 0, "NoticeDialog");
-        key.Close();
     }
+}
+
+void SaveMainSettings(const MainSettings& s, int userType, int sliderPos) {
+    WriteMainValues(s, userType, sliderPos);
     WriteAutoRunEntry(s.autoRun != 0);
 }
 

@@ -27,7 +27,9 @@ struct MainSettings {
 void LoadMainSettings(MainSettings& s);
 
 // Writes the main window's values to the program key in the stored order
-// (no creation of the key), then the auto-run entry.
+// (no creation of the key).
+void WriteMainValues(const MainSettings& s, int userType, int sliderPos);
+// WriteMainValues, then the auto-run entry.
 void SaveMainSettings(const MainSettings& s, int userType, int sliderPos);
 
 // The auto-run text for `exePath`: the path and " -PowerOn"; "" when the path is

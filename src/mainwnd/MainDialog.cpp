@@ -8,15 +8,55 @@
 #include "app/Application.h"
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
+#include "hwinfo/ProcessorInfo.h"
+#include "mainwnd/MainGeometry.h"
+#include "mainwnd/StatusText.h"
+#include "optimizer/OptimizeRun.h"
+#include "probes/CpuLoad.h"
+#include "probes/MemoryStatus.h"
+#include "probes/OsVersion.h"
 #include "resource.h"
 
-const MainDialog::Route MainDialog::kRoutes[] = {
-    {WM_COMMAND, IDC_EXITBT, BN_CLICKED, &MainDialog::OnExit},
-    {WM_COMMAND, IDC_HIDEBT2, BN_CLICKED, &MainDialog::OnHide},
-    {WM_TIMER, kHideTimer, 0, &MainDialog::OnHideTimer},
-    {WM_QUERYDRAGICON, 0, 0, &MainDialog::OnQueryDragIcon},
-    {},
+MainDialog* MainWindowPointer = nullptr;
+
+namespace {
+const COLORREF kTitleCyan = RGB(19, 238, 255);
+const COLORREF kPink = RGB(255, 238, 255);
+const COLORREF kYellow = RGB(255, 255, 0);
+const COLORREF kWhite = RGB(255, 255, 255);
+
+struct LabelStyle {
+    int id;
+    COLORREF color;
+    int height;
+    const char* face;
 };
+// Colour labels in the order of labels_.
+const LabelStyle kLabelStyles[] = {
+    {IDC_TITLE1, kTitleCyan, 13, "Tahoma Bold"}, {IDC_TITLE2, kTitleCyan, 13, "Tahoma Bold"},
+    {IDC_TITLE3, kTitleCyan, 13, "Tahoma Bold"}, {IDC_TITLE4, kTitleCyan, 13, "Tahoma Bold"},
+    {IDC_PERCENT, kTitleCyan, 11, "Tahoma"},     {IDC_CLOCKCAPTION, kPink, 11, "Tahoma"},
+    {IDC_CLOCK, kYellow, 11, "Tahoma"},          {IDC_CPUNAME, kWhite, 11, "Tahoma"},
+    {IDC_CPUMHZ, kWhite, 11, "Tahoma"},          {IDC_CPULOAD, kWhite, 11, "Tahoma"},
+    {IDC_CPUNUMBER, kWhite, 11, "Tahoma"},       {IDC_MEMTOTAL, kWhite, 11, "Tahoma"},
+    {IDC_PAGEFILE_TEXT, kPink, 11, "Tahoma"},    {IDC_VIRTUAL_TEXT, kPink, 11, "Tahoma"},
+    {IDC_PHYSICAL_TEXT, kPink, 11, "Tahoma"},
+};
+static_assert(sizeof kLabelStyles / sizeof kLabelStyles[0] == 15, "one style per colour label");
+const int kBarIds[3] = {IDC_PAGEFILE_BAR, IDC_VIRTUAL_BAR, IDC_PHYSICAL_BAR};
+const int kButtonIds[3] = {IDC_LZL_BUTTON, IDC_CLEANRAM_BT, IDC_TAB_BUTTON};
+
+std::string TrimLeft(const std::string& s) {
+    size_t first = s.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : s.substr(first);
+}
+
+std::string Format2(const char* format, const std::string& a, const std::string& b) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
+    return text;
+}
+}  // namespace
 
 const CaptionKey MainDialog::kCaptions[] = {
     {IDC_LZL_BUTTON, "IDC_LZL_BUTTON"},
@@ -54,7 +94,12 @@ const size_t MainDialog::kCaptionCount = sizeof kCaptions / sizeof kCaptions[0];
 
 MainDialog::MainDialog(int argc, char** argv)
     : DialogImpl(IDD_MAIN_DIALOG), argc_(argc), argv_(argv),
-      appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+      appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      bars_{{{32, 0}, {32, 0}, {32, 0}}}, progress_(32, 0) {
+    bool xp = GetOSVersionSuffix().find("XP") != std::string::npos;
+    const int pictures[2][3] = {{170, 172, 171}, {156, 157, 158}};
+    for (int i = 0; i < 3; ++i)
+        basePictures_[i] = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(pictures[xp ? 1 : 0][i]));
     LoadMainSettings(settings_);
     BindCheck(IDC_CHECKCLIPBOARD, &settings_.clipboard);
     BindCheck(IDC_CHECKAUTODEFRAG, &settings_.autoDefrag);
@@ -72,6 +117,11 @@ MainDialog::MainDialog(int argc, char** argv)
     BindText(IDC_SLIDER_MAX, &settings_.rangeHigh);
 }
 
+MainDialog::~MainDialog() {
+    if (filterHook_) UnhookWindowsHookEx(filterHook_);
+    if (MainWindowPointer == this) MainWindowPointer = nullptr;
+}
+
 BOOL MainDialog::OnInitDialog() {
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
@@ -79,9 +129,24 @@ BOOL MainDialog::OnInitDialog() {
     if (uninstall.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall") ==
         ERROR_SUCCESS)
         uninstall.DeleteSubKey("Memkite_is1");
+    presetTip_.Create(hwnd_);
+    filterHook_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+    gauge_.Attach(Item(IDC_GAUGE));
+    gauge_.SetZones(true);
+    RegisterHotKeyLetter();
     EnableItem(IDC_BUTTONSAVERAM, false);
+    SetOptimizeRunning(false);
+    MainWindowPointer = this;
+    SetTimer(hwnd_, kRefreshTimer, 500, nullptr);
+    SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
     SetUpAmountSlider();
     SendDlgItemMessageA(hwnd_, IDC_RAMALERT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(75, 1));
+    SetUpBars();
+    SetUpChart();
+    SetUpButtons();
+    SetUpLabels();
+    SetUpProcessorLines();
+    SetUpTrayIcon();
     SetUpCompactGeometry();
     SetCaptions();
     KeepLanguageTexts();
@@ -94,8 +159,148 @@ BOOL MainDialog::OnInitDialog() {
     if (showStatus == 0 && argc_ <= 1) StartHidden();
     SaveSettings();
     if (ReadSettingDword("AutoDefrag") == 0) EnableItem(IDC_CHECKAUTODEFRAGTIP, false);
-    if (StartedByPowerOn()) StartHidden();
+    if (ReadSettingDword("Perch") != 0) {
+        settings_.percent = 1;
+        ShowMembers();
+        ApplyPercentDisplay();
+    }
+    if (StartedByPowerOn()) {
+        StartHidden();
+        StartDelayedStart();
+    }
+    StartMonitor();
     return TRUE;
+}
+
+void MainDialog::RegisterHotKeyLetter() {
+    // The letter's character code is the key code as it stands: a lower-case letter
+    // names another key, which is how it always was stored.
+    UINT key = settings_.hotKey.empty() ? 'C' : static_cast<unsigned char>(settings_.hotKey[0]);
+    RegisterHotKey(hwnd_, HOTKEY_ID, MOD_CONTROL | MOD_ALT, key);
+}
+
+void MainDialog::SetUpAmountSlider() {
+    int total = QueryMemorySnapshot().TotalPhysMB;
+    settings_.rangeLow = MegabyteText(total / 8);
+    settings_.rangeHigh = MegabyteText(total);
+    DWORD position = 4;
+    {
+        RegistryKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.QueryDword(position, "SliderPos");
+    }
+    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETRANGE, FALSE, MAKELPARAM(1, 8));
+    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
+    EnableItem(IDC_SLIDER, false);
+    UpdateAmountLabel();
+    ShowMembers();
+}
+
+void MainDialog::UpdateAmountLabel() {
+    int total = QueryMemorySnapshot().TotalPhysMB;
+    int position = static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_GETPOS, 0, 0));
+    SetItemText(IDC_AMOUNT, MegabyteText(AmountMB(position, total)));
+}
+
+void MainDialog::SetUpBars() {
+    int total = QueryMemorySnapshot().TotalPhysMB;
+    const BarColors green = {RGB(0, 64, 0), RGB(0, 64, 0), RGB(0, 64, 0), RGB(0, 255, 0), RGB(0, 255, 0)};
+    for (int i = 0; i < 3; ++i) {
+        BusyProgressCtrl& bar = bars_[i];
+        bar.Attach(Item(kBarIds[i]));
+        bar.SetSegmentCount(32);
+        bar.SetRange(0, total);
+        bar.SetMode(BusyProgressCtrl::kProgressMode);
+        bar.SetColors(green);
+    }
+    progress_.Attach(Item(IDC_PROGRESS_BAR));
+    progress_.SetSegmentCount(32);
+    progress_.SetRange(0, 224);
+    progress_.SetMode(BusyProgressCtrl::kProgressMode);
+    progress_.SetColors(green);
+}
+
+void MainDialog::SetUpChart() {
+    chart_.AddSeries("CPU", RGB(255, 249, 100), 1, -5, 100);
+    RECT r;
+    GetWindowRect(Item(IDC_CPU_CHART), &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    chart_.Create(WS_CHILD | WS_VISIBLE, r, hwnd_, kChartId);
+    chart_.SetBackground(RGB(0, 0, 0));
+}
+
+void MainDialog::SetUpButtons() {
+    for (int i = 0; i < 3; ++i) {
+        ColorButton& b = buttons_[i];
+        b.Attach(Item(kButtonIds[i]));
+        b.SetColor(0, RGB(85, 85, 85));
+        b.SetColor(2, RGB(85, 85, 85));
+        b.SetColor(4, RGB(0, 85, 0));
+        b.SetColor(1, kWhite);
+        b.SetColor(3, kWhite);
+        b.SetColor(5, RGB(0, 255, 0));
+    }
+}
+
+void MainDialog::SetUpLabels() {
+    for (size_t i = 0; i < labels_.size(); ++i) {
+        const LabelStyle& s = kLabelStyles[i];
+        ColorLabel& label = labels_[i];
+        label.Attach(Item(s.id));
+        label.SetBackgroundColor(RGB(0, 0, 0));
+        label.SetTextColor(s.color);
+        label.SetFontHeight(s.height);
+        label.SetFontFace(s.face);
+    }
+    const char* titles[] = {"Title1", "Title2", "Title3", "Title4"};
+    for (int i = 0; i < 4; ++i) labels_[i].SetText(Lang(titles[i]));
+    labels_[4].SetText("0 %");
+}
+
+void MainDialog::SetUpProcessorLines() {
+    std::string name = TrimLeft(GetProcessorName());
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    std::string title1 = Lang("TitleCPU1");
+    SetItemText(IDC_CPUNAME, Format2("- %s%s", title1, name));
+    if (name.find("Celeron") == std::string::npos)
+        SetItemText(IDC_CPUNAME, Format2("- %s%s ", title1, DisplayProcessorName()));
+    char line[256];
+    std::snprintf(line, sizeof line, "- %s%d", Lang("strCPUNumber").c_str(), static_cast<int>(si.dwNumberOfProcessors));
+    SetItemText(IDC_CPUNUMBER, line);
+
+    std::string clock;
+    RegistryKey key;
+    bool opened = key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS;
+    if (!opened && key.Open(HKEY_LOCAL_MACHINE, "Software") == ERROR_SUCCESS) key.Create("Ramvane");
+    if (!opened || key.QueryString(clock, "CPUMHz") != ERROR_SUCCESS) {
+        if (IsWindows9x()) {
+            ProcessorInfo info;
+            info.Identify();
+            clock = ClockText(info.ClockMHz() > 0 ? info.ClockMHz() : 0);
+        } else {
+            clock = GetProcessorClockText();
+        }
+        key.SetString(clock, "CPUMHz");
+    }
+    SetItemText(IDC_CPUMHZ, Format2("- %s %s", Lang("TitleCPU2"), clock));
+    texts_.titleCpu3 = Lang("TitleCPU3");
+}
+
+void MainDialog::SetUpTrayIcon() {
+    HICON icon = DrawLoadIcon();
+    tray_.SetBusyQuery([] { return OptimizeRunning != 0; });
+    tray_.Create(hwnd_, WM_TRAY_NOTIFY, "Mnemora", icon, kTrayIconId);
+    if (icon) DestroyIcon(icon);
+}
+
+void MainDialog::SetUpCompactGeometry() {
+    GetWindowRect(hwnd_, &fullRect_);
+    GetClientRect(hwnd_, &fullClientRect_);
+    compactRect_ = CompactRectOf(fullRect_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, compactRect_.right - compactRect_.left, compactRect_.bottom - compactRect_.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    restoreRect_ = compactRect_;
+    GetClientRect(hwnd_, &compactClientRect_);
 }
 
 void MainDialog::SetCaptions() {
@@ -103,6 +308,20 @@ void MainDialog::SetCaptions() {
 }
 
 void MainDialog::KeepLanguageTexts() {
+    texts_.pramTotal = Lang("PRAMtotalStr");
+    texts_.pramFree = Lang("PRAMFreeStr");
+    texts_.ramFree = Lang("RAMFreeStr");
+    texts_.pageFree = Lang("PageFreeStr");
+    texts_.vramFree = Lang("VRAMFreeStr");
+    texts_.curTime = Lang("CurTimeStr");
+    texts_.titleCpu3 = Lang("TitleCPU3");
+    texts_.iconTipsCpu = Lang("IconTipsCPU");
+    texts_.iconTipsRam = Lang("IconTipsRAM");
+    texts_.usedMemoryB = Lang("UsedMemoryb");
+    texts_.usedFilePageB = Lang("UsedFilePageb");
+    texts_.usedMemoryM = Lang("UsedMemorym");
+    texts_.usedFilePageM = Lang("UsedFilePagem");
+    displayModeText_ = Lang("MenuDispL2");
     weekDays_.clear();
     char key[32];
     for (int i = 0; i < 7; ++i) {
@@ -131,29 +350,6 @@ void MainDialog::SetUpPresetList() {
     if (userType == 4) EnableItem(IDC_SLIDER, true);
 }
 
-void MainDialog::SetUpAmountSlider() {
-    DWORD position = 4;
-    {
-        RegistryKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.QueryDword(position, "SliderPos");
-    }
-    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETRANGE, FALSE, MAKELPARAM(1, 8));
-    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
-    EnableItem(IDC_SLIDER, false);
-    ShowMembers();
-}
-
-void MainDialog::SetUpCompactGeometry() {
-    GetWindowRect(hwnd_, &fullRect_);
-    GetClientRect(hwnd_, &fullClientRect_);
-    compactRect_ = fullRect_;
-    compactRect_.bottom = fullRect_.top + (fullRect_.bottom - fullRect_.top) / 2;
-    SetWindowPos(hwnd_, nullptr, 0, 0, compactRect_.right - compactRect_.left, compactRect_.bottom - compactRect_.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    restoreRect_ = compactRect_;
-    GetClientRect(hwnd_, &compactClientRect_);
-}
-
 bool MainDialog::StartedByPowerOn() const {
     if (argc_ < 2) return false;
     std::string first = argv_[1];
@@ -173,32 +369,40 @@ void MainDialog::SaveSettings() {
     SaveMainSettings(settings_, userType, sliderPos);
 }
 
-void MainDialog::OnExit(DialogMessage&) {
-    if (MessageBoxA(hwnd_, Lang("strExitQuery").c_str(), kMainWindowTitle, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
-        return;
-    KillTimer(hwnd_, kRefreshTimer);
-    KillTimer(hwnd_, kLowMemoryTimer);
-    KillTimer(hwnd_, kDelayedStartTimer);
-    ReadControls();
-    EndDialog(IDOK);
+void MainDialog::ApplyPercentDisplay() {
+    if (settings_.percent) {
+        SetItemText(IDC_CHECKPERCENT, "MB");
+        displayModeText_ = Lang("MenuDispL1");
+        WriteSettingDword("Perch", 1);
+    } else {
+        SetItemText(IDC_CHECKPERCENT, "%");
+        displayModeText_ = Lang("MenuDispL2");
+        WriteSettingDword("Perch", 0);
+    }
 }
 
-void MainDialog::OnCancel() {
-    ShowWindow(hwnd_, SW_HIDE);
-    RegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.SetDword(0, "ShowStatus");
+void MainDialog::ToggleExpanded() {
+    expanded_ = !expanded_;
+    if (!expanded_) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, compactRect_.right - compactRect_.left,
+                     compactRect_.bottom - compactRect_.top, SWP_NOMOVE | SWP_NOZORDER);
+        SetItemText(IDC_TAB_BUTTON, Lang("IDC_TAB_BUTTON1"));
+        restoreRect_ = compactRect_;
+        GetClientRect(hwnd_, &compactClientRect_);
+    } else {
+        int w = fullRect_.right - fullRect_.left, h = fullRect_.bottom - fullRect_.top;
+        POINT at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), w, h);
+        SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetWindowPos(hwnd_, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
+        SetItemText(IDC_TAB_BUTTON, Lang("IDC_TAB_BUTTON2"));
+        restoreRect_ = fullRect_;
+        GetClientRect(hwnd_, &fullClientRect_);
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void MainDialog::OnHide(DialogMessage&) { ShowWindow(hwnd_, SW_HIDE); }
-
-void MainDialog::OnHideTimer(DialogMessage&) {
-    KillTimer(hwnd_, kHideTimer);
-    ShowWindow(hwnd_, SW_HIDE);
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
-    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+LRESULT CALLBACK MainDialog::MessageFilter(int code, WPARAM wp, LPARAM lp) {
+    // The modal loop has no pre-translation of its own: the tip sees messages here first.
+    if (code >= 0 && MainWindowPointer) MainWindowPointer->presetTip_.RelayEvent(*reinterpret_cast<const MSG*>(lp));
+    return CallNextHookEx(nullptr, code, wp, lp);
 }
-
-void MainDialog::OnQueryDragIcon(DialogMessage& m) { m.result = reinterpret_cast<INT_PTR>(appIcon_); }

@@ -1,12 +1,20 @@
 // The application's only permanent window (template 102): memory and processor
 // figures above, optimizer settings below; hidden to the tray rather than closed.
 #pragma once
+#include <array>
 #include <string>
 #include <vector>
 
 #include "app/Settings.h"
+#include "mainwnd/TrayIcon.h"
+#include "mainwnd/controls/BusyProgressCtrl.h"
+#include "mainwnd/controls/DialGauge.h"
+#include "mainwnd/controls/LoadHistoryChart.h"
+#include "ui/ColorButton.h"
+#include "ui/ColorLabel.h"
 #include "ui/Dialog.h"
 #include "ui/Handles.h"
+#include "ui/PresetTooltip.h"
 
 // A control whose caption comes from a language key.
 struct CaptionKey {
@@ -14,9 +22,13 @@ struct CaptionKey {
     const char* key;
 };
 
+constexpr UINT WM_OPTIMIZE_DONE = 0x110A;
+constexpr int HOTKEY_ID = 0x2006;
+
 class MainDialog : public DialogImpl<MainDialog> {
 public:
     MainDialog(int argc, char** argv);
+    ~MainDialog() override;
     static const Route kRoutes[];
     // Captions set at initialization, in the order they are set.
     static const CaptionKey kCaptions[];
@@ -27,35 +39,125 @@ public:
     static constexpr UINT kHideTimer = 3;
     static constexpr UINT kDelayedStartTimer = 4;
     static constexpr UINT kOptimizeTimer = 5;
+    static constexpr int kChartId = 5469;
 
     const MainSettings& Settings() const { return settings_; }
     // Silent save of the main window's values (every start ends its initialization with it).
     void SaveSettings();
+    // Manual run: seven progress ticks of timer 5, then one step on this thread.
+    void StartManualOptimize();
+    // Automatic run on a worker thread; ends with WM_OPTIMIZE_DONE.
+    void StartAutoOptimize();
+    void RefreshStatus();
+    void HideAndCentre();
+    void ToggleExpanded();
+    void UpdateAmountLabel();
+    // Draws the tray picture for the current memory use; the caller destroys it.
+    HICON DrawLoadIcon();
 
 private:
     BOOL OnInitDialog() override;
-    void OnOK() override {}
+    void OnOK() override { StartManualOptimize(); }
     void OnCancel() override;
+    bool OnUnrouted(DialogMessage& m) override;
 
+    // Initialization steps, in the order they run.
+    void RegisterHotKeyLetter();
+    void SetUpAmountSlider();
+    void SetUpBars();
+    void SetUpChart();
+    void SetUpButtons();
+    void SetUpLabels();
+    void SetUpProcessorLines();
+    void SetUpTrayIcon();
+    void SetUpCompactGeometry();
     void SetCaptions();
     void KeepLanguageTexts();
     void SetUpPresetList();
-    void SetUpAmountSlider();
-    void SetUpCompactGeometry();
     bool StartedByPowerOn() const;
     void StartHidden();
+    void ApplyPercentDisplay();
+    void StartDelayedStart() {}  // the delayed start-up items plug in here
+    void StartMonitor() {}       // the process activity monitor plugs in here
 
+    void PaintBackground(DialogMessage& m);
+    void OnCtlColor(DialogMessage& m);
+    void OnTimer(DialogMessage& m);
+    void OnOptimizeTick();
+    void OnOptimizeDone(DialogMessage& m);
+    void FinishRun();
+    void EnableRunControls(bool enable, bool all);
+    void ResetProgress(COLORREF onColor, COLORREF offColor);
+    static DWORD WINAPI OptimizeWorker(LPVOID level);
+    void LowMemoryTick();
+    void UpdateTrayPicture();
+
+    void MarkChanged();
+    void CheckLoadThenOptimize();
+    void OpenToolWindow(const char* titleKey, bool warn);
+    void UpdateThresholdControls();
+
+    void OnOptimizeButton(DialogMessage& m);
+    void OnHotKey(DialogMessage& m);
+    void OnTrayOptimize(DialogMessage& m);
+    void OnToggle(DialogMessage& m);
     void OnExit(DialogMessage& m);
     void OnHide(DialogMessage& m);
-    void OnHideTimer(DialogMessage& m);
+    void OnShowMain(DialogMessage& m);
+    void OnProcessButton(DialogMessage& m);
+    void OnProcessManager(DialogMessage& m);
+    void OnStartupManager(DialogMessage& m);
+    void OnServiceManager(DialogMessage& m);
+    void OnCacheSettings(DialogMessage& m);
+    void OnMemoryModules(DialogMessage& m);
+    void OnSave(DialogMessage& m);
+    void OnAbout(DialogMessage& m);
+    void OnHelp(DialogMessage& m);
+    void OnCopyTool(DialogMessage& m);
+    void OnPreset(DialogMessage& m);
+    void OnSliderReleased(DialogMessage& m);
+    void OnThresholdChange(DialogMessage& m);
+    void OnHotKeyLetterChange(DialogMessage& m);
+    void OnAutoDefragCheck(DialogMessage& m);
+    void OnSoundCheck(DialogMessage& m);
+    void OnAutoRunCheck(DialogMessage& m);
+    void OnToolsWithoutWarning(DialogMessage& m);
+    void OnMarkChanged(DialogMessage& m);
+    void OnPercentCheck(DialogMessage& m);
+    void OnPercentToggle(DialogMessage& m);
+    void OnClockCheck(DialogMessage& m);
+    void OnTrayNotify(DialogMessage& m);
     void OnQueryDragIcon(DialogMessage& m);
+
+    static LRESULT CALLBACK MessageFilter(int code, WPARAM wp, LPARAM lp);
 
     int argc_;
     char** argv_;
     MainSettings settings_;
     HICON appIcon_;
+    HICON basePictures_[3] = {};
+    std::string displayModeText_;
     int expanded_ = 0;
     RECT fullRect_{}, compactRect_{}, restoreRect_{}, compactClientRect_{}, fullClientRect_{};
     std::vector<std::string> weekDays_;
     std::vector<std::string> presetTexts_;
+    struct KeptTexts {
+        std::string pramTotal, pramFree, ramFree, pageFree, vramFree, curTime, titleCpu3, iconTipsCpu, iconTipsRam,
+            usedMemoryB, usedFilePageB, usedMemoryM, usedFilePageM;
+    } texts_;
+
+    std::array<BusyProgressCtrl, 3> bars_;  // page file, combined, physical
+    BusyProgressCtrl progress_;
+    DialGauge gauge_;
+    LoadHistoryChart chart_;
+    std::array<ColorButton, 3> buttons_;
+    std::array<ColorLabel, 15> labels_;
+    CTrayIcon tray_;
+    PresetTooltip presetTip_;
+    HHOOK filterHook_ = nullptr;
+    bool thresholdSeen_ = false;
+    HANDLE worker_ = nullptr;
 };
+
+// The running main window, for the optimization worker and the timers.
+extern MainDialog* MainWindowPointer;

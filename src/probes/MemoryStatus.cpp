@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "probes/OsVersion.h"
-#include "ui/Handles.h"
 
 namespace {
 constexpr unsigned kMegabyteShift = 20;
@@ -23,9 +22,12 @@ InstalledMemoryCache gInstalledCache;
 using StatusExFunction = BOOL(WINAPI*)(MEMORYSTATUSEX*);
 
 // GlobalMemoryStatusEx is missing before 2000, so the import table must not name it.
-StatusExFunction FindStatusEx(HMODULE kernel) {
-    return reinterpret_cast<StatusExFunction>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "GlobalMemoryStatusEx")));
+// Looked up once: kernel32 stays loaded for the life of the process, and loading and
+// freeing it on every query would cost a hundred times the call itself.
+StatusExFunction StatusEx() {
+    static const StatusExFunction function = reinterpret_cast<StatusExFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "GlobalMemoryStatusEx")));
+    return function;
 }
 
 MemoryStatusBytes BytesOf(const MEMORYSTATUS& s) {
@@ -77,25 +79,21 @@ std::int32_t InstalledMemoryCache::TotalPhysMB(InstalledMemorySource source, std
 void SetInstalledMemorySource(InstalledMemorySource source) { gInstalledSource = source; }
 
 MemorySnapshot QueryMemorySnapshot() {
+    MEMORYSTATUS status = {};
+    status.dwLength = sizeof status;
     if (IsWindows9x()) {
-        MEMORYSTATUS status = {};
-        status.dwLength = sizeof status;
         GlobalMemoryStatus(&status);
         return SnapshotOfStatus(status);
     }
-    UniqueModule kernel(LoadLibraryA("Kernel32.DLL"));
-    if (!kernel) return MemorySnapshot();
     MemorySnapshot snap;
     std::uint64_t statusTotal = 0;
-    if (StatusExFunction statusEx = FindStatusEx(kernel.get())) {
-        MEMORYSTATUSEX status = {};
-        status.dwLength = sizeof status;
-        if (!statusEx(&status)) return MemorySnapshot();
-        snap = SnapshotOfStatusEx(status);
-        statusTotal = status.ullTotalPhys;
+    if (StatusExFunction statusEx = StatusEx()) {
+        MEMORYSTATUSEX statusEx64 = {};
+        statusEx64.dwLength = sizeof statusEx64;
+        if (!statusEx(&statusEx64)) return MemorySnapshot();
+        snap = SnapshotOfStatusEx(statusEx64);
+        statusTotal = statusEx64.ullTotalPhys;
     } else {
-        MEMORYSTATUS status = {};
-        status.dwLength = sizeof status;
         GlobalMemoryStatus(&status);
         snap = SnapshotOfStatus(status);
         statusTotal = status.dwTotalPhys;
@@ -105,12 +103,11 @@ MemorySnapshot QueryMemorySnapshot() {
 }
 
 MemoryStatusBytes QueryMemoryStatus() {
-    if (!IsWindows9x()) {
-        if (StatusExFunction statusEx = FindStatusEx(GetModuleHandleA("kernel32"))) {
-            MEMORYSTATUSEX status = {};
-            status.dwLength = sizeof status;
-            return statusEx(&status) ? BytesOf(status) : MemoryStatusBytes();
-        }
+    StatusExFunction statusEx = IsWindows9x() ? nullptr : StatusEx();
+    if (statusEx) {
+        MEMORYSTATUSEX status = {};
+        status.dwLength = sizeof status;
+        return statusEx(&status) ? BytesOf(status) : MemoryStatusBytes();
     }
     MEMORYSTATUS status = {};
     status.dwLength = sizeof status;

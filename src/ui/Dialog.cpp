@@ -89,7 +89,7 @@ bool Dialog::ReadControls() {
 INT_PTR Dialog::ColorReply(HDC dc) const {
     SetTextColor(dc, gText);
     SetBkColor(dc, gBackground);
-    return reinterpret_cast<INT_PTR>(gBrush);
+    return reinterpret_cast<INT_PTR>(gBrush ? gBrush : GetSysColorBrush(COLOR_BTNFACE));
 }
 
 HWND Dialog::ReflectTarget(UINT msg, WPARAM, LPARAM lp) {

@@ -63,6 +63,8 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
     void EndDialog(INT_PTR result);
+    // The answer to WM_CTLCOLOR* with the process-wide dialog colours.
+    INT_PTR ColorReply(HDC dc) const;
 
     HWND hwnd_ = nullptr;
 
@@ -76,7 +78,6 @@ private:
     };
     static INT_PTR CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
-    INT_PTR ColorReply(HDC dc) const;
     static HWND ReflectTarget(UINT msg, WPARAM wp, LPARAM lp);
 
     int templateId_;

@@ -2,6 +2,7 @@
 //   mnemora_driver wait-window TITLE SECONDS   exit 0 once a visible window has that title
 //   mnemora_driver screenshot FILE.bmp         save the screen
 //   mnemora_driver keep-desktop                hold the Wine desktop open until killed
+//   mnemora_driver wait-keeper                 wait until the keeper's window exists
 #include <cstdlib>
 #include <cstdio>
 #include <string>
@@ -18,6 +19,15 @@ int main(int argc, char** argv) {
         // would then start (and wait for) a new one with every test program.
         CreateWindowA("STATIC", "mnemora desktop keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
         for (;;) Sleep(INFINITE);
+    }
+    if (argc >= 2 && std::string(argv[1]) == "wait-keeper") {
+        // The first test must not be the process that brings up Wine's desktop:
+        // the desktop would inherit its output pipe and ctest would wait on it.
+        for (int i = 0; i < 300; ++i) {
+            if (FindWindowA("STATIC", "mnemora desktop keeper")) return 0;
+            Sleep(100);
+        }
+        return 1;
     }
     if (argc >= 3 && std::string(argv[1]) == "screenshot") return driver::SaveScreenshot(argv[2]) ? 0 : 1;
     std::fprintf(stderr, "usage: mnemora_driver wait-window TITLE SECONDS | screenshot FILE.bmp\n");

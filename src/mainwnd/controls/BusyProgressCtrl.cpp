@@ -16,6 +16,9 @@ void BusyProgressCtrl::Recompute() {
     clientWidth_ = client.right;
     clientHeight_ = client.bottom;
     segmentWidth_ = SegmentWidth(clientWidth_, count_, gap_);
+    segments_ = SegmentRects(count_, segmentWidth_, gap_, clientHeight_);
+    unlit_.Reset();
+    lit_.Reset();
 }
 
 void BusyProgressCtrl::SetSegmentCount(int count) {
@@ -48,6 +51,8 @@ void BusyProgressCtrl::SetMode(int mode) {
 
 void BusyProgressCtrl::SetColors(const BarColors& colors) {
     colors_ = colors;
+    unlit_.Reset();
+    lit_.Reset();
     RedrawNow();
 }
 
@@ -55,41 +60,46 @@ void BusyProgressCtrl::Reset() {
     if (mode_ == kProgressMode) SetPosition(0);
 }
 
-void BusyProgressCtrl::DrawSegments(HDC dc, int height) const {
-    BarFill fill{0.0, -1, 0};
-    if (mode_ == kProgressMode) fill = ComputeBarFill(position_, minimum_, maximum_, count_, segmentWidth_);
-    std::vector<RECT> rects = SegmentRects(count_, segmentWidth_, gap_, height);
-
-    UniqueGdi<HPEN> onPen(CreatePen(PS_SOLID, 1, colors_.onBorder));
-    UniqueGdi<HPEN> offPen(CreatePen(PS_SOLID, 1, colors_.offBorder));
-    UniqueGdi<HBRUSH> onBrush(CreateSolidBrush(colors_.onFill));
-    UniqueGdi<HBRUSH> offBrush(CreateSolidBrush(colors_.offFill));
-    if (!onPen || !offPen || !onBrush || !offBrush) return;
-    DcStateGuard state(dc);  // puts the DC's own pen and brush back before ours are deleted
-    for (int i = 0; i < static_cast<int>(rects.size()); ++i) {
-        const RECT& r = rects[i];
-        bool on = i <= fill.last;
-        SelectObject(dc, on ? onPen.get() : offPen.get());
-        SelectObject(dc, on ? onBrush.get() : offBrush.get());
-        Rectangle(dc, r.left, r.top, r.right, r.bottom);
-        if (i == fill.last + 1 && fill.partial != 0) {
-            RECT lit = PartialRect(r, fill.partial);
-            FillRect(dc, &lit, onBrush.get());
-        }
-    }
-}
-
-void BusyProgressCtrl::Paint(HDC target) {
-    if (clientWidth_ <= 0 || clientHeight_ <= 0) return;
-    if (!surface_.Matches(clientWidth_, clientHeight_) && !surface_.Create(nullptr, clientWidth_, clientHeight_))
-        return;
-    HDC dc = surface_.Dc();
+void BusyProgressCtrl::DrawStrip(HDC dc, COLORREF border, COLORREF fill) const {
     RECT all{0, 0, clientWidth_, clientHeight_};
     UniqueGdi<HBRUSH> background(CreateSolidBrush(colors_.background));
     if (background) FillRect(dc, &all, background.get());
     // Black is what shows between the segments.
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    DrawSegments(dc, clientHeight_);
+    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, border));
+    UniqueGdi<HBRUSH> brush(CreateSolidBrush(fill));
+    SelectGuard selectPen(dc, pen.get());
+    SelectGuard selectBrush(dc, brush.get());
+    for (const RECT& r : segments_) Rectangle(dc, r.left, r.top, r.right, r.bottom);
+}
+
+bool BusyProgressCtrl::EnsureStrips() {
+    if (unlit_ && lit_) return true;
+    if (!unlit_.Create(nullptr, clientWidth_, clientHeight_) || !lit_.Create(nullptr, clientWidth_, clientHeight_))
+        return false;
+    DrawStrip(unlit_.Dc(), colors_.offBorder, colors_.offFill);
+    DrawStrip(lit_.Dc(), colors_.onBorder, colors_.onFill);
+    return true;
+}
+
+void BusyProgressCtrl::Paint(HDC target) {
+    if (clientWidth_ <= 0 || clientHeight_ <= 0 || !EnsureStrips()) return;
+    if (!surface_.Matches(clientWidth_, clientHeight_) && !surface_.Create(nullptr, clientWidth_, clientHeight_))
+        return;
+    HDC dc = surface_.Dc();
+    unlit_.CopyTo(dc);
+    BarFill fill{0.0, -1, 0};
+    if (mode_ == kProgressMode) fill = ComputeBarFill(position_, minimum_, maximum_, count_, segmentWidth_);
+    if (fill.last >= 0) {
+        // Segments 0..last are the lit strip's; the gaps are black in both.
+        const int right = segments_[fill.last].right;
+        BitBlt(dc, 0, 0, right, clientHeight_, lit_.Dc(), 0, 0, SRCCOPY);
+    }
+    if (fill.partial != 0 && fill.last + 1 < static_cast<int>(segments_.size())) {
+        RECT lit = PartialRect(segments_[fill.last + 1], fill.partial);
+        UniqueGdi<HBRUSH> onFill(CreateSolidBrush(colors_.onFill));
+        if (onFill) FillRect(dc, &lit, onFill.get());
+    }
     surface_.CopyTo(target);
 }
 
@@ -114,6 +124,8 @@ bool BusyProgressCtrl::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         return false;
     case WM_SYSCOLORCHANGE:
         if (followSystem_) colors_.background = GetSysColor(COLOR_BTNFACE);
+        unlit_.Reset();
+        lit_.Reset();
         return false;
     default: return false;
     }

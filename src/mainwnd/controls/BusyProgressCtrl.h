@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <vector>
+
 #include "ui/OffscreenBitmap.h"
 #include "ui/SubclassedControl.h"
 
@@ -58,7 +60,8 @@ protected:
 
 private:
     void Recompute();
-    void DrawSegments(HDC dc, int height) const;
+    bool EnsureStrips();
+    void DrawStrip(HDC dc, COLORREF border, COLORREF fill) const;
 
     int count_;
     int position_;
@@ -71,5 +74,9 @@ private:
     double segmentWidth_ = 0.0;
     int clientWidth_ = 0;
     int clientHeight_ = 0;
+    std::vector<RECT> segments_;
+    // The bar drawn all off and all on: a repaint copies a share of each.
+    OffscreenBitmap unlit_;
+    OffscreenBitmap lit_;
     OffscreenBitmap surface_;
 };

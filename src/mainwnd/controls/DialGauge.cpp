@@ -56,7 +56,7 @@ bool DialGauge::EnsureFace(int width, int height) {
     if (!face_.Create(nullptr, width, height)) return false;
     radius_ = GaugeRadius(width, height);
     centre_ = GaugeCentre(width, height);
-    textFont_.reset(ArialFont(radius_ / 5));
+    MakeTools();
     HDC dc = face_.Dc();
     RECT all{0, 0, width, height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -70,6 +70,21 @@ bool DialGauge::EnsureFace(int width, int height) {
     DrawTicks(dc);
     DrawLabels(dc);
     return true;
+}
+
+void DialGauge::MakeTools() {
+    textFont_.reset(ArialFont(radius_ / 5));
+    needlePen_.reset(CreatePen(PS_SOLID, 1, needleColor_));
+    needleBrush_.reset(CreateSolidBrush(needleColor_));
+    shadowPen_.reset(CreatePen(PS_SOLID, 2, GetSysColor(COLOR_3DSHADOW)));
+    lightPen_.reset(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DHILIGHT)));
+    hubPens_.clear();
+    hubBrushes_.clear();
+    const int rim = 3 * (radius_ / 20) / 4;
+    for (int n = 1; n <= rim; ++n) {
+        hubPens_.emplace_back(CreatePen(PS_SOLID, 1, HubColor(n, radius_)));
+        hubBrushes_.emplace_back(CreateSolidBrush(HubColor(n, radius_)));
+    }
 }
 
 void DialGauge::DrawRing(HDC dc) const {
@@ -128,33 +143,26 @@ void DialGauge::DrawLabels(HDC dc) const {
 void DialGauge::DrawNeedle(HDC dc) const {
     const double angle = NeedleAngle(value_, minimum_, maximum_);
     std::array<POINT, 4> p = NeedleCorners(centre_, radius_, angle);
-    UniqueGdi<HPEN> outline(CreatePen(PS_SOLID, 1, needleColor_));
-    UniqueGdi<HBRUSH> fill(CreateSolidBrush(needleColor_));
-    UniqueGdi<HPEN> shadow(CreatePen(PS_SOLID, 2, GetSysColor(COLOR_3DSHADOW)));
-    UniqueGdi<HPEN> light(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DHILIGHT)));
     DcStateGuard state(dc);
     if (needleClip_) SelectClipRgn(dc, needleClip_.get());
-    SelectObject(dc, outline.get());
-    SelectObject(dc, fill.get());
+    SelectObject(dc, needlePen_.get());
+    SelectObject(dc, needleBrush_.get());
     Polygon(dc, p.data(), 4);
     const POINT leftSide[3] = {p[0], p[1], p[2]};
     const POINT rightSide[3] = {p[0], p[3], p[2]};
-    bool leftLit = NeedleLeftSideLit(angle);
-    SelectObject(dc, shadow.get());
+    const bool leftLit = NeedleLeftSideLit(angle);
+    SelectObject(dc, shadowPen_.get());
     Polyline(dc, leftLit ? rightSide : leftSide, 3);
-    SelectObject(dc, light.get());
+    SelectObject(dc, lightPen_.get());
     Polyline(dc, leftLit ? leftSide : rightSide, 3);
 }
 
 void DialGauge::DrawHub(HDC dc) const {
     // Concentric circles from the rim in: black at the rim, white at the centre.
-    const int rim = 3 * (radius_ / 20) / 4;
-    for (int n = rim; n >= 1; --n) {
-        COLORREF grey = HubColor(n, radius_);
-        UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, grey));
-        UniqueGdi<HBRUSH> brush(CreateSolidBrush(grey));
-        SelectGuard selectPen(dc, pen.get());
-        SelectGuard selectBrush(dc, brush.get());
+    DcStateGuard state(dc);
+    for (int n = static_cast<int>(hubPens_.size()); n >= 1; --n) {
+        SelectObject(dc, hubPens_[n - 1].get());
+        SelectObject(dc, hubBrushes_[n - 1].get());
         Ellipse(dc, centre_.x - n, centre_.y - n, centre_.x + n + 1, centre_.y + n + 1);
     }
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/Handles.h"
 #include "ui/OffscreenBitmap.h"
@@ -37,6 +38,7 @@ private:
     void DrawHub(HDC dc) const;
     void DrawTexts(HDC dc) const;
     void DropFace();
+    void MakeTools();
 
     std::string caption_ = "Usage";
     int valuePrecision_ = 1;
@@ -52,5 +54,12 @@ private:
     OffscreenBitmap face_;    // static dial: ring, zones, ticks, labels
     OffscreenBitmap frame_;   // face plus the moving parts, copied to the window in one go
     UniqueGdi<HRGN> needleClip_;
+    // Drawing tools of the moving parts, made with the face so a repaint creates none.
     UniqueGdi<HFONT> textFont_;
+    UniqueGdi<HPEN> needlePen_;
+    UniqueGdi<HBRUSH> needleBrush_;
+    UniqueGdi<HPEN> shadowPen_;
+    UniqueGdi<HPEN> lightPen_;
+    std::vector<UniqueGdi<HPEN>> hubPens_;      // index n - 1 for the circle of radius n
+    std::vector<UniqueGdi<HBRUSH>> hubBrushes_;
 };

@@ -43,20 +43,22 @@ void LoadHistoryChart::Rebuild() {
     const int w = client.right, h = client.bottom;
     phase_ = kGridPitch;
     for (ChartSeries& s : series_) s.previousY = h + 1;
-    if (!history_.Create(nullptr, w, h)) return;
+    backgroundBrush_.reset(CreateSolidBrush(background_));
+    gridPen_.reset(CreatePen(PS_SOLID, 1, grid_));
+    if (!backgroundBrush_ || !gridPen_ || !history_.Create(nullptr, w, h)) {
+        history_.Reset();
+        return;
+    }
     HDC dc = history_.Dc();
-    UniqueGdi<HBRUSH> background(CreateSolidBrush(background_));
-    if (background) FillRect(dc, &client, background.get());
-    UniqueGdi<HPEN> grid(CreatePen(PS_SOLID, 1, grid_));
-    SelectGuard pen(dc, grid.get());
+    FillRect(dc, &client, backgroundBrush_.get());
+    SelectGuard pen(dc, gridPen_.get());
     for (int x = -1; x < w; x += kGridPitch) Line(dc, x, 0, x, h);
     for (int y = -1; y < h; y += kGridPitch) Line(dc, 0, y, w, y);
 }
 
 void LoadHistoryChart::DrawGridStrip(HDC dc) const {
     const int w = history_.Width(), h = history_.Height();
-    UniqueGdi<HPEN> grid(CreatePen(PS_SOLID, 1, grid_));
-    SelectGuard pen(dc, grid.get());
+    SelectGuard pen(dc, gridPen_.get());
     const int x = VerticalGridX(w, phase_);
     Line(dc, x, 0, x, h);
     for (int y = -1; y < h; y += kGridPitch) Line(dc, w - kScrollStep, y, w, y);
@@ -87,8 +89,7 @@ void LoadHistoryChart::Update() {
     // scroll would carry the blank strip into the history and cut the grid.
     BitBlt(dc, 0, 0, w - kScrollStep, h, dc, kScrollStep, 0, SRCCOPY);
     RECT strip{w - kScrollStep, 0, w, h};
-    UniqueGdi<HBRUSH> background(CreateSolidBrush(background_));
-    if (background) FillRect(dc, &strip, background.get());
+    FillRect(dc, &strip, backgroundBrush_.get());
     phase_ = NextGridPhase(phase_);
     DrawGridStrip(dc);
     DrawSeries(dc);

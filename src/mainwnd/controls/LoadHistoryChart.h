@@ -47,4 +47,6 @@ private:
     int phase_ = 13;
     std::deque<ChartSeries> series_;  // a deque keeps references stable as series are added
     OffscreenBitmap history_;
+    UniqueGdi<HBRUSH> backgroundBrush_;
+    UniqueGdi<HPEN> gridPen_;
 };

@@ -1,0 +1,289 @@
+// Commands of the main window: buttons, check boxes, tray menu, hot key.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/Application.h"
+#include "app/ProgramPath.h"
+#include "app/RegistryKey.h"
+#include "app/ResourceText.h"
+#include "mainwnd/AboutDialog.h"
+#include "mainwnd/MainDialog.h"
+#include "mainwnd/ThresholdInput.h"
+#include "optimizer/LowMemory.h"
+#include "optimizer/OptimizeRun.h"
+#include "probes/CpuLoad.h"
+#include "probes/OsVersion.h"
+#include "resource.h"
+
+namespace {
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+const UINT kEarlyTaskbarCreated = TaskbarCreatedMessage();  // registered once at process start
+
+void StoreShowStatus(DWORD value) {
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.SetDword(value, "ShowStatus");
+}
+}  // namespace
+
+const MainDialog::Route MainDialog::kRoutes[] = {
+    {WM_COMMAND, IDC_LZL_BUTTON, BN_CLICKED, &MainDialog::OnOptimizeButton},
+    {WM_COMMAND, ID_TRAY_OPTIMIZE, kAnyCode, &MainDialog::OnTrayOptimize},
+    {WM_COMMAND, IDC_TAB_BUTTON, BN_CLICKED, &MainDialog::OnToggle},
+    {WM_COMMAND, IDC_EXITBT, BN_CLICKED, &MainDialog::OnExit},
+    {WM_COMMAND, ID_TRAY_EXIT, kAnyCode, &MainDialog::OnExit},
+    {WM_COMMAND, IDC_HIDEBT2, BN_CLICKED, &MainDialog::OnHide},
+    {WM_COMMAND, ID_TRAY_SHOW, kAnyCode, &MainDialog::OnShowMain},
+    {WM_COMMAND, IDC_CLEANRAM_BT, BN_CLICKED, &MainDialog::OnProcessButton},
+    {WM_COMMAND, IDC_PROCESSMG_BT, BN_CLICKED, &MainDialog::OnProcessManager},
+    {WM_COMMAND, ID_TRAY_PROCESS, kAnyCode, &MainDialog::OnProcessManager},
+    {WM_COMMAND, IDC_MSCONFIG_BT, BN_CLICKED, &MainDialog::OnStartupManager},
+    {WM_COMMAND, ID_TRAY_STARTUP, kAnyCode, &MainDialog::OnStartupManager},
+    {WM_COMMAND, IDC_SERVICEMG_BT, BN_CLICKED, &MainDialog::OnServiceManager},
+    {WM_COMMAND, ID_TRAY_SERVICE, kAnyCode, &MainDialog::OnServiceManager},
+    {WM_COMMAND, IDC_BUTTONOT1, BN_CLICKED, &MainDialog::OnCacheSettings},
+    {WM_COMMAND, ID_TRAY_CACHE, kAnyCode, &MainDialog::OnCacheSettings},
+    {WM_COMMAND, IDC_MEMHDINFOBT, BN_CLICKED, &MainDialog::OnMemoryModules},
+    {WM_COMMAND, IDC_BUTTONSAVERAM, BN_CLICKED, &MainDialog::OnSave},
+    {WM_COMMAND, IDC_ABOUT2, BN_CLICKED, &MainDialog::OnAbout},
+    {WM_COMMAND, ID_TRAY_ABOUT, kAnyCode, &MainDialog::OnAbout},
+    {WM_COMMAND, IDC_HELPBT, BN_CLICKED, &MainDialog::OnHelp},
+    {WM_COMMAND, ID_TRAY_HELP, kAnyCode, &MainDialog::OnHelp},
+    {WM_HELP, 0, 0, &MainDialog::OnHelp},
+    {WM_COMMAND, IDC_USERTYPE, CBN_SELCHANGE, &MainDialog::OnPreset},
+    {WM_NOTIFY, IDC_SLIDER, NM_RELEASEDCAPTURE, &MainDialog::OnSliderReleased},
+    {WM_COMMAND, IDC_RAMALERT, EN_CHANGE, &MainDialog::OnThresholdChange},
+    {WM_COMMAND, IDC_HOTKEY, EN_CHANGE, &MainDialog::OnHotKeyLetterChange},
+    {WM_COMMAND, IDC_CHECKAUTODEFRAG, BN_CLICKED, &MainDialog::OnAutoDefragCheck},
+    {WM_COMMAND, IDC_CHECKSOUND, BN_CLICKED, &MainDialog::OnSoundCheck},
+    {WM_COMMAND, IDC_CHECKAUTORUN, BN_CLICKED, &MainDialog::OnAutoRunCheck},
+    {WM_COMMAND, IDC_CHECKALERTNOTICE, BN_CLICKED, &MainDialog::OnToolsWithoutWarning},
+    {WM_COMMAND, IDC_CHECKCLIPBOARD, BN_CLICKED, &MainDialog::OnMarkChanged},
+    {WM_COMMAND, IDC_CHECKLOG, BN_CLICKED, &MainDialog::OnMarkChanged},
+    {WM_COMMAND, IDC_CHECKAUTODEFRAGTIP, BN_CLICKED, &MainDialog::OnMarkChanged},
+    {WM_COMMAND, IDC_CHECKLOGONWND, BN_CLICKED, &MainDialog::OnMarkChanged},
+    {WM_COMMAND, IDC_CHECKPERCENT, BN_CLICKED, &MainDialog::OnPercentCheck},
+    {WM_COMMAND, ID_TRAY_DISPLAY, kAnyCode, &MainDialog::OnPercentToggle},
+    {WM_COMMAND, IDC_CHECK12H, BN_CLICKED, &MainDialog::OnClockCheck},
+    {WM_COMMAND, ID_COPYBT, BN_CLICKED, &MainDialog::OnCopyTool},
+    {WM_HOTKEY, 0, 0, &MainDialog::OnHotKey},
+    {WM_TIMER, kRefreshTimer, 0, &MainDialog::OnTimer},
+    {WM_TIMER, kLowMemoryTimer, 0, &MainDialog::OnTimer},
+    {WM_TIMER, kHideTimer, 0, &MainDialog::OnTimer},
+    {WM_TIMER, kDelayedStartTimer, 0, &MainDialog::OnTimer},
+    {WM_TIMER, kOptimizeTimer, 0, &MainDialog::OnTimer},
+    {WM_TRAY_NOTIFY, 0, 0, &MainDialog::OnTrayNotify},
+    {WM_OPTIMIZE_DONE, 0, 0, &MainDialog::OnOptimizeDone},
+    {WM_PAINT, 0, 0, &MainDialog::PaintBackground},
+    {WM_CTLCOLORSTATIC, 0, 0, &MainDialog::OnCtlColor},
+    {WM_CTLCOLORBTN, 0, 0, &MainDialog::OnCtlColor},
+    {WM_QUERYDRAGICON, 0, 0, &MainDialog::OnQueryDragIcon},
+    {},
+};
+
+bool MainDialog::OnUnrouted(DialogMessage& m) {
+    if (m.message != TaskbarCreatedMessage()) return false;
+    HICON icon = DrawLoadIcon();
+    tray_.Recreate(icon);
+    if (icon) DestroyIcon(icon);
+    return true;
+}
+
+void MainDialog::MarkChanged() { EnableItem(IDC_BUTTONSAVERAM, true); }
+
+void MainDialog::CheckLoadThenOptimize() {
+    int cpu = 0, freeMem = 0;
+    SampleLoad(cpu, freeMem);
+    if (cpu < 76)
+        StartManualOptimize();
+    else
+        MessageBoxA(hwnd_, Lang("strCpuHigh").c_str(), kMainWindowTitle, MB_OK);
+}
+
+void MainDialog::OnOptimizeButton(DialogMessage&) { CheckLoadThenOptimize(); }
+
+void MainDialog::OnHotKey(DialogMessage& m) {
+    if (m.wParam == HOTKEY_ID) CheckLoadThenOptimize();
+}
+
+void MainDialog::OnTrayOptimize(DialogMessage&) { StartManualOptimize(); }
+
+void MainDialog::OnToggle(DialogMessage&) { ToggleExpanded(); }
+
+void MainDialog::OnExit(DialogMessage&) {
+    if (MessageBoxA(hwnd_, Lang("strExitQuery").c_str(), kMainWindowTitle, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return;
+    KillTimer(hwnd_, kRefreshTimer);
+    KillTimer(hwnd_, kLowMemoryTimer);
+    KillTimer(hwnd_, kDelayedStartTimer);
+    tray_.Remove();
+    UnregisterHotKey(hwnd_, HOTKEY_ID);
+    ReadControls();
+    EndDialog(IDOK);
+}
+
+void MainDialog::OnCancel() {
+    ShowWindow(hwnd_, SW_HIDE);
+    StoreShowStatus(0);
+}
+
+void MainDialog::OnHide(DialogMessage&) { ShowWindow(hwnd_, SW_HIDE); }
+
+void MainDialog::OnShowMain(DialogMessage&) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, restoreRect_.right - restoreRect_.left, restoreRect_.bottom - restoreRect_.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    StoreShowStatus(1);
+}
+
+void MainDialog::OpenToolWindow(const char* titleKey, bool warn) {
+    if (FindWindowA(nullptr, Lang(titleKey).c_str())) return;  // already open
+    if (warn) {
+        ReadControls();
+        if (!settings_.toolsNoWarning &&
+            MessageBoxA(hwnd_, Lang("strModifySystem").c_str(), Lang("strDeleteBootItem").c_str(),
+                        MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
+            return;
+    }
+    // The tool windows plug in here; until one exists its command opens nothing.
+}
+
+void MainDialog::OnProcessButton(DialogMessage&) { OpenToolWindow("IDD_PROCESS_DIALOG", false); }
+void MainDialog::OnProcessManager(DialogMessage&) { OpenToolWindow("IDD_PROCESS_DIALOG", true); }
+void MainDialog::OnStartupManager(DialogMessage&) { OpenToolWindow("IDD_AUTORUN_DIALOG", true); }
+void MainDialog::OnServiceManager(DialogMessage&) { OpenToolWindow("IDD_SERVICE_DIALOG", true); }
+void MainDialog::OnCacheSettings(DialogMessage&) { OpenToolWindow("IDC_BUTTONOT1", true); }
+
+void MainDialog::OnMemoryModules(DialogMessage&) {
+    if (IsWindows9x()) MessageBoxA(hwnd_, Lang("strErrorServiceSupport").c_str(), kMainWindowTitle, MB_OK);
+    // On the NT line the memory-module window plugs in here.
+}
+
+void MainDialog::OnSave(DialogMessage&) {
+    ReadControls();
+    WriteMainValues(settings_, static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_USERTYPE, CB_GETCURSEL, 0, 0)),
+                    static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_GETPOS, 0, 0)));
+    WriteSettingDword("DisableLogo", settings_.logoOff ? 1 : 0);
+    WriteSettingString("HotKey", settings_.hotKey);
+    WriteAutoRunEntry(settings_.autoRun != 0);
+    MessageBoxA(hwnd_, Lang("strSaveLogMessage").c_str(), Lang("strDeleteBootItem").c_str(),
+                MB_ICONEXCLAMATION | MB_OK);
+    EnableItem(IDC_BUTTONSAVERAM, false);
+    PromptArmed = true;
+}
+
+void MainDialog::OnAbout(DialogMessage&) {
+    AboutDialog about(appIcon_);
+    about.RunModal();
+}
+
+void MainDialog::OnHelp(DialogMessage&) {
+    ShellExecuteA(nullptr, "open", ProgramFilePath("Help.chm").c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void MainDialog::OnCopyTool(DialogMessage&) { WinExec(ProgramFilePath("Swiftdup.exe").c_str(), SW_SHOWNORMAL); }
+
+void MainDialog::OnPreset(DialogMessage&) {
+    int s = static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_USERTYPE, CB_GETCURSEL, 0, 0));
+    if (s < 0 || s > 4) return;
+    EnableItem(IDC_SLIDER, s == 4);
+    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETPOS, TRUE, 2 * s);
+    UpdateAmountLabel();
+    ReadControls();
+    MarkChanged();
+    presetTip_.Show(presetTexts_[s], appIcon_, POINT{500, 360});
+}
+
+void MainDialog::OnSliderReleased(DialogMessage&) {
+    UpdateAmountLabel();
+    MarkChanged();
+}
+
+void MainDialog::OnThresholdChange(DialogMessage&) {
+    // The first notification comes from the window's own initialization.
+    if (!thresholdSeen_) {
+        thresholdSeen_ = true;
+        return;
+    }
+    ReadControls();
+    ThresholdCheck check = CheckThreshold(settings_.threshold);
+    settings_.threshold = check.normalText;
+    ShowMembers();
+    if (check.outOfRange) {
+        MessageBoxA(hwnd_, Lang("MessageInputError").c_str(), Lang("strDeleteBootItem").c_str(),
+                    MB_ICONEXCLAMATION | MB_OK);
+        settings_.threshold = check.correctedText;
+        ShowMembers();
+    }
+    MarkChanged();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void MainDialog::OnHotKeyLetterChange(DialogMessage&) {
+    MarkChanged();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void MainDialog::UpdateThresholdControls() {
+    bool editable = settings_.sound || settings_.autoDefrag;
+    EnableItem(IDC_RAMALERT, editable);
+    EnableItem(IDC_RAMALERT_SPIN, editable);
+}
+
+void MainDialog::OnAutoDefragCheck(DialogMessage&) {
+    ReadControls();
+    MarkChanged();
+    UpdateThresholdControls();
+    EnableItem(IDC_CHECKAUTODEFRAGTIP, settings_.autoDefrag != 0);
+}
+
+void MainDialog::OnSoundCheck(DialogMessage&) {
+    ReadControls();
+    MarkChanged();
+    UpdateThresholdControls();
+}
+
+void MainDialog::OnAutoRunCheck(DialogMessage&) {
+    // The member as last read: the warning follows the box being turned off.
+    if (settings_.autoRun)
+        MessageBoxA(hwnd_, Lang("strAutorunCloseMessage").c_str(), Lang("strDeleteBootItem").c_str(),
+                    MB_ICONEXCLAMATION | MB_OK);
+    MarkChanged();
+}
+
+void MainDialog::OnToolsWithoutWarning(DialogMessage&) {
+    ReadControls();
+    MarkChanged();
+    WriteSettingDword("OtherFunctionTips", settings_.toolsNoWarning ? 1 : 0);
+}
+
+void MainDialog::OnMarkChanged(DialogMessage&) { MarkChanged(); }
+
+void MainDialog::OnPercentCheck(DialogMessage&) {
+    ReadControls();
+    ApplyPercentDisplay();
+}
+
+void MainDialog::OnPercentToggle(DialogMessage&) {
+    settings_.percent = !settings_.percent;
+    ShowMembers();
+    ApplyPercentDisplay();
+}
+
+void MainDialog::OnClockCheck(DialogMessage&) {
+    ReadControls();
+    SetItemText(IDC_CHECK12H, settings_.clock12 ? "24H" : "12H");
+}
+
+void MainDialog::OnTrayNotify(DialogMessage& m) {
+    tray_.SetDisplayModeText(displayModeText_);
+    tray_.OnTrayNotification(m.wParam, m.lParam);
+}
+
+void MainDialog::OnQueryDragIcon(DialogMessage& m) { m.result = reinterpret_cast<INT_PTR>(appIcon_); }

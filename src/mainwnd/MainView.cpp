@@ -1,0 +1,109 @@
+// Painting, colours and the periodic refresh of the main window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "mainwnd/MainDialog.h"
+#include "mainwnd/MainGeometry.h"
+#include "mainwnd/StatusText.h"
+#include "probes/CpuLoad.h"
+#include "probes/MemoryStatus.h"
+#include "resource.h"
+
+void MainDialog::PaintBackground(DialogMessage&) {
+    PaintDc paint(hwnd_);
+    if (IsIconic(hwnd_)) {
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        SendMessageA(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.get()), 0);
+        DrawIcon(paint.get(), (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                 (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, appIcon_);
+        return;
+    }
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    // Drawn off screen and copied at once, so the panels never flicker.
+    UniqueMemoryDc memory(CreateCompatibleDC(paint.get()));
+    UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
+    if (!memory || !bitmap) return;
+    SelectGuard select(memory.get(), bitmap.get());
+    UniqueGdi<HBRUSH> grey(CreateSolidBrush(kWindowGrey));
+    FillRect(memory.get(), &client, grey.get());
+    SIZE full = {fullClientRect_.right, fullClientRect_.bottom};
+    SIZE compact = {compactClientRect_.right, compactClientRect_.bottom};
+    for (const Panel& p : BackgroundPanels(expanded_ != 0, full, compact)) {
+        UniqueGdi<HRGN> region(
+            CreateRoundRectRgn(p.rect.left, p.rect.top, p.rect.right, p.rect.bottom, kPanelCorner, kPanelCorner));
+        UniqueGdi<HBRUSH> brush(CreateSolidBrush(p.color));
+        FillRgn(memory.get(), region.get(), brush.get());
+    }
+    BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+}
+
+void MainDialog::OnCtlColor(DialogMessage& m) {
+    // Texts lie over the painted panels.
+    HDC dc = reinterpret_cast<HDC>(m.wParam);
+    m.result = ColorReply(dc);
+    SetBkMode(dc, TRANSPARENT);
+}
+
+void MainDialog::OnTimer(DialogMessage& m) {
+    switch (m.id) {
+    case kRefreshTimer: RefreshStatus(); break;
+    case kLowMemoryTimer: LowMemoryTick(); break;
+    case kHideTimer: HideAndCentre(); break;
+    case kDelayedStartTimer: KillTimer(hwnd_, kDelayedStartTimer); break;
+    case kOptimizeTimer: OnOptimizeTick(); break;
+    default: m.passOn = true; break;
+    }
+}
+
+void MainDialog::RefreshStatus() {
+    KillTimer(hwnd_, kRefreshTimer);
+    ReadControls();
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char caption[256];
+    std::snprintf(caption, sizeof caption, " %s ", texts_.curTime.c_str());
+    labels_[5].SetText(caption);
+    labels_[6].SetText(ClockText(now, settings_.clock12 != 0, weekDays_));
+
+    MemorySnapshot s = QueryMemorySnapshot();
+    MemoryStatusBytes b = QueryMemoryStatus();
+    StatusFigures f = ComputeStatusFigures(s.AvailPhysMB, s.TotalPhysMB, b.TotalPageFile, b.AvailPageFile);
+    bool percent = settings_.percent != 0;
+    labels_[12].SetText(percent ? PercentFigure(texts_.pageFree, f.pageFree)
+                                : MegabyteFigure(texts_.pageFree, f.pageAvailMB));
+    labels_[13].SetText(percent ? PercentFigure(texts_.vramFree, f.allFree)
+                                : MegabyteFigure(texts_.vramFree, f.allAvailMB));
+    labels_[14].SetText(percent ? PercentFigure(texts_.ramFree, PhysFree(f))
+                                : MegabyteFigure(texts_.ramFree, f.availPhysMB));
+    bars_[0].SetPosition(PageFileBarValue(f));
+    bars_[1].SetPosition(CombinedBarValue(f));
+    bars_[2].SetPosition(s.AvailPhysMB);
+    labels_[11].SetText(TotalUsedLine(texts_.pramTotal, texts_.pramFree, f));
+
+    int cpu = 0;
+    SampleCpuLoad(cpu);
+    if (chart_.SeriesCount()) chart_.Series(0).AddValue(cpu);
+    chart_.Update();
+    int unusedCpu = 0, freeMem = 0;
+    SampleLoad(unusedCpu, freeMem);
+    TooltipLabels tip{texts_.iconTipsCpu, texts_.usedMemoryM, texts_.usedFilePageM, texts_.usedMemoryB,
+                      texts_.usedFilePageB};
+    tray_.SetTooltipText(TooltipText(percent, tip, cpu, freeMem, f));
+    gauge_.SetValue(100.0 - freeMem);
+    labels_[9].SetText(LoadLine(texts_.titleCpu3, cpu));
+    SetTimer(hwnd_, kRefreshTimer, 500, nullptr);
+}
+
+void MainDialog::HideAndCentre() {
+    KillTimer(hwnd_, kHideTimer);
+    ShowWindow(hwnd_, SW_HIDE);
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    POINT at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), r.right - r.left,
+                             r.bottom - r.top);
+    SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -1,0 +1,56 @@
+#include "optimizer/DefragQueryDialog.h"
+
+#include <cstdio>
+
+#include "app/Application.h"
+#include "app/ResourceText.h"
+#include "optimizer/LowMemory.h"
+#include "probes/CpuLoad.h"
+#include "resource.h"
+
+const DefragQueryDialog::Route DefragQueryDialog::kRoutes[] = {
+    {WM_TIMER, kLoadTimer, 0, &DefragQueryDialog::OnLoadTimer},
+    {},
+};
+
+DefragQueryDialog::DefragQueryDialog(HWND mainWindow)
+    : DialogImpl(IDD_DEFRAGQUERY_DIALOG, mainWindow), mainWindow_(mainWindow) {}
+
+BOOL DefragQueryDialog::OnInitDialog() {
+    int cpu = 0, freeMem = 0;
+    SampleLoad(cpu, freeMem);
+    char load[32];
+    std::snprintf(load, sizeof load, "%ld%%", static_cast<long>(cpu));
+    SetItemText(IDC_CPUSTATUS, load);
+    SetTimer(hwnd_, kLoadTimer, 1000, nullptr);
+    SetWindowTextA(hwnd_, Lang("IDD_DEFRAGQUERY_DIALOG").c_str());
+    SetItemText(IDC_STATICDEDLGQUERY0, Lang("IDC_STATICDEDLGQUERY0"));
+    SetItemText(IDC_STATICDEDLGQUERY1, Lang("IDC_STATICDEDLGQUERY1"));
+    SetItemText(IDC_STATICDEDLGQUERY2, Lang("IDC_STATICDEDLGQUERY2"));
+    SetItemText(IDC_STATICCPUSTATUSINNOTICE, Lang("IDC_STATICCPUSTATUSINNOTICE"));
+    SetItemText(IDOK, Lang("IDOKINTSZL"));
+    SetItemText(IDCANCEL, Lang("IDCANCELINTSZL"));
+    return TRUE;
+}
+
+void DefragQueryDialog::OnLoadTimer(DialogMessage&) {
+    char line[256] = {};
+    GetDlgItemTextA(mainWindow_, IDC_CPULOAD, line, sizeof line);
+    SetItemText(IDC_CPUSTATUS, line);
+}
+
+void DefragQueryDialog::OnOK() {
+    int cpu = 0, freeMem = 0;
+    SampleLoad(cpu, freeMem);
+    if (cpu > kBusyLoad) {
+        MessageBoxA(hwnd_, Lang("strCpuHigh").c_str(), kMainWindowTitle, MB_OK);
+        return;
+    }
+    KillTimer(hwnd_, kLoadTimer);
+    EndDialog(IDOK);
+}
+
+void DefragQueryDialog::OnCancel() {
+    KillTimer(hwnd_, kLoadTimer);
+    EndDialog(IDCANCEL);
+}

@@ -1,0 +1,23 @@
+#include "optimizer/LowMemory.h"
+
+#include "app/RegistryKey.h"
+
+bool PromptArmed = true;
+
+int ReadAlertThreshold() {
+    DWORD threshold = kDefaultAlertThreshold;
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.QueryDword(threshold, "RamAlertValue");
+    return static_cast<int>(threshold);
+}
+
+bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold) {
+    return soundOn && !running && freePercent <= threshold;
+}
+
+AutoStep DecideAutoStep(bool running, int freePercent, int load, int threshold, bool promptArmed, bool noticeDialog) {
+    if (running) return {AutoAction::ShowRunning, false};
+    if (freePercent > threshold || load >= kBusyLoad) return {AutoAction::None, true};
+    if (!promptArmed) return {AutoAction::None, false};
+    return {noticeDialog ? AutoAction::Ask : AutoAction::Start, false};
+}

@@ -1,0 +1,27 @@
+// Decisions of the once-a-second low-memory check.
+#pragma once
+
+// True while an automatic run may be started or offered; cleared by a declined prompt.
+extern bool PromptArmed;
+
+// Threshold in percent of free physical memory: RamAlertValue, 30 when unreadable.
+int ReadAlertThreshold();
+constexpr int kDefaultAlertThreshold = 30;
+// A load at or above this counts as busy for the automatic path.
+constexpr int kBusyLoad = 75;
+
+// The alert sound plays while memory is at or below the threshold and no run is in progress.
+bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold);
+
+enum class AutoAction {
+    None,         // nothing to do this tick
+    ShowRunning,  // a run is in progress: show its icon and end the tick
+    Ask,          // open the confirmation dialog
+    Start,        // start an automatic run now
+};
+struct AutoStep {
+    AutoAction action;
+    bool arm;  // set PromptArmed
+};
+// The automatic-optimization step of one tick (`autoDefrag` on is assumed by the caller).
+AutoStep DecideAutoStep(bool running, int freePercent, int load, int threshold, bool promptArmed, bool noticeDialog);
