@@ -211,9 +211,13 @@ void MainDialog::OnThresholdChange(DialogMessage&) {
         thresholdSeen_ = true;
         return;
     }
+    // Our own rewrites notify again; checking those too would show the message twice
+    // for a text such as "" that is first normalised to "0" and then corrected.
+    if (thresholdRewriting_) return;
     ReadControls();
     ThresholdCheck check = CheckThreshold(settings_.threshold);
     settings_.threshold = check.normalText;
+    thresholdRewriting_ = true;
     ShowMembers();
     if (check.outOfRange) {
         MessageBoxA(hwnd_, Lang("MessageInputError").c_str(), Lang("strDeleteBootItem").c_str(),
@@ -221,6 +225,7 @@ void MainDialog::OnThresholdChange(DialogMessage&) {
         settings_.threshold = check.correctedText;
         ShowMembers();
     }
+    thresholdRewriting_ = false;
     MarkChanged();
     InvalidateRect(hwnd_, nullptr, TRUE);
 }

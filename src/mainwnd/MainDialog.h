@@ -156,6 +156,7 @@ private:
     PresetTooltip presetTip_;
     HHOOK filterHook_ = nullptr;
     bool thresholdSeen_ = false;
+    bool thresholdRewriting_ = false;
     HANDLE worker_ = nullptr;
 };
 

@@ -15,7 +15,10 @@ const DWORD kStartMs = 20000;
 
 class StartUpTest : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath); }
+    void SetUp() override {
+        KillStrays();
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+    }
     void TearDown() override {
         app_.Kill();
         other_.Kill();

@@ -1,5 +1,7 @@
 #include "driver/TestDriver.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -85,6 +87,24 @@ void AppProcess::Kill() {
     pi_ = PROCESS_INFORMATION{};
 }
 
+int KillStrays(const char* exeName) {
+    int killed = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, exeName) != 0) continue;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            if (TerminateProcess(process, 1)) ++killed;
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+    return killed;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
@@ -137,6 +157,15 @@ void Click(HWND dlg, int id) { SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0)
 void PostClick(HWND dlg, int id) {
     // BM_CLICK posted to the button would need the pointer; the command itself is what the dialog sees.
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+void PressKeyWhereFocused(HWND top, UINT vk) {
+    // A real key goes to the control with the focus, not to the dialog itself.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    HWND target = top;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus) target = info.hwndFocus;
+    PressKey(target, vk);
 }
 
 void PressKey(HWND wnd, UINT vk) {

@@ -33,6 +33,10 @@ private:
     PROCESS_INFORMATION pi_{};
 };
 
+// Ends every process whose executable has this name (copies left by a test that was cut
+// short would otherwise hold the single-instance mutex); returns how many were ended.
+int KillStrays(const char* exeName = "Ramvane.exe");
+
 // Polls `condition` every 10 ms until it holds or the time is up.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
@@ -51,6 +55,8 @@ void Click(HWND dlg, int id);
 void PostClick(HWND dlg, int id);
 // Posts a key press and release to `wnd`.
 void PressKey(HWND wnd, UINT vk);
+// Posts the key to the control that has the focus in `top`'s thread (or to `top`).
+void PressKeyWhereFocused(HWND top, UINT vk);
 
 // A message box (dialog with a text static) of process `pid`, or null after the timeout.
 HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs);

@@ -17,6 +17,7 @@ const DWORD kStartMs = 20000;
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        KillStrays();
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
         WriteSettingDword("BuildReport", 0);
     }
