@@ -59,6 +59,11 @@ std::uint64_t RunOptimizeStep(int eighths, HWND owner, bool cleanClipboard) {
         EmptyClipboard();
         CloseClipboard();
     }
-    std::uint64_t bytes = StepBytes(eighths, QueryMemoryStatus().TotalPhys);
+    // The legacy call on purpose: it is what every line has, and a 32-bit build past 4 GB
+    // sees its capped total, which keeps the lower presets below the 1,024 MB cut.
+    MEMORYSTATUS status{};
+    status.dwLength = sizeof status;
+    GlobalMemoryStatus(&status);
+    std::uint64_t bytes = StepBytes(eighths, status.dwTotalPhys);
     return TouchBlock(bytes) ? bytes : 0;
 }

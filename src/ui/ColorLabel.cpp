@@ -30,6 +30,7 @@ void ColorLabel::SetBackgroundColor(COLORREF color) {
 }
 
 void ColorLabel::SetTextColor(COLORREF color) {
+    if (color == textColor_) return;
     textColor_ = color;
     Redraw();
 }
@@ -48,6 +49,10 @@ void ColorLabel::SetFontFace(const std::string& face) {
 
 void ColorLabel::SetText(const std::string& text) {
     if (!Handle()) return;
+    // The refresh sets every label twice a second; most texts have not changed.
+    char current[256];
+    int length = GetWindowTextA(Handle(), current, sizeof current);
+    if (length < static_cast<int>(sizeof current) - 1 && text == std::string(current, static_cast<size_t>(length))) return;
     SetWindowTextA(Handle(), text.c_str());
     Redraw();
 }

@@ -28,6 +28,7 @@ void BusyProgressCtrl::SetSegmentCount(int count) {
 }
 
 void BusyProgressCtrl::SetPosition(int position) {
+    if (position == position_) return;
     position_ = position;
     RedrawNow();
 }

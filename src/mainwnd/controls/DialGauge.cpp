@@ -35,6 +35,7 @@ void Line(HDC dc, POINT a, POINT b) {
 DialGauge::DialGauge() = default;
 
 void DialGauge::SetValue(double value) {
+    if (value == value_) return;
     value_ = value;
     RedrawNow();
 }
