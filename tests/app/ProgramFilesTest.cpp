@@ -185,6 +185,21 @@ TEST_F(ProgramFilesAlert, BeepsStartAndStopSoftly) {
 
 // ---- Help.chm: an ITSF archive whose directory lists the compiled pages ----
 
+// Windows' own reader of compiled help files (itss.dll), which the help viewer uses.
+// The SDK declares it in a header MinGW lacks; only the methods up to the one called
+// are needed, in their order in the interface. It must not sit in an unnamed
+// namespace: the optimizer would see that nothing here implements it and drop the
+// call as unreachable.
+static const CLSID kClsidITStorage = {0x5d02926a, 0x212e, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
+static const IID kIidITStorage = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
+struct IITStorage : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfile(const WCHAR*, DWORD, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfileOnILockBytes(ILockBytes*, DWORD, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgIsStorageFile(const WCHAR*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgIsStorageILockBytes(ILockBytes*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgOpenStorage(const WCHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) = 0;
+};
+
 namespace {
 std::uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
@@ -254,19 +269,6 @@ std::vector<std::string> ProjectFiles() {
     }
     return files;
 }
-
-// Windows' own reader of compiled help files (itss.dll), which the help viewer uses.
-// The SDK declares it in a header MinGW lacks; only the methods up to the one called
-// are needed, in their order in the interface.
-const CLSID kClsidITStorage = {0x5d02926a, 0x212e, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
-const IID kIidITStorage = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
-struct IITStorage : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfile(const WCHAR*, DWORD, DWORD, IStorage**) = 0;
-    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfileOnILockBytes(ILockBytes*, DWORD, DWORD, IStorage**) = 0;
-    virtual HRESULT STDMETHODCALLTYPE StgIsStorageFile(const WCHAR*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE StgIsStorageILockBytes(ILockBytes*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE StgOpenStorage(const WCHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) = 0;
-};
 
 template <class T>
 struct ComRelease {
@@ -364,7 +366,8 @@ TEST_F(ProgramFilesHelp, WindowsReadsThePagesBack) {
         std::wstring name(page, page + std::strlen(page));
         std::string error = ReadHelpPage(ProgramFile("Help.chm"), name.c_str(), text);
         EXPECT_EQ(error, "") << page;
-        EXPECT_EQ(text, ReadText(HelpSource(page))) << page;
+        std::string source = ReadText(HelpSource(page));
+        EXPECT_TRUE(text == source) << page << ": read " << text.size() << " bytes, the source has " << source.size();
     }
     CoUninitialize();
 }
