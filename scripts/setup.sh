@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine32:i386 wine64 xvfb xauth googletest imagemagick fonts-wine
-          x11-utils python3 fp-utils)
+          x11-utils python3 fp-utils gcc libc6-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -58,9 +58,16 @@ bool AppProcess::Start(const std::string& exe, const std::string& args, const st
     line.push_back('\0');
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_)) {
+    // Wine now and then refuses a start right after a copy of the same program was ended.
+    for (int attempt = 0;; ++attempt) {
+        if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi_)) break;
+        DWORD error = GetLastError();
         pi_ = PROCESS_INFORMATION{};
-        return false;
+        if (attempt == 3) {
+            std::fprintf(stderr, "cannot start %s: error %lu\n", exe.c_str(), static_cast<unsigned long>(error));
+            return false;
+        }
+        Sleep(500);
     }
     WaitForInputIdle(pi_.hProcess, 5000);
     return true;
@@ -161,10 +168,17 @@ void PostClick(HWND dlg, int id) {
 
 void PressKeyWhereFocused(HWND top, UINT vk) {
     // A real key goes to the control with the focus, not to the dialog itself.
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
+    // A window just shown may not have given a control the focus yet.
     HWND target = top;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus) target = info.hwndFocus;
+    WaitUntil(
+        [&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) || !info.hwndFocus) return false;
+            target = info.hwndFocus;
+            return true;
+        },
+        3000);
     PressKey(target, vk);
 }
 

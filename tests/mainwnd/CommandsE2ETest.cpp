@@ -42,6 +42,8 @@ protected:
         EXPECT_TRUE(app_.Start(ProgramExe(), args));
         HWND main = WaitForWindow("Mnemora", app_.Pid(), kStartMs, visible);
         EXPECT_NE(main, nullptr);
+        // The first refresh shows the modal loop is running: keys and commands now reach it.
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_CLOCK).find(':') != std::string::npos; }, 5000));
         return main;
     }
     // The box the window shows next, with its text checked; answered with `button`.
