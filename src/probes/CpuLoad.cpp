@@ -52,7 +52,11 @@ private:
 
 bool NextNtLoad(NtLoadHistory& history, std::uint64_t idle, std::uint64_t time, int processors, int& load) {
     const NtLoadHistory previous = history;
-    if (time == previous.time && previous.idle != 0) return false;
+    if (previous.idle != 0 && time >= previous.time && time - previous.time < kShortestLoadInterval) {
+        if (previous.lastLoad < 0) return false;
+        load = previous.lastLoad;
+        return true;
+    }
     history.idle = idle;
     history.time = time;
     if (previous.idle == 0 || time < previous.time || idle < previous.idle || processors <= 0) return false;
@@ -61,6 +65,7 @@ bool NextNtLoad(NtLoadHistory& history, std::uint64_t idle, std::uint64_t time, 
     // Idle and system time tick at different moments, so a short interval can stray past either end.
     int percent = static_cast<int>(busy);
     load = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    history.lastLoad = load;
     return true;
 }
 

@@ -8,11 +8,18 @@
 struct NtLoadHistory {
     std::uint64_t idle = 0;
     std::uint64_t time = 0;
+    int lastLoad = -1;  // the last figure measured, -1 before the first
 };
 
+// Idle time advances only at clock ticks: over a shorter interval (100 ns units) the
+// share of idle time says nothing, and two samples taken back to back would read 100.
+constexpr std::uint64_t kShortestLoadInterval = 50 * 10000;
+
 // Load in percent (0..100) since the pair in `history`, which then holds the new pair.
-// False, with `load` untouched, on the first sample, when the system time has not
-// advanced (the old pair is kept), when it went back, or with no processor count.
+// An interval shorter than kShortestLoadInterval keeps the old pair and repeats the last
+// figure measured. False, with `load` untouched, on the first sample, when the interval
+// is too short and nothing was measured yet, when the time went back, or with no
+// processor count.
 bool NextNtLoad(NtLoadHistory& history, std::uint64_t idle, std::uint64_t time, int processors, int& load);
 
 // Writes the processor load into `cpu` when a figure is available; callers set it to 0 first.

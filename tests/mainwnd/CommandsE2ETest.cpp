@@ -82,7 +82,7 @@ protected:
             trigger();
             HWND box = nullptr;
             WaitUntil([&] { return ControlText(main, IDC_PERCENT) != "0 %" || (box = WaitForMessageBox(app_.Pid(), 0)); },
-                      3000);
+                      10000);
             if (ControlText(main, IDC_PERCENT) != "0 %") return true;
             if (!box) return false;
             EXPECT_EQ(MessageBoxText(box), kCpuHighMessage);

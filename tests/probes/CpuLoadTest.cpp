@@ -74,6 +74,24 @@ TEST(NtLoad, NoElapsedTimeDeliversNothingAndKeepsThePreviousPair) {
     EXPECT_EQ(load, 50);
 }
 
+// The low-memory tick samples twice within microseconds; the idle counter has not moved
+// then, which must not read as a fully busy processor.
+TEST(NtLoad, AnIntervalShorterThanAClockTickRepeatsTheLastFigure) {
+    NtLoadHistory h = Primed();
+    const NtLoadHistory before = h;
+    int load = -1;
+    EXPECT_FALSE(NextNtLoad(h, h.idle, h.time + 10000, 1, load));  // 1 ms, nothing measured yet
+    EXPECT_EQ(load, -1);
+    ASSERT_TRUE(NextNtLoad(h, before.idle + kSecond / 4, before.time + kSecond, 1, load));
+    EXPECT_EQ(load, 75);
+    const NtLoadHistory measured = h;
+    EXPECT_TRUE(NextNtLoad(h, h.idle, h.time + 10000, 1, load));
+    EXPECT_EQ(load, 75);
+    EXPECT_EQ(h.time, measured.time);
+    EXPECT_TRUE(NextNtLoad(h, measured.idle + kSecond, measured.time + kSecond, 1, load));
+    EXPECT_EQ(load, 0);
+}
+
 TEST(NtLoad, ClockSetBackOrNoProcessorCountDeliversNothingAndResynchronises) {
     NtLoadHistory h = Primed();
     int load = 7;
