@@ -47,11 +47,15 @@ protected:
         return main;
     }
     // The box the window shows next, with its text checked; answered with `button`.
-    void ExpectBox(const std::string& caption, const std::string& text, int button = IDOK) {
+    void ExpectBox(const std::string& caption, const std::string& text, int button = IDOK, const char* shot = nullptr) {
         HWND box = WaitForMessageBox(app_.Pid(), 5000);
         ASSERT_NE(box, nullptr) << "no box saying: " << text;
         EXPECT_EQ(WindowTitle(box), caption);
         EXPECT_EQ(MessageBoxText(box), text);
+        if (shot) {
+            Sleep(200);
+            SaveScreenshot(ScreenshotDir() + "\\" + shot);
+        }
         AnswerMessageBox(box, button);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
     }
@@ -235,7 +239,7 @@ TEST_F(CommandsTest, CancelHidesTheRunningCopyAndExitMakesTheNextStartHidden) {
 
     // Exit answered No keeps the program and its tray icon; Yes ends it and removes the icon.
     PostClick(main, IDC_EXITBT);
-    ExpectBox("Mnemora", "Exit Mnemora? Memory will no longer be watched.", IDNO);
+    ExpectBox("Mnemora", "Exit Mnemora? Memory will no longer be watched.", IDNO, "exit_confirmation.bmp");
     EXPECT_TRUE(app_.Running());
     EXPECT_TRUE(TrayIconPresent(main));
     PostMessageA(main, WM_COMMAND, ID_TRAY_EXIT, 0);
