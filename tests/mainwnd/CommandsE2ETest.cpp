@@ -21,11 +21,14 @@ const char kSaveMessage[] = "The settings have been saved.";
 const char kRangeMessage[] = "Enter a percentage from 1 to 75.";
 const char kCpuHighMessage[] = "The processor is busy. Try the optimization again when the load is lower.";
 const UINT kTrayNotify = 0x1105;
+// Wine's per-program settings, where a test may make the program see Windows 98.
+const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\Ramvane.exe";
 
 class CommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         KillStrays();
+        DeleteKeyTree(HKEY_CURRENT_USER, kAppDefaults);
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
         RegistryKey run;
         if (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) run.DeleteValue("Ramvane");
@@ -396,4 +399,26 @@ TEST_F(CommandsTest, TheTrayIconAfterTheTaskbarComesBack) {
     EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(main); }, 3000));
     Sleep(1200);
     SaveScreenshot(ScreenshotDir() + "\\tray_icon.bmp");
+}
+
+// The same program as Windows 98 sees it: figures from the 9x calls, and the tools that
+// need the NT line say so.
+TEST_F(CommandsTest, OnThe9xLineTheWindowRunsAndModuleInfoExplainsItself) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
+    RegCloseKey(key);
+    HWND main = Start();
+    if (main) {
+        EXPECT_EQ(ControlText(main, IDC_PHYSICAL_TEXT).rfind("Physical memory free: ", 0), 0u)
+            << ControlText(main, IDC_PHYSICAL_TEXT);
+        EXPECT_EQ(ControlText(main, IDC_CPUNUMBER).rfind("- Processors:", 0), 0u);
+        PostClick(main, IDC_MEMHDINFOBT);
+        ExpectBox("Mnemora", "This function needs Windows NT, 2000 or XP.");
+        // A run works the same way on this line.
+        PostMessageA(main, WM_COMMAND, ID_TRAY_OPTIMIZE, 0);
+        EXPECT_TRUE(RunStarted(main, 5000));
+        EXPECT_TRUE(RunEnded(main, 30000));
+    }
 }
