@@ -101,24 +101,31 @@ void SetItemText(HMENU menu, int position, const std::string& text) {
 }
 }  // namespace
 
+void PrepareTrayMenu(HMENU popup, const std::vector<std::string>& texts, const std::string& displayModeText,
+                     bool busy) {
+    SetMenuDefaultItem(popup, 0, TRUE);
+    int count = GetMenuItemCount(popup);
+    for (int position = 0; position < count; ++position) {
+        // Separators keep their form; every other entry takes its language text.
+        if (TrayMenuKeepsEnabled(position)) continue;
+        if (static_cast<size_t>(position) < texts.size()) SetItemText(popup, position, texts[position]);
+        if (busy) EnableMenuItem(popup, position, MF_BYPOSITION | MF_GRAYED);
+    }
+    SetItemText(popup, 8, displayModeText);
+    SetItemText(popup, 10, "About");
+}
+
 void CTrayIcon::ShowMenu() {
     MenuResource resource(data_.uID);
     HMENU popup = resource.menu ? GetSubMenu(resource.menu, 0) : nullptr;
     if (!popup) return;
-    SetMenuDefaultItem(popup, 0, TRUE);
-    bool busy = busy_ && busy_();
-    int count = GetMenuItemCount(popup);
+    std::vector<std::string> texts;
     char key[32];
-    for (int position = 0; position < count; ++position) {
-        // Separators keep their form; every other entry takes its language text.
-        if (!TrayMenuKeepsEnabled(position)) {
-            std::snprintf(key, sizeof key, "MenuItem%d", position);
-            SetItemText(popup, position, Lang(key));
-            if (busy) EnableMenuItem(popup, position, MF_BYPOSITION | MF_GRAYED);
-        }
+    for (int position = 0, count = GetMenuItemCount(popup); position < count; ++position) {
+        std::snprintf(key, sizeof key, "MenuItem%d", position);
+        texts.push_back(Lang(key));
     }
-    SetItemText(popup, 8, displayModeText_);
-    SetItemText(popup, 10, "About");
+    PrepareTrayMenu(popup, texts, displayModeText_, busy_ && busy_());
     POINT at;
     GetCursorPos(&at);
     SetForegroundWindow(data_.hWnd);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 constexpr UINT WM_TRAY_NOTIFY = 0x1105;
 constexpr UINT kTrayIconId = 132;
@@ -47,6 +48,10 @@ private:
 
 // Positions of the tray menu that stay enabled during a run (the separators).
 bool TrayMenuKeepsEnabled(int position);
+// Readies the tray popup: default item 0, `texts` by position (separators keep their
+// form), the display-mode text at 8 and "About" at 10, and every command greyed when `busy`.
+void PrepareTrayMenu(HMENU popup, const std::vector<std::string>& texts, const std::string& displayModeText,
+                     bool busy);
 
 // Copies `text` into a buffer of `size` characters, cut to fit with its terminating zero.
 void CopyTruncated(char* buffer, size_t size, const std::string& text);

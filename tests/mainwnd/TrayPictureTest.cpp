@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "mainwnd/LoadIcon.h"
 #include "mainwnd/TrayIcon.h"
@@ -42,4 +43,57 @@ TEST(TrayTooltip, ALongTextIsCutToTheBufferNeverPastIt) {
     EXPECT_STREQ(buffer, "short");
     CopyTruncated(buffer, 16, std::string(15, 'y'));
     EXPECT_EQ(std::string(buffer), std::string(15, 'y'));
+}
+
+namespace {
+// The tray menu's shape: commands with separators at 1, 6 and 9.
+HMENU TrayShapedMenu() {
+    HMENU menu = CreatePopupMenu();
+    for (int position = 0; position < 13; ++position) {
+        if (position == 1 || position == 6 || position == 9)
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuA(menu, MF_STRING, 32771 + position, "placeholder");
+    }
+    return menu;
+}
+std::string ItemText(HMENU menu, int position) {
+    char text[128] = {};
+    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+}  // namespace
+
+TEST(TrayMenu, TextsByPositionWithTheDisplayModeAndAboutFixed) {
+    HMENU menu = TrayShapedMenu();
+    std::vector<std::string> texts;
+    for (int i = 0; i < 13; ++i) texts.push_back("item " + std::to_string(i));
+    PrepareTrayMenu(menu, texts, "Show figures in megabytes", false);
+    EXPECT_EQ(ItemText(menu, 0), "item 0");
+    EXPECT_EQ(ItemText(menu, 7), "item 7");
+    EXPECT_EQ(ItemText(menu, 8), "Show figures in megabytes");
+    EXPECT_EQ(ItemText(menu, 10), "About");
+    EXPECT_EQ(ItemText(menu, 12), "item 12");
+    EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(GetMenuDefaultItem(menu, TRUE, 0), 0u);
+    for (int position = 0; position < 13; ++position) {
+        if (!TrayMenuKeepsEnabled(position)) {
+            EXPECT_FALSE(GetMenuState(menu, position, MF_BYPOSITION) & MF_GRAYED) << position;
+        }
+    }
+    DestroyMenu(menu);
+}
+
+TEST(TrayMenu, DuringARunEveryCommandIsGreyed) {
+    HMENU menu = TrayShapedMenu();
+    PrepareTrayMenu(menu, std::vector<std::string>(13, "x"), "mode", true);
+    // The separators are left as they are (the system reports them greyed anyway).
+    for (int position = 0; position < 13; ++position) {
+        UINT state = GetMenuState(menu, position, MF_BYPOSITION);
+        if (TrayMenuKeepsEnabled(position))
+            EXPECT_TRUE(state & MF_SEPARATOR) << position;
+        else
+            EXPECT_TRUE(state & MF_GRAYED) << position;
+    }
+    DestroyMenu(menu);
 }
