@@ -12,15 +12,9 @@
 #include "mainwnd/controls/DialGauge.h"
 #include "mainwnd/controls/LoadHistoryChart.h"
 #include "ui/OffscreenBitmap.h"
+#include "BenchClock.h"
 
 namespace {
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 // Median microseconds per call of `step`, over rounds of `perRound` calls.
 double Median(const std::function<void(int)>& step, int perRound = 50, int rounds = 21) {
     std::vector<double> times;

@@ -10,17 +10,11 @@
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "probes/OsVersion.h"
+#include "BenchClock.h"
 
 namespace {
 using StatusEx = BOOL(WINAPI*)(MEMORYSTATUSEX*);
 using NtQuery = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // Median microseconds per call of `bare` and of `wrapped`, over batches of `perBatch`
 // calls taken in turn, so that drift of the shared machine hits both alike.

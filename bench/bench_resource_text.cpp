@@ -8,15 +8,9 @@
 #include "app/IniFile.h"
 #include "app/ResourceText.h"
 #include "mainwnd/MainDialog.h"
+#include "BenchClock.h"
 
 namespace {
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 // About a hundred keys, as one initialization looks them up.
 std::vector<const char*> InitKeys() {
     std::vector<const char*> keys;

@@ -96,10 +96,10 @@ MainDialog::MainDialog(int argc, char** argv)
     : DialogImpl(IDD_MAIN_DIALOG), argc_(argc), argv_(argv),
       appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       bars_{{{32, 0}, {32, 0}, {32, 0}}}, progress_(32, 0) {
-    bool xp = GetOSVersionSuffix().find("XP") != std::string::npos;
+    xpTray_ = GetOSVersionSuffix().find("XP") != std::string::npos;
     const int pictures[2][3] = {{170, 172, 171}, {156, 157, 158}};
     for (int i = 0; i < 3; ++i)
-        basePictures_[i] = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(pictures[xp ? 1 : 0][i]));
+        basePictures_[i] = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(pictures[xpTray_ ? 1 : 0][i]));
     LoadMainSettings(settings_);
     BindCheck(IDC_CHECKCLIPBOARD, &settings_.clipboard);
     BindCheck(IDC_CHECKAUTODEFRAG, &settings_.autoDefrag);

@@ -136,6 +136,7 @@ private:
     MainSettings settings_;
     HICON appIcon_;
     HICON basePictures_[3] = {};
+    bool xpTray_ = false;  // XP's tray: its own pictures, and text on the taskbar's colour
     std::string displayModeText_;
     int expanded_ = 0;
     RECT fullRect_{}, compactRect_{}, restoreRect_{}, compactClientRect_{}, fullClientRect_{};

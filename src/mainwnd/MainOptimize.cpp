@@ -15,7 +15,6 @@
 #include "optimizer/OptimizeRun.h"
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
-#include "probes/OsVersion.h"
 #include "resource.h"
 
 namespace {
@@ -188,7 +187,7 @@ HICON MainDialog::DrawLoadIcon() {
     std::string text = TrayIconText(settings_.percent != 0, s.AvailPhysMB, s.TotalPhysMB);
 
     COLORREF background = GetSysColor(COLOR_BTNFACE);
-    if (GetOSVersionSuffix().find("XP") != std::string::npos) {
+    if (xpTray_) {
         HWND tray = FindWindowA("Shell_TrayWnd", "");
         HWND notify = tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", "") : nullptr;
         if (notify) {
