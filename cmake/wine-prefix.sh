@@ -6,6 +6,9 @@
 #   wine-prefix.sh stop PREFIX                   end the prefix's wineserver
 set -euo pipefail
 cmd=$1
+. "$(dirname "$0")/../scripts/wine-env.sh"
+wine() { command "$MNEMORA_WINE" "$@"; }
+wineserver() { command "$MNEMORA_WINESERVER" "$@"; }
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -17,7 +20,7 @@ make_template() {
     [ "$(cat "$template/.complete" 2>/dev/null)" = "$template_version" ] && return 0
     rm -rf "$template"
     mkdir -p "$(dirname "$template")"
-    WINEPREFIX="$template" WINEARCH="$arch" wineboot -i </dev/null >/dev/null 2>&1
+    WINEPREFIX="$template" WINEARCH="$arch" wine wineboot.exe -i </dev/null >/dev/null 2>&1
     local reg
     reg=$(mktemp --suffix=.reg)
     cat >"$reg" <<'REG'
@@ -35,7 +38,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops\Default]
 "EnableShell"=dword:00000001
 REG
-    WINEPREFIX="$template" WINEARCH="$arch" wine regedit /S "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
+    WINEPREFIX="$template" WINEARCH="$arch" wine regedit.exe /S "$(winepath_of "$reg")" </dev/null >/dev/null 2>&1
     WINEPREFIX="$template" WINEARCH="$arch" wineserver -w
     rm -f "$reg"
     echo "$template_version" >"$template/.complete"
@@ -47,6 +50,10 @@ mkdir -p "$(dirname "${2:-.}")"
 case "$cmd" in
 reset)
     template=$2 prefix=$3 arch=$4
+    if [ "$arch" = win32 ] && ! mnemora_can_run i686; then
+        echo "32-bit Windows programs cannot run here: $MNEMORA_NO32_REASON" >&2
+        exit 1
+    fi
     (
         flock 9
         make_template "$template" "$arch"
@@ -60,7 +67,7 @@ reset)
     WINEPREFIX="$prefix" WINEARCH="$arch" wineserver -p60 </dev/null >/dev/null 2>&1
     WINEPREFIX="$prefix" WINEARCH="$arch" wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
     if [ -n "${5:-}" ] && [ -n "${DISPLAY:-}" ]; then
-        WINEPREFIX="$prefix" WINEARCH="$arch" setsid wine "$5" keep-desktop </dev/null >/dev/null 2>&1 &
+        WINEPREFIX="$prefix" WINEARCH="$arch" setsid "$MNEMORA_WINE" "$5" keep-desktop </dev/null >/dev/null 2>&1 &
         WINEPREFIX="$prefix" WINEARCH="$arch" wine "$5" wait-keeper </dev/null >/dev/null 2>&1 || true
     fi
     ;;

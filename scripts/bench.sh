@@ -7,6 +7,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" || exit 1
+. "$root/scripts/wine-env.sh"
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
@@ -34,6 +35,10 @@ for src in "$root"/bench/*.cpp; do benches+=("$(basename "$src" .cpp)"); done
 
 status=0
 for arch in i686 x86_64; do
+    if ! mnemora_can_run "$arch"; then
+        echo "== $arch: not run ($MNEMORA_NO32_REASON); the x86_64 figures follow"
+        continue
+    fi
     dir="$build_root/$arch"
     wine_arch=$([ "$arch" = i686 ] && echo win32 || echo win64)
     echo "== $arch: configure and build"
@@ -60,7 +65,7 @@ for arch in i686 x86_64; do
         bench_refresh) args=("$seconds") ;;
         esac
         echo "== $arch: $name"
-        wine "$dir/bench/$name.exe" "${args[@]}" </dev/null || { echo "$name exited with $?"; status=1; }
+        "$MNEMORA_WINE" "$dir/bench/$name.exe" "${args[@]}" </dev/null || { echo "$name exited with $?"; status=1; }
     done
     "$root/cmake/wine-prefix.sh" stop "$WINEPREFIX"
 done

@@ -7,16 +7,22 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 once=0
 if [ "${1:-}" = "--screenshot-only" ]; then once=1; shift; fi
 "$root/scripts/setup.sh"
-build="$root/build/i686"
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" \
+. "$root/scripts/wine-env.sh"
+arch=i686 wine_arch=win32
+if ! mnemora_can_run i686; then
+    arch=x86_64 wine_arch=win64
+    echo "32-bit programs cannot run here ($MNEMORA_NO32_REASON): starting the x86_64 build"
+fi
+build="$root/build/$arch"
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$arch-w64-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j"$(nproc)" --target Ramvane mnemora_driver
 echo "program folder: $build/bin"
 
-export WINEPREFIX="$build/wine/run-prefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$build/wine/run-prefix" WINEARCH=$wine_arch WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$root/cmake/wine-prefix.sh" reset "$build/wine/template" "$WINEPREFIX" win32
+    "$root/cmake/wine-prefix.sh" reset "$build/wine/template" "$WINEPREFIX" "$wine_arch"
 fi
 
 xvfb_pid=
@@ -28,14 +34,14 @@ if [ -z "${DISPLAY:-}" ]; then
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
 fi
 cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
+    "$MNEMORA_WINESERVER" -k >/dev/null 2>&1 || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
 
-wine "$build/bin/Ramvane.exe" "$@" </dev/null >/dev/null 2>&1 &
+"$MNEMORA_WINE" "$build/bin/Ramvane.exe" "$@" </dev/null >/dev/null 2>&1 &
 app=$!
-if wine "$build/tools/mnemora_driver.exe" wait-window Mnemora 60 </dev/null >/dev/null 2>&1; then
+if "$MNEMORA_WINE" "$build/tools/mnemora_driver.exe" wait-window Mnemora 60 </dev/null >/dev/null 2>&1; then
     sleep 1
     shot="$build/screenshot.png"
     import -window root "$shot" && echo "screenshot: $shot"

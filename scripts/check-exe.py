@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""Checks a built Ramvane.exe without running it.
+
+Usage: check-exe.py EXE --arch i686|x86_64 [--same-resources-as OTHER_EXE] [--list]
+
+- machine type matches the architecture;
+- i686: linked large-address-aware;
+- imports only Windows' own DLLs, and none of the functions the 9x line lacks
+  (those are looked up at run time);
+- every resource the program loads is present (and, with --same-resources-as,
+  the same resources as another build of it).
+Prints what it found and exits 1 on the first class of failure it reports.
+"""
+import argparse
+import struct
+import sys
+
+SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+               "ole32.dll", "oleaut32.dll", "shell32.dll", "user32.dll", "winmm.dll"}
+# Functions absent from Windows 95/98/Me: importing one stops the program from loading there.
+NOT_ON_9X = {"GetTickCount64", "GlobalMemoryStatusEx", "GetModuleHandleExA", "GetModuleHandleExW",
+             "IsWow64Process", "GetNativeSystemInfo", "GetProcessId", "RegGetValueA", "RegDeleteKeyExA",
+             "GetLogicalProcessorInformation", "FlsAlloc", "AddVectoredExceptionHandler",
+             "QueryServiceConfig2A", "ChangeServiceConfig2A", "InitOnceExecuteOnce", "SRWLockExclusive"}
+
+RT_NAMES = {1: "CURSOR", 2: "BITMAP", 3: "ICON", 4: "MENU", 5: "DIALOG", 6: "STRING", 14: "GROUP_ICON",
+            16: "VERSION", 24: "MANIFEST", 12: "GROUP_CURSOR"}
+# (type, id) of the resources the program loads by number.
+REQUIRED = [(24, 1), (16, 1), (5, 102), (5, 130), (5, 136), (5, 139), (5, 140), (4, 132),
+            (14, 128), (14, 133), (14, 156), (14, 157), (14, 158), (14, 165), (14, 170), (14, 171),
+            (14, 172), (14, 173), (2, 138), (2, 158), (2, 159), (2, 160)]
+
+
+class Pe:
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            self.data = f.read()
+        d = self.data
+        if d[:2] != b"MZ":
+            raise ValueError("not an MZ executable")
+        pe = struct.unpack_from("<I", d, 0x3C)[0]
+        if d[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("no PE signature")
+        (self.machine, nsections, _, _, _, optsize, self.characteristics) = struct.unpack_from("<HHIIIHH", d, pe + 4)
+        opt = pe + 24
+        magic = struct.unpack_from("<H", d, opt)[0]
+        self.pe32plus = magic == 0x20B
+        dirs = opt + (112 if self.pe32plus else 96)
+        self.dirs = [struct.unpack_from("<II", d, dirs + 8 * i) for i in range(16)]
+        self.sections = []
+        sec = opt + optsize
+        for i in range(nsections):
+            name, vsize, va, rawsize, rawptr = struct.unpack_from("<8sIIII", d, sec + 40 * i)
+            self.sections.append((name.rstrip(b"\0").decode(), va, max(vsize, rawsize), rawptr))
+
+    def offset(self, rva):
+        for _, va, size, raw in self.sections:
+            if va <= rva < va + size:
+                return raw + rva - va
+        raise ValueError("RVA 0x%x outside every section" % rva)
+
+    def cstring(self, rva):
+        o = self.offset(rva)
+        return self.data[o:self.data.index(b"\0", o)].decode("latin-1")
+
+    def imports(self):
+        rva, size = self.dirs[1]
+        result = {}
+        if not rva:
+            return result
+        o = self.offset(rva)
+        width, flag = (8, 1 << 63) if self.pe32plus else (4, 1 << 31)
+        while True:
+            lookup, _, _, name, first = struct.unpack_from("<IIIII", self.data, o)
+            if not (lookup or name or first):
+                break
+            funcs = []
+            t = self.offset(lookup or first)
+            while True:
+                entry = struct.unpack_from("<Q" if width == 8 else "<I", self.data, t)[0]
+                if not entry:
+                    break
+                funcs.append("#%d" % (entry & 0xFFFF) if entry & flag else self.cstring((entry & 0x7FFFFFFF) + 2))
+                t += width
+            result[self.cstring(name)] = funcs
+            o += 20
+        return result
+
+    def resources(self):
+        rva, _ = self.dirs[2]
+        if not rva:
+            return set()
+        base = self.offset(rva)
+        found = set()
+
+        def entries(off):
+            _, _, _, _, named, ids = struct.unpack_from("<IIHHHH", self.data, base + off)
+            for i in range(named + ids):
+                name, target = struct.unpack_from("<II", self.data, base + off + 16 + 8 * i)
+                if name & 0x80000000:
+                    n = name & 0x7FFFFFFF
+                    length = struct.unpack_from("<H", self.data, base + n)[0]
+                    name = self.data[base + n + 2:base + n + 2 + 2 * length].decode("utf-16-le")
+                yield name, target
+
+        for rtype, t in entries(0):
+            if not t & 0x80000000:
+                continue
+            for rid, _ in entries(t & 0x7FFFFFFF):
+                found.add((rtype, rid))
+        return found
+
+
+def describe(res):
+    rtype, rid = res
+    return "%s %s" % (RT_NAMES.get(rtype, rtype), rid)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("exe")
+    ap.add_argument("--arch", required=True, choices=["i686", "x86_64"])
+    ap.add_argument("--same-resources-as")
+    ap.add_argument("--list", action="store_true")
+    a = ap.parse_args()
+    pe = Pe(a.exe)
+    failures = []
+
+    want_machine = 0x14C if a.arch == "i686" else 0x8664
+    if pe.machine != want_machine:
+        failures.append("machine 0x%x, expected 0x%x" % (pe.machine, want_machine))
+    laa = bool(pe.characteristics & 0x20)
+    if a.arch == "i686" and not laa:
+        failures.append("not large-address-aware")
+
+    imports = pe.imports()
+    foreign = sorted(d for d in imports if d.lower() not in SYSTEM_DLLS)
+    if foreign:
+        failures.append("imports DLLs that are not Windows' own: " + ", ".join(foreign))
+    newer = sorted(f for funcs in imports.values() for f in funcs if f in NOT_ON_9X)
+    if newer:
+        failures.append("imports functions the 9x line lacks: " + ", ".join(newer))
+
+    res = pe.resources()
+    missing = [describe(r) for r in REQUIRED if r not in res]
+    if missing:
+        failures.append("resources missing: " + ", ".join(missing))
+    if a.same_resources_as:
+        other = Pe(a.same_resources_as).resources()
+        diff = sorted(describe(r) for r in res ^ other)
+        if diff:
+            failures.append("resources differ from %s: %s" % (a.same_resources_as, ", ".join(diff)))
+
+    print("%s: %s, %s, %d imported DLLs (%s), %d functions, %d resources" % (
+        a.exe, a.arch, "large-address-aware" if laa else "not large-address-aware", len(imports),
+        " ".join(sorted(d.upper() for d in imports)), sum(len(f) for f in imports.values()), len(res)))
+    if a.list:
+        for r in sorted(res, key=lambda r: (str(r[0]), str(r[1]))):
+            print("  " + describe(r))
+    for f in failures:
+        print("FAILED: " + f)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
