@@ -4,8 +4,10 @@
 
 #include "app/LogoDialog.h"
 #include "app/ProgramPath.h"
-#include "mainwnd/MainDialog.h"
+#include "app/ResourceText.h"
+#include "ui/Dialog.h"
 #include "ui/Handles.h"
+#include "ui/UiText.h"
 
 const char kMainWindowTitle[] = "Mnemora";
 
@@ -47,7 +49,8 @@ void RestoreRunningCopy() {
 }
 }  // namespace
 
-bool Application::StartUp() {
+bool Application::StartUp(MainWindowRunner runMainWindow) {
+    SetUiTextSource(&Lang);
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
 
@@ -63,13 +66,8 @@ bool Application::StartUp() {
     SkinLibrary skin;
     skin.Start(ProgramFilePath("Skin.msstyles"));
     Dialog::SetDialogBkColor(RGB(255, 255, 255), RGB(0, 0, 0));
-    {
-        MainDialog main(argc_, argv_);
-        mainWindow_ = &main;
-        main.RunModal();
-        skin.End();
-        instance.reset();
-        mainWindow_ = nullptr;
-    }
+    runMainWindow(argc_, argv_);
+    skin.End();
+    instance.reset();
     return false;
 }

@@ -2,20 +2,18 @@
 #pragma once
 #include <windows.h>
 
-class Dialog;
-
 class Application {
 public:
+    // Runs the main window modally and returns when it has closed.
+    using MainWindowRunner = void (*)(int argc, char** argv);
+
     Application(int argc, char** argv) : argc_(argc), argv_(argv) {}
     // Runs the whole application; always returns false (there is no message loop after it).
-    bool StartUp();
-    // The main window while it runs, else null.
-    Dialog* MainWindow() const { return mainWindow_; }
+    bool StartUp(MainWindowRunner runMainWindow);
 
 private:
     int argc_;
     char** argv_;
-    Dialog* mainWindow_ = nullptr;
 };
 
 // Title of the main window, by which a second start finds the running copy.

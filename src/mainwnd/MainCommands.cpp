@@ -142,15 +142,16 @@ void MainDialog::OnShowMain(DialogMessage&) {
     StoreShowStatus(1);
 }
 
+bool MainDialog::ConfirmToolWarning() {
+    ReadControls();
+    return settings_.toolsNoWarning ||
+           MessageBoxA(hwnd_, Lang("strModifySystem").c_str(), Lang("strDeleteBootItem").c_str(),
+                       MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
 void MainDialog::OpenToolWindow(const char* titleKey, bool warn) {
     if (FindWindowA(nullptr, Lang(titleKey).c_str())) return;  // already open
-    if (warn) {
-        ReadControls();
-        if (!settings_.toolsNoWarning &&
-            MessageBoxA(hwnd_, Lang("strModifySystem").c_str(), Lang("strDeleteBootItem").c_str(),
-                        MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
-            return;
-    }
+    if (warn) ConfirmToolWarning();
     // The tool windows plug in here; until one exists its command opens nothing.
 }
 

@@ -94,6 +94,18 @@ private:
 
     void MarkChanged();
     void CheckLoadThenOptimize();
+    // Runs tool window T (a dialog with `static constexpr int kTemplate` and a constructor
+    // without parent) modally over this window, unless one is open already; with `warn`,
+    // asks first unless tools open without warning.
+    template <class T>
+    void OpenTool(bool warn) {
+        if (Dialog::IsOpen(T::kTemplate) || (warn && !ConfirmToolWarning())) return;
+        T tool;
+        tool.RunModal();
+    }
+    // Reads the controls; true when tools open without warning or the user agreed.
+    bool ConfirmToolWarning();
+    // The same for a tool whose window does not exist yet: only the title check and the warning.
     void OpenToolWindow(const char* titleKey, bool warn);
     void UpdateThresholdControls();
 

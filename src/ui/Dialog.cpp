@@ -2,12 +2,33 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
+#include "ui/RoundedFrame.h"
+#include "ui/UiText.h"
+
 namespace {
 COLORREF gBackground = GetSysColor(COLOR_BTNFACE);
 COLORREF gText = GetSysColor(COLOR_BTNTEXT);
 HBRUSH gBrush = nullptr;  // process lifetime; replaced only by SetDialogBkColor
 bool gCustomColors = false;
+std::vector<int> gOpenTemplates;  // user-interface thread only
 }  // namespace
+
+bool Dialog::IsOpen(int templateId) {
+    return std::find(gOpenTemplates.begin(), gOpenTemplates.end(), templateId) != gOpenTemplates.end();
+}
+
+void Dialog::SetCaptions(const Caption* table, size_t count) const {
+    for (size_t i = 0; i < count; ++i) {
+        const Caption& c = table[i];
+        std::string text = c.key ? UiText(c.key) : std::string(c.text ? c.text : "");
+        if (c.id == kWindowTitle)
+            SetWindowTextA(hwnd_, text.c_str());
+        else
+            SetItemText(c.id, text);
+    }
+}
 
 Dialog::Dialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
@@ -53,6 +74,7 @@ void Dialog::BindText(int id, std::string* member, int maxChars) {
     bindings_.push_back({Binding::Text, id, nullptr, member, maxChars});
 }
 void Dialog::BindSlider(int id, int* member) { bindings_.push_back({Binding::Slider, id, member, nullptr, 0}); }
+void Dialog::BindCombo(int id, int* member) { bindings_.push_back({Binding::Combo, id, member, nullptr, 0}); }
 
 void Dialog::ShowMembers() {
     if (!hwnd_) return;
@@ -65,6 +87,7 @@ void Dialog::ShowMembers() {
             if (ItemText(b.id) != *b.text) SetItemText(b.id, *b.text);
             break;
         case Binding::Slider: SendDlgItemMessageA(hwnd_, b.id, TBM_SETPOS, TRUE, *b.number); break;
+        case Binding::Combo: SendDlgItemMessageA(hwnd_, b.id, CB_SETCURSEL, static_cast<WPARAM>(*b.number), 0); break;
         }
     }
 }
@@ -80,6 +103,9 @@ bool Dialog::ReadControls() {
             break;
         case Binding::Slider:
             *b.number = static_cast<int>(SendDlgItemMessageA(hwnd_, b.id, TBM_GETPOS, 0, 0));
+            break;
+        case Binding::Combo:
+            *b.number = static_cast<int>(SendDlgItemMessageA(hwnd_, b.id, CB_GETCURSEL, 0, 0));
             break;
         }
     }
@@ -135,6 +161,7 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     }
 
     if (msg == WM_INITDIALOG) {
+        gOpenTemplates.push_back(templateId_);
         ShowMembers();
         return OnInitDialog();
     }
@@ -168,9 +195,18 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
         if (gCustomColors) return ColorReply(reinterpret_cast<HDC>(wp));
         break;
-    case WM_NCDESTROY:
+    case WM_PAINT:
+        if (roundedFrame_) {
+            PaintRoundedFrame(hwnd_);
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY: {
+        auto open = std::find(gOpenTemplates.begin(), gOpenTemplates.end(), templateId_);
+        if (open != gOpenTemplates.end()) gOpenTemplates.erase(open);
         hwnd_ = nullptr;
         break;
+    }
     }
     return FALSE;
 }

@@ -23,6 +23,14 @@ struct DialogMessage {
 // A control that handles one returns non-zero (the brush for WM_CTLCOLOR*).
 constexpr UINT kReflectBase = 0x2000;  // OCM__BASE
 
+// A caption set at initialization: the text of language key `key` (see ui/UiText.h), or the
+// literal `text` when `key` is null. The id Dialog::kWindowTitle names the window's title.
+struct Caption {
+    int id;
+    const char* key;
+    const char* text = nullptr;
+};
+
 class Dialog {
 public:
     explicit Dialog(int templateId, HWND parent = nullptr);
@@ -41,6 +49,15 @@ public:
 
     // Background and text colour of every dialog, as one process-wide setting.
     static void SetDialogBkColor(COLORREF background, COLORREF text);
+    // True while a dialog of template `templateId` is open in this process.
+    static bool IsOpen(int templateId);
+    int TemplateId() const { return templateId_; }
+
+    static constexpr int kWindowTitle = -100;
+    // Sets the captions of a table, in table order.
+    void SetCaptions(const Caption* table, size_t count) const;
+    template <size_t N>
+    void SetCaptions(const Caption (&table)[N]) const { SetCaptions(table, N); }
 
     // Copies bound members into their controls / controls into their members.
     void ShowMembers();
@@ -48,10 +65,14 @@ public:
 
 protected:
     // Bindings between controls and members: check box <-> int, edit <-> string
-    // (optional length limit), slider <-> int.
+    // (optional length limit), slider position <-> int, combo-box selection <-> int (-1: none).
     void BindCheck(int id, int* member);
     void BindText(int id, std::string* member, int maxChars = 0);
     void BindSlider(int id, int* member);
+    void BindCombo(int id, int* member);
+    // The window paints the shared rounded white panel on grey (ui/RoundedFrame.h) as its
+    // background; call from the constructor.
+    void UseRoundedFrame() { roundedFrame_ = true; }
 
     // Called at WM_INITDIALOG after the members were shown; return FALSE when
     // the focus was set.
@@ -70,7 +91,7 @@ protected:
 
 private:
     struct Binding {
-        enum Kind { Check, Text, Slider } kind;
+        enum Kind { Check, Text, Slider, Combo } kind;
         int id;
         int* number;
         std::string* text;
@@ -83,6 +104,7 @@ private:
     int templateId_;
     HWND parent_;
     std::vector<Binding> bindings_;
+    bool roundedFrame_ = false;
 };
 
 // Typed route table for a dialog class T, which declares

@@ -1,6 +1,8 @@
 // Move-only owners of Win32 handles, and scope guards for DC selections.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
+
 #include <utility>
 
 namespace detail {
@@ -9,6 +11,7 @@ struct KeyTraits { static void Free(HKEY h) { RegCloseKey(h); } };
 struct ModuleTraits { static void Free(HMODULE h) { FreeLibrary(h); } };
 struct IconTraits { static void Free(HICON h) { DestroyIcon(h); } };
 struct MemoryDcTraits { static void Free(HDC h) { DeleteDC(h); } };
+struct ImageListTraits { static void Free(HIMAGELIST h) { ImageList_Destroy(h); } };
 template <class T> struct GdiTraits { static void Free(T h) { DeleteObject(h); } };
 }  // namespace detail
 
@@ -40,6 +43,7 @@ using UniqueHandle = UniqueOwner<HANDLE, detail::CloseHandleTraits>;
 using UniqueModule = UniqueOwner<HMODULE, detail::ModuleTraits>;
 using UniqueIcon = UniqueOwner<HICON, detail::IconTraits>;
 using UniqueMemoryDc = UniqueOwner<HDC, detail::MemoryDcTraits>;
+using UniqueImageList = UniqueOwner<HIMAGELIST, detail::ImageListTraits>;
 template <class T> using UniqueGdi = UniqueOwner<T, detail::GdiTraits<T>>;
 
 // Window DC from GetDC, released to its window.

@@ -1,0 +1,163 @@
+#include "ui/ListView.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+#include "ui/UiText.h"
+
+namespace {
+bool StartsWithDigit(const std::string& s) { return !s.empty() && std::isdigit(static_cast<unsigned char>(s[0])); }
+
+int CompareNoCase(const std::string& a, const std::string& b) {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        int ca = std::tolower(static_cast<unsigned char>(a[i])), cb = std::tolower(static_cast<unsigned char>(b[i]));
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+int CompareCells(const std::string& a, const std::string& b) {
+    if (StartsWithDigit(a) && StartsWithDigit(b)) {
+        double x = std::strtod(a.c_str(), nullptr), y = std::strtod(b.c_str(), nullptr);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return CompareNoCase(a, b);
+}
+}  // namespace
+
+void SortRows(std::vector<ListRow>& rows, int column, bool ascending) {
+    if (column < 0) return;
+    auto cell = [column](const ListRow& r) -> const std::string& {
+        static const std::string empty;
+        return static_cast<size_t>(column) < r.cells.size() ? r.cells[column] : empty;
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const ListRow& a, const ListRow& b) {
+        int c = CompareCells(cell(a), cell(b));
+        return ascending ? c < 0 : c > 0;
+    });
+}
+
+void ListView::SetUp(DWORD extendedStyles, const ListColumn* columns, size_t count) {
+    if (!list_) return;
+    SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyles, extendedStyles);
+    for (size_t i = 0; i < count; ++i) {
+        std::string text = UiText(columns[i].key);
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = columns[i].format;
+        column.cx = columns[i].width;
+        column.pszText = &text[0];
+        column.iSubItem = static_cast<int>(i);
+        SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    columns_ = count;
+}
+
+HIMAGELIST ListView::CreateSmallImages(int initial, int grow) {
+    images_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, initial, grow));
+    // The control must not destroy a list this object owns.
+    if (list_) {
+        LONG_PTR style = GetWindowLongPtrA(list_, GWL_STYLE);
+        SetWindowLongPtrA(list_, GWL_STYLE, style | LVS_SHAREIMAGELISTS);
+        SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
+    }
+    return images_.get();
+}
+
+int ListView::AddIcon(HICON icon) {
+    if (!images_ || !icon) return -1;
+    return ImageList_ReplaceIcon(images_.get(), -1, icon);
+}
+
+void ListView::ClearImages() {
+    if (images_) ImageList_RemoveAll(images_.get());
+}
+
+void ListView::WriteRow(int index, const ListRow& row, bool insert) {
+    std::string first = row.cells.empty() ? std::string() : row.cells[0];
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = &first[0];
+    item.iImage = row.image;
+    item.lParam = row.data;
+    SendMessageA(list_, insert ? LVM_INSERTITEMA : LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    size_t cells = std::max(columns_, row.cells.size());
+    for (size_t c = 1; c < cells; ++c) {
+        std::string text = c < row.cells.size() ? row.cells[c] : std::string();
+        LVITEMA sub{};
+        sub.iSubItem = static_cast<int>(c);
+        sub.pszText = &text[0];
+        SendMessageA(list_, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
+    }
+}
+
+void ListView::SetRows(const std::vector<ListRow>& rows) {
+    if (!list_) return;
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    int have = Count();
+    int want = static_cast<int>(rows.size());
+    for (int i = have - 1; i >= want; --i) SendMessageA(list_, LVM_DELETEITEM, i, 0);
+    for (int i = 0; i < want; ++i) WriteRow(i, rows[i], i >= have);
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+void ListView::Clear() {
+    if (list_) SendMessageA(list_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int ListView::Count() const { return list_ ? static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)) : 0; }
+
+std::string ListView::Text(int row, int column) const {
+    if (!list_ || row < 0) return std::string();
+    // LVM_GETITEMTEXT reports the copied length, so grow until the text fits.
+    for (int size = 256; size <= 65536; size *= 4) {
+        std::string text(static_cast<size_t>(size), '\0');
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = &text[0];
+        item.cchTextMax = size;
+        int got = static_cast<int>(SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
+        if (got < size - 1) {
+            text.resize(static_cast<size_t>(got));
+            return text;
+        }
+    }
+    return std::string();
+}
+
+LPARAM ListView::Data(int row) const {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!list_ || !SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+    return item.lParam;
+}
+
+int ListView::FocusedRow() const {
+    for (int i = 0, n = Count(); i < n; ++i)
+        if (SendMessageA(list_, LVM_GETITEMSTATE, i, LVIS_FOCUSED) & LVIS_FOCUSED) return i;
+    return -1;
+}
+
+int ListView::SelectedRow() const {
+    return list_ ? static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED))
+                 : -1;
+}
+
+void ListView::Select(int row) {
+    if (!list_) return;
+    LVITEMA clear{};
+    clear.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    if (row < 0 || row >= Count()) return;
+    LVITEMA set{};
+    set.state = set.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&set));
+    SendMessageA(list_, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+int ListView::TopRow() const { return list_ ? static_cast<int>(SendMessageA(list_, LVM_GETTOPINDEX, 0, 0)) : 0; }

@@ -1,0 +1,92 @@
+// Report-view list control of a dialog: columns from a table, rows set from data.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "ui/Handles.h"
+
+// One column: language key of the header text, width in pixels (0 hides it), LVCFMT_* alignment.
+struct ListColumn {
+    const char* key;
+    int width;
+    int format;
+};
+
+// One row as data: a text per column, an image of the small image list (-1: none) and a
+// value of the caller's that stays with the row (an id, an index into the caller's table).
+struct ListRow {
+    std::vector<std::string> cells;
+    int image = -1;
+    LPARAM data = 0;
+};
+
+// Orders `rows` by the text of `column` (case-insensitive; as numbers when both texts
+// start with a digit), stable, ascending or descending.
+void SortRows(std::vector<ListRow>& rows, int column, bool ascending);
+
+class ListView {
+public:
+    ListView() = default;
+    ListView(const ListView&) = delete;
+    ListView& operator=(const ListView&) = delete;
+
+    // The dialog's list-view control; the object does not own it.
+    void Attach(HWND list) { list_ = list; }
+    HWND Handle() const { return list_; }
+
+    // Extended styles (LVS_EX_*), then the columns in table order.
+    void SetUp(DWORD extendedStyles, const ListColumn* columns, size_t count);
+    template <size_t N>
+    void SetUp(DWORD extendedStyles, const ListColumn (&columns)[N]) { SetUp(extendedStyles, columns, N); }
+
+    // Makes and attaches a 16x16 small-icon list that this object owns (ILC_COLOR32 | ILC_MASK).
+    HIMAGELIST CreateSmallImages(int initial, int grow);
+    HIMAGELIST SmallImages() const { return images_.get(); }
+    // Appends an icon (the caller keeps its handle); returns its index, -1 on failure.
+    int AddIcon(HICON icon);
+    void ClearImages();
+
+    // Replaces the rows. Existing items are rewritten in place, so the focused and
+    // selected rows and the scroll position stay where they were (clamped to the new
+    // count); extra items are deleted, missing ones appended. No flicker: redraw is held.
+    void SetRows(const std::vector<ListRow>& rows);
+    void Clear();
+
+    int Count() const;
+    std::string Text(int row, int column) const;
+    LPARAM Data(int row) const;
+    // First row from the top with the focus state (LVIS_FOCUSED), -1 when none.
+    int FocusedRow() const;
+    // First selected row, -1 when none.
+    int SelectedRow() const;
+    // Focuses and selects `row` and scrolls it into view (-1 clears both).
+    void Select(int row);
+    int TopRow() const;
+
+private:
+    void WriteRow(int index, const ListRow& row, bool insert);
+
+    HWND list_ = nullptr;
+    UniqueImageList images_;
+    size_t columns_ = 0;
+};
+
+// Answer to NM_CUSTOMDRAW of a list view that colours whole rows: asks for item notifications
+// at the pre-paint stage and lets `colors` set the text and background of each row (return
+// false for the default). Put the result in DialogMessage::result (it goes through
+// DWLP_MSGRESULT).
+template <class RowColors>
+LRESULT ListViewCustomDraw(LPARAM lp, RowColors colors) {
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lp);
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        if (colors(static_cast<int>(draw->nmcd.dwItemSpec), draw->clrText, draw->clrTextBk)) return CDRF_NEWFONT;
+        return CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
+    }
+}
