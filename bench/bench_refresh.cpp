@@ -21,10 +21,12 @@
 
 #include "BenchClock.h"
 #include "app/RegistryKey.h"
+#include "app/ResourceText.h"
 #include "driver/TestDriver.h"
 #include "mainwnd/MainDialog.h"
 #include "mainwnd/TrayIcon.h"
 #include "resource.h"
+#include "ui/UiText.h"
 
 namespace {
 double FileTimeMs(const FILETIME& t) {
@@ -231,9 +233,9 @@ void MeasureRefresh(MainDialog& main) {
     TimeCalls("RefreshStatus, window hidden", [&] { main.RefreshStatus(); }, kCalls);
     TimeCalls("tray picture: draw, set, destroy", [&] {
         NOTIFYICONDATAA data = TrayRecord(wnd, NIF_ICON);
-        data.hIcon = main.DrawLoadIcon();
+        UniqueIcon icon = main.DrawLoadIcon();
+        data.hIcon = icon.get();
         Shell_NotifyIconA(NIM_MODIFY, &data);
-        if (data.hIcon) DestroyIcon(data.hIcon);
     }, kCalls);
     TimeCalls("tray tooltip alone", [&] {
         NOTIFYICONDATAA data = TrayRecord(wnd, NIF_TIP);
@@ -248,9 +250,11 @@ void MeasureRefresh(MainDialog& main) {
     PrintUsage(0, after);
 }
 
+MainDialog* gBenchMain = nullptr;  // the window the timer callback measures
+
 VOID CALLBACK MeasureInside(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    MainDialog* main = MainWindowPointer;
+    MainDialog* main = gBenchMain;
     if (!main || !IsWindow(main->Handle())) {
         std::printf("the main window is not up\n");
         PostQuitMessage(1);  // ends the modal loop all the same
@@ -265,7 +269,9 @@ bool RefreshInProcess() {
     InitCommonControlsEx(&controls);
     char name[] = "bench_refresh", arg[] = "/bench";
     char* argv[] = {name, arg, nullptr};
+    SetUiTextSource(&Lang);
     MainDialog main(2, argv);
+    gBenchMain = &main;
     // Once the window has shown and ticked a few times.
     SetTimer(nullptr, 0, 2000, MeasureInside);
     return main.RunModal() == 0;

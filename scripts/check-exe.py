@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks a built Ramvane.exe without running it.
 
-Usage: check-exe.py EXE --arch i686|x86_64 [--same-resources-as OTHER_EXE] [--list]
+Usage: check-exe.py EXE --arch i686|x86_64 [--same-resources-as OTHER_EXE] [--list] [--sizes]
 
 - machine type matches the architecture;
 - i686: linked large-address-aware;
@@ -9,7 +9,8 @@ Usage: check-exe.py EXE --arch i686|x86_64 [--same-resources-as OTHER_EXE] [--li
   (those are looked up at run time);
 - every resource the program loads is present (and, with --same-resources-as,
   the same resources as another build of it).
-Prints what it found and exits 1 on the first class of failure it reports.
+Prints what it found and exits 1 on the first class of failure it reports. --sizes adds
+the size of every section and of the resources by type.
 """
 import argparse
 import struct
@@ -48,10 +49,12 @@ class Pe:
         dirs = opt + (112 if self.pe32plus else 96)
         self.dirs = [struct.unpack_from("<II", d, dirs + 8 * i) for i in range(16)]
         self.sections = []
+        self.section_sizes = []
         sec = opt + optsize
         for i in range(nsections):
             name, vsize, va, rawsize, rawptr = struct.unpack_from("<8sIIII", d, sec + 40 * i)
             self.sections.append((name.rstrip(b"\0").decode(), va, max(vsize, rawsize), rawptr))
+            self.section_sizes.append((name.rstrip(b"\0").decode(), vsize, rawsize))
 
     def offset(self, rva):
         for _, va, size, raw in self.sections:
@@ -92,6 +95,7 @@ class Pe:
             return set()
         base = self.offset(rva)
         found = set()
+        self.resource_bytes = {}
 
         def entries(off):
             _, _, _, _, named, ids = struct.unpack_from("<IIHHHH", self.data, base + off)
@@ -106,8 +110,12 @@ class Pe:
         for rtype, t in entries(0):
             if not t & 0x80000000:
                 continue
-            for rid, _ in entries(t & 0x7FFFFFFF):
+            for rid, lang_dir in entries(t & 0x7FFFFFFF):
                 found.add((rtype, rid))
+                if lang_dir & 0x80000000:
+                    for _, data in entries(lang_dir & 0x7FFFFFFF):
+                        size = struct.unpack_from("<II", self.data, base + data)[1]
+                        self.resource_bytes[rtype] = self.resource_bytes.get(rtype, 0) + size
         return found
 
 
@@ -122,6 +130,7 @@ def main():
     ap.add_argument("--arch", required=True, choices=["i686", "x86_64"])
     ap.add_argument("--same-resources-as")
     ap.add_argument("--list", action="store_true")
+    ap.add_argument("--sizes", action="store_true")
     a = ap.parse_args()
     pe = Pe(a.exe)
     failures = []
@@ -154,6 +163,13 @@ def main():
     print("%s: %s, %s, %d imported DLLs (%s), %d functions, %d resources" % (
         a.exe, a.arch, "large-address-aware" if laa else "not large-address-aware", len(imports),
         " ".join(sorted(d.upper() for d in imports)), sum(len(f) for f in imports.values()), len(res)))
+    if a.sizes:
+        import os
+        print("  file %d bytes" % os.path.getsize(a.exe))
+        for name, vsize, raw in pe.section_sizes:
+            print("  section %-8s %8d bytes (%d in the file)" % (name, vsize, raw))
+        for rtype, size in sorted(pe.resource_bytes.items(), key=lambda x: -x[1]):
+            print("  resources %-11s %8d bytes" % (RT_NAMES.get(rtype, rtype), size))
     if a.list:
         for r in sorted(res, key=lambda r: (str(r[0]), str(r[1]))):
             print("  " + describe(r))

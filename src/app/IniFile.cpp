@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstring>
 
 int IniFile::FindSection(const std::string& name) const {
     for (size_t i = 0; i < names_.size(); ++i)
@@ -11,29 +10,43 @@ int IniFile::FindSection(const std::string& name) const {
     return -1;
 }
 
+bool IniFile::ReadBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    std::fclose(f);
+    return true;
+}
+
 bool IniFile::Load() {
     struct stat st;
     if (stat(path_.c_str(), &st) != 0) return false;
-    FILE* f = std::fopen(path_.c_str(), "r");  // text mode: CR LF reads as one line end
-    if (!f) {
+    std::string bytes;
+    if (!ReadBytes(path_, bytes)) {
         errorText_ = "Unable to open ini file.";
         return false;
     }
-    std::string section;
-    std::string line;
-    char buffer[2048];
-    // A line longer than the buffer arrives in pieces; join them so it stays one line.
-    while (std::fgets(buffer, sizeof buffer, f)) {
-        size_t n = std::strlen(buffer);
-        bool complete = n > 0 && buffer[n - 1] == '\n';
-        line.append(buffer, complete ? n - 1 : n);
-        if (!complete && !std::feof(f)) continue;
-        ParseLine(line, section);
-        line.clear();
-    }
-    if (!line.empty()) ParseLine(line, section);
-    std::fclose(f);
+    LoadText(bytes);
     return true;
+}
+
+void IniFile::LoadText(const std::string& bytes) {
+    // As a file opened in text mode reads: Ctrl-Z is its end, CR LF one line end.
+    size_t end = bytes.find('\x1a');
+    if (end == std::string::npos) end = bytes.size();
+    std::string section;
+    size_t start = 0;
+    while (start < end) {
+        size_t lf = bytes.find('\n', start);
+        if (lf == std::string::npos || lf > end) lf = end;
+        size_t stop = lf;
+        if (stop > start && bytes[stop - 1] == '\r' && lf < end) --stop;
+        ParseLine(bytes.substr(start, stop - start), section);
+        start = lf + 1;
+    }
 }
 
 void IniFile::ParseLine(const std::string& line, std::string& currentSection) {

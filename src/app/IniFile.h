@@ -10,6 +10,11 @@ public:
 
     // Reads the whole file; false when it does not exist or cannot be opened.
     bool Load();
+    // Takes the structure from `bytes`, the contents of a file, read as Load reads a file:
+    // CR LF or LF end a line, a Ctrl-Z ends the text.
+    void LoadText(const std::string& bytes);
+    // The bytes of the file at `path`; false when it cannot be opened (`bytes` is then empty).
+    static bool ReadBytes(const std::string& path, std::string& bytes);
     // Writes every section that has keys, each followed by one empty line (CR LF).
     void Save() const;
     // The value, or "" when the section or key is missing (ErrorText says which).

@@ -14,15 +14,16 @@ LONG RegistryKey::Open(HKEY parent, const char* subKey, REGSAM access) {
     return status;
 }
 
-void RegistryKey::Create(const char* subKey, const char* className, DWORD options, REGSAM access,
+LONG RegistryKey::Create(const char* subKey, const char* className, DWORD options, REGSAM access,
                          SECURITY_ATTRIBUTES* security, DWORD* disposition) {
     HKEY key = nullptr;
     DWORD disp = 0;
     LONG status = RegCreateKeyExA(key_, subKey, 0, const_cast<char*>(className), options, access, security, &key, &disp);
-    if (status != ERROR_SUCCESS) return;
-    if (disposition) *disposition = disp;
     Close();
+    if (status != ERROR_SUCCESS) return status;
+    if (disposition) *disposition = disp;
     key_ = key;
+    return status;
 }
 
 LONG RegistryKey::Close() {
@@ -42,15 +43,15 @@ LONG RegistryKey::QueryDword(DWORD& number, const char* name) const {
     return status;
 }
 
-LONG RegistryKey::QueryString(std::string& text, const char* name) const {
-    char data[257] = {};  // one spare byte keeps the text terminated when 256 bytes came
-    DWORD size = 256;
-    LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+LONG RegistryKey::QueryString(std::string& text, const char* name, size_t maxBytes) const {
+    std::string data(maxBytes + 1, '\0');  // one spare byte keeps the text terminated when maxBytes came
+    DWORD size = static_cast<DWORD>(maxBytes);
+    LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &size);
     if (status != ERROR_SUCCESS) {
         text.clear();
         return status;
     }
-    text.assign(data, strnlen(data, size));
+    text.assign(data.c_str(), strnlen(data.c_str(), size));
     return status;
 }
 
@@ -58,8 +59,8 @@ LONG RegistryKey::SetDword(DWORD number, const char* name) const {
     return RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
 }
 
-LONG RegistryKey::SetString(const std::string& text, const char* name) const {
-    if (text.size() > kMaxStringChars) return ERROR_INVALID_PARAMETER;
+LONG RegistryKey::SetString(const std::string& text, const char* name, size_t maxChars) const {
+    if (text.size() > maxChars) return ERROR_INVALID_PARAMETER;
     return RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1));
 }
@@ -98,11 +99,10 @@ bool OpenProgramKey(RegistryKey& key) {
 }
 }  // namespace
 
-DWORD ReadSettingDword(const char* name) {
+DWORD ReadSettingDword(const char* name, DWORD defaultValue) {
     RegistryKey key;
-    if (!OpenProgramKey(key)) return 0;
-    DWORD value = 0;
-    key.QueryDword(value, name);
+    DWORD value = defaultValue;
+    if (OpenProgramKey(key)) key.QueryDword(value, name);
     return value;
 }
 

@@ -14,8 +14,9 @@ public:
 
     // On success the new key replaces the held one; on failure the held one stays.
     LONG Open(HKEY parent, const char* subKey, REGSAM access = KEY_ALL_ACCESS);
-    // Creates or opens `subKey` below the held key; on success it replaces the held one.
-    void Create(const char* subKey, const char* className = nullptr, DWORD options = 0,
+    // Creates or opens `subKey` below the held key. On success it replaces the held one; on
+    // failure the object holds no key, so later writes fail instead of landing in the parent.
+    LONG Create(const char* subKey, const char* className = nullptr, DWORD options = 0,
                 REGSAM access = KEY_ALL_ACCESS, SECURITY_ATTRIBUTES* security = nullptr,
                 DWORD* disposition = nullptr);
     LONG Close();
@@ -24,12 +25,12 @@ public:
     // Any value of at most 4 bytes, read as a little-endian number whatever its type;
     // on failure `number` keeps what the caller put there.
     LONG QueryDword(DWORD& number, const char* name) const;
-    // Data up to its first NUL; on failure (missing, or over 256 bytes) `text` becomes "".
-    LONG QueryString(std::string& text, const char* name) const;
+    // Data up to its first NUL; on failure (missing, or over `maxBytes`) `text` becomes "".
+    LONG QueryString(std::string& text, const char* name, size_t maxBytes = 256) const;
     LONG SetDword(DWORD number, const char* name) const;
-    // REG_SZ of at most 255 characters; a longer text is refused (ERROR_INVALID_PARAMETER)
-    // rather than written cut.
-    LONG SetString(const std::string& text, const char* name) const;
+    // REG_SZ of at most `maxChars` characters; a longer text is refused
+    // (ERROR_INVALID_PARAMETER) rather than written cut.
+    LONG SetString(const std::string& text, const char* name, size_t maxChars = kMaxStringChars) const;
     LONG DeleteValue(const char* name) const;
     LONG DeleteSubKey(const char* name) const;
     // Name of the value at `index`, "" on any failure (including data over 256 bytes).
@@ -47,8 +48,9 @@ private:
 extern const char kProgramKeyPath[];  // HKEY_LOCAL_MACHINE "Software\Ramvane"
 extern const char kRunKeyPath[];      // HKEY_LOCAL_MACHINE "...\CurrentVersion\Run"
 
-// Single values of the program key; a missing key is created (reads then give 0 / "").
-DWORD ReadSettingDword(const char* name);
+// Single values of the program key; a missing key is created. A value that cannot be read
+// gives `defaultValue` (strings: "").
+DWORD ReadSettingDword(const char* name, DWORD defaultValue = 0);
 std::string ReadSettingString(const char* name);
 void WriteSettingDword(const char* name, DWORD value);
 void WriteSettingString(const char* name, const std::string& value);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <mutex>
 
 #include "app/IniFile.h"
 #include "app/ProgramPath.h"
@@ -11,23 +10,24 @@
 namespace {
 const char kLanguageFile[] = "English.ini";
 
-bool FileInfo(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& info) {
-    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info) &&
-           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+// GetFileAttributesA, not ...ExA: the 9x line's first release lacks the latter.
+bool IsFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The parsed file of the last lookup. A lookup reuses it only while the file's
-// path, size and write time are unchanged, so an edited file is read again.
+// The parsed file of the last lookup with the bytes it was parsed from. Every lookup reads
+// the file again and parses only when its bytes differ, so it answers exactly as a fresh
+// read would, whatever the file's size and time say.
 struct Cache {
-    std::mutex lock;
+    // A critical section rather than std::mutex, which would link the thread runtime's
+    // error classes in for nothing.
+    CRITICAL_SECTION lock;
+    Cache() { InitializeCriticalSection(&lock); }
+    ~Cache() { DeleteCriticalSection(&lock); }
     std::string path;
-    WIN32_FILE_ATTRIBUTE_DATA info{};
+    std::string bytes;
     std::unique_ptr<IniFile> file;
-
-    bool Matches(const std::string& p, const WIN32_FILE_ATTRIBUTE_DATA& i) const {
-        return file && path == p && info.nFileSizeLow == i.nFileSizeLow && info.nFileSizeHigh == i.nFileSizeHigh &&
-               CompareFileTime(&info.ftLastWriteTime, &i.ftLastWriteTime) == 0;
-    }
 };
 Cache gCache;
 
@@ -40,31 +40,31 @@ std::string WindowsDirectoryFile() {
 }  // namespace
 
 std::string FindLanguageFile() {
-    WIN32_FILE_ATTRIBUTE_DATA info;
     std::string path = ProgramFilePath(kLanguageFile);
-    if (FileInfo(path, info)) return path;
+    if (IsFile(path)) return path;
     path = WindowsDirectoryFile();
-    if (!path.empty() && FileInfo(path, info)) return path;
+    if (!path.empty() && IsFile(path)) return path;
     return std::string();
 }
 
 std::string GetResourceText(const char* /*fileName*/, const char* key) {
-    WIN32_FILE_ATTRIBUTE_DATA info;
-    std::string path = ProgramFilePath(kLanguageFile);
-    if (!FileInfo(path, info)) {
-        path = WindowsDirectoryFile();
-        if (path.empty() || !FileInfo(path, info)) {
-            MessageBoxA(nullptr, "Can't open resource file", "Error", MB_ICONSTOP | MB_OK);
-            ExitProcess(0);
-        }
+    std::string path = FindLanguageFile();
+    if (path.empty()) {
+        MessageBoxA(nullptr, "Can't open resource file", "Error", MB_ICONSTOP | MB_OK);
+        ExitProcess(0);
     }
-    std::lock_guard<std::mutex> hold(gCache.lock);
-    if (!gCache.Matches(path, info)) {
+    std::string bytes;
+    if (!IniFile::ReadBytes(path, bytes)) return std::string();  // unreadable now: empty texts
+    struct Hold {
+        Hold() { EnterCriticalSection(&gCache.lock); }
+        ~Hold() { LeaveCriticalSection(&gCache.lock); }
+    } hold;
+    if (!gCache.file || gCache.path != path || gCache.bytes != bytes) {
         auto file = std::make_unique<IniFile>(path);
-        file->Load();  // an unreadable file gives empty texts
+        file->LoadText(bytes);
         gCache.file = std::move(file);
         gCache.path = path;
-        gCache.info = info;
+        gCache.bytes = std::move(bytes);
     }
     return gCache.file->GetValue("Resource", key);
 }

@@ -45,7 +45,7 @@ void LoadMainSettings(MainSettings& s) {
     s.autoRun = 0;
     if (key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) {
         std::string command;
-        s.autoRun = key.QueryString(command, kAutoRunValue) == ERROR_SUCCESS;
+        s.autoRun = key.QueryString(command, kAutoRunValue, kMaxAutoRunCommandChars + 1) == ERROR_SUCCESS;
         key.Close();
     }
     s.percent = ReadSettingDword("Perch") != 0;
@@ -78,14 +78,17 @@ std::string AutoRunCommand(const std::string& exePath) {
     return exePath + " -PowerOn";
 }
 
-LONG WriteAutoRunEntry(bool on) {
+LONG WriteAutoRunEntry(bool on) { return WriteAutoRunEntry(on, ExecutablePath()); }
+
+LONG WriteAutoRunEntry(bool on, const std::string& exePath) {
     RegistryKey key;
     LONG status = key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath);
     if (status != ERROR_SUCCESS) return status;
     if (!on) return key.DeleteValue(kAutoRunValue);
-    std::string command = AutoRunCommand(ExecutablePath());
+    std::string command = AutoRunCommand(exePath);
     if (command.empty()) return ERROR_FILENAME_EXCED_RANGE;
-    return key.SetString(command, kAutoRunValue);
+    // The one text longer than the usual 255 characters: the entry has a buffer of its own.
+    return key.SetString(command, kAutoRunValue, kMaxAutoRunCommandChars);
 }
 
 void ReloadSettingsSnapshot() {

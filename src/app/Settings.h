@@ -21,6 +21,8 @@ struct MainSettings {
     std::string hotKey = "C";
     std::string rangeLow;
     std::string rangeHigh;
+    int userType = 2;   // the preset list's selection
+    int sliderPos = 4;  // the amount slider, 1..8 eighths
 };
 
 // Loads the members in the main window constructor's order; missing values keep defaults.
@@ -36,10 +38,13 @@ void SaveMainSettings(const MainSettings& s, int userType, int sliderPos);
 // over 250 characters (such a command line could not be read back whole).
 std::string AutoRunCommand(const std::string& exePath);
 constexpr size_t kMaxAutoRunPathChars = 250;
+constexpr size_t kMaxAutoRunCommandChars = 259;  // the path, " -PowerOn", within 260 with the NUL
 
-// Writes (on) or deletes (off) the `Ramvane` value of the Run key. A path too long
-// for the entry leaves the value untouched and returns ERROR_FILENAME_EXCED_RANGE.
+// Writes (on) or deletes (off) the `Ramvane` value of the Run key for `exePath` (default:
+// the running executable). A path too long for the entry leaves the value untouched and
+// returns ERROR_FILENAME_EXCED_RANGE.
 LONG WriteAutoRunEntry(bool on);
+LONG WriteAutoRunEntry(bool on, const std::string& exePath);
 
 // Copies of SoundAlert and AutoDefrag read by the low-memory check; both 0 at start.
 struct SettingsSnapshot {

@@ -316,9 +316,12 @@ void ProcessorInfo::ReadName(const CpuSource& cpu) {
     CpuidRegs brand[3];
     if (ExtendedLevelAvailable(cpu, 0x80000002) && ExtendedLevelAvailable(cpu, 0x80000003) &&
         ExtendedLevelAvailable(cpu, 0x80000004) && ReadBrand(cpu, brand)) {
-        std::string text = BrandText(brand);
+        // All 48 bytes: a brand text may begin with NULs before its letters.
         std::memset(ProcessorName, 0, sizeof ProcessorName);
-        std::memcpy(ProcessorName, text.data(), text.size());
+        for (int i = 0; i < 3; ++i) {
+            const std::uint32_t regs[] = {brand[i].eax, brand[i].ebx, brand[i].ecx, brand[i].edx};
+            std::memcpy(ProcessorName + 16 * i, regs, 16);
+        }
         if (VendorCode == 1) {
             // Intel pads the brand text on the left; the terminator is part of the scan.
             size_t first = 0;

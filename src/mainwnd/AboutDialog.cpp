@@ -7,15 +7,21 @@ const AboutDialog::Route AboutDialog::kRoutes[] = {
     {},
 };
 
-AboutDialog::AboutDialog(HICON icon, HWND parent) : DialogImpl(IDD_ABOUTBOX, parent), icon_(icon) {}
+namespace {
+const Caption kCaptions[] = {
+    {IDC_STATICCOPYRIGHT, "IDC_STATICCOPYRIGHT"}, {IDC_STATICPROGRAM, "IDC_STATICPROGRAM"},
+    {IDC_STATICABOUTKG, "IDC_STATICABOUTKG"},     {IDC_STATICWEBSITE, "IDC_STATICWEBSITE"},
+    {IDC_STATICEMAIL, "IDC_STATICEMAIL"},
+};
+}  // namespace
+
+AboutDialog::AboutDialog(HICON icon, HWND parent) : DialogImpl(IDD_ABOUTBOX, parent), icon_(icon) {
+    UseRoundedFrame();
+}
 
 BOOL AboutDialog::OnInitDialog() {
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
-    SetItemText(IDC_STATICCOPYRIGHT, Lang("IDC_STATICCOPYRIGHT"));
-    SetItemText(IDC_STATICPROGRAM, Lang("IDC_STATICPROGRAM"));
-    SetItemText(IDC_STATICABOUTKG, Lang("IDC_STATICABOUTKG"));
-    SetItemText(IDC_STATICWEBSITE, Lang("IDC_STATICWEBSITE"));
-    SetItemText(IDC_STATICEMAIL, Lang("IDC_STATICEMAIL"));
+    SetCaptions(kCaptions);
     const COLORREF link = RGB(0, 0, 255), visited = RGB(255, 0, 0), hover = RGB(255, 100, 100);
     // The mail text carries its scheme ("mailto:"), which the label does not show.
     std::string mail = Lang("ActiveMail");

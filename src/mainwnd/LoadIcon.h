@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "ui/Handles.h"
+
 // Base picture for the memory in use: 0 up to two quarters of `totalMB`, 1 up to
 // three quarters, 2 above.
 int BasePictureIndex(int usedMB, int totalMB);
@@ -13,3 +15,7 @@ std::string TrayIconText(bool percentMode, int availMB, int totalMB);
 int TrayTextX(size_t length);
 // Black on a background whose components are all non-zero, else white.
 COLORREF TrayTextColor(COLORREF background);
+
+// The tray picture: `base` drawn at 32x32 with its top 24 rows filled with `background` and
+// `text` written over them (the face sized for percent or megabyte mode). Empty on failure.
+UniqueIcon DrawTrayPicture(HICON base, const std::string& text, bool percentMode, COLORREF background);

@@ -14,7 +14,6 @@
 #include "mainwnd/MainDialog.h"
 #include "mainwnd/ThresholdInput.h"
 #include "optimizer/LowMemory.h"
-#include "optimizer/OptimizeRun.h"
 #include "probes/CpuLoad.h"
 #include "probes/OsVersion.h"
 #include "resource.h"
@@ -80,6 +79,7 @@ const MainDialog::Route MainDialog::kRoutes[] = {
     {WM_TIMER, kOptimizeTimer, 0, &MainDialog::OnTimer},
     {WM_TRAY_NOTIFY, 0, 0, &MainDialog::OnTrayNotify},
     {WM_OPTIMIZE_DONE, 0, 0, &MainDialog::OnOptimizeDone},
+    {WM_OPTIMIZE_PROGRESS, 0, 0, &MainDialog::OnOptimizeProgress},
     {WM_PAINT, 0, 0, &MainDialog::PaintBackground},
     {WM_CTLCOLORSTATIC, 0, 0, &MainDialog::OnCtlColor},
     {WM_CTLCOLORBTN, 0, 0, &MainDialog::OnCtlColor},
@@ -89,9 +89,8 @@ const MainDialog::Route MainDialog::kRoutes[] = {
 
 bool MainDialog::OnUnrouted(DialogMessage& m) {
     if (m.message != TaskbarCreatedMessage()) return false;
-    HICON icon = DrawLoadIcon();
-    tray_.Recreate(icon);
-    if (icon) DestroyIcon(icon);
+    UniqueIcon icon = DrawLoadIcon();
+    tray_.Recreate(icon.get());
     return true;
 }
 
@@ -124,6 +123,8 @@ void MainDialog::OnExit(DialogMessage&) {
     KillTimer(hwnd_, kDelayedStartTimer);
     tray_.Remove();
     UnregisterHotKey(hwnd_, HOTKEY_ID);
+    // An automatic run stops between its steps; the process then ends with no thread of its own left.
+    run_.StopAndWait();
     ReadControls();
     EndDialog(IDOK);
 }
@@ -168,15 +169,14 @@ void MainDialog::OnMemoryModules(DialogMessage&) {
 
 void MainDialog::OnSave(DialogMessage&) {
     ReadControls();
-    WriteMainValues(settings_, static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_USERTYPE, CB_GETCURSEL, 0, 0)),
-                    static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_GETPOS, 0, 0)));
+    WriteMainValues(settings_, settings_.userType, settings_.sliderPos);
     WriteSettingDword("DisableLogo", settings_.logoOff ? 1 : 0);
     WriteSettingString("HotKey", settings_.hotKey);
     WriteAutoRunEntry(settings_.autoRun != 0);
     MessageBoxA(hwnd_, Lang("strSaveLogMessage").c_str(), Lang("strDeleteBootItem").c_str(),
                 MB_ICONEXCLAMATION | MB_OK);
     EnableItem(IDC_BUTTONSAVERAM, false);
-    PromptArmed = true;
+    promptArmed_ = true;
 }
 
 void MainDialog::OnAbout(DialogMessage&) {
@@ -191,12 +191,13 @@ void MainDialog::OnHelp(DialogMessage&) {
 void MainDialog::OnCopyTool(DialogMessage&) { WinExec(ProgramFilePath("Swiftdup.exe").c_str(), SW_SHOWNORMAL); }
 
 void MainDialog::OnPreset(DialogMessage&) {
-    int s = static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_USERTYPE, CB_GETCURSEL, 0, 0));
+    ReadControls();
+    int s = settings_.userType;
     if (s < 0 || s > 4) return;
     EnableItem(IDC_SLIDER, s == 4);
-    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETPOS, TRUE, 2 * s);
+    settings_.sliderPos = 2 * s;  // the slider's range turns 0 into 1
+    ShowMembers();
     UpdateAmountLabel();
-    ReadControls();
     MarkChanged();
     presetTip_.Show(presetTexts_[s], appIcon_, POINT{500, 360});
 }

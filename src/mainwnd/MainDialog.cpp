@@ -11,15 +11,16 @@
 #include "hwinfo/ProcessorInfo.h"
 #include "mainwnd/MainGeometry.h"
 #include "mainwnd/StatusText.h"
-#include "optimizer/OptimizeRun.h"
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "probes/OsVersion.h"
 #include "resource.h"
 
-MainDialog* MainWindowPointer = nullptr;
-
 namespace {
+// The window whose preset tip sees the messages of the modal loop first (a hook has no
+// context of its own); user-interface thread only.
+PresetTooltip* gHookedTip = nullptr;
+
 const COLORREF kTitleCyan = RGB(19, 238, 255);
 const COLORREF kPink = RGB(255, 238, 255);
 const COLORREF kYellow = RGB(255, 255, 0);
@@ -46,11 +47,6 @@ static_assert(sizeof kLabelStyles / sizeof kLabelStyles[0] == 15, "one style per
 const int kBarIds[3] = {IDC_PAGEFILE_BAR, IDC_VIRTUAL_BAR, IDC_PHYSICAL_BAR};
 const int kButtonIds[3] = {IDC_LZL_BUTTON, IDC_CLEANRAM_BT, IDC_TAB_BUTTON};
 
-std::string TrimLeft(const std::string& s) {
-    size_t first = s.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : s.substr(first);
-}
-
 std::string Format2(const char* format, const std::string& a, const std::string& b) {
     char text[512];
     std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
@@ -58,7 +54,7 @@ std::string Format2(const char* format, const std::string& a, const std::string&
 }
 }  // namespace
 
-const CaptionKey MainDialog::kCaptions[] = {
+const Caption MainDialog::kCaptions[] = {
     {IDC_LZL_BUTTON, "IDC_LZL_BUTTON"},
     {IDC_CLEANRAM_BT, "IDC_CLEANRAM_BT"},
     {IDCANCEL, "IDCANCEL"},
@@ -83,7 +79,7 @@ const CaptionKey MainDialog::kCaptions[] = {
     {IDC_ABOUT2, "IDC_ABOUT2"},
     {IDC_HIDEBT2, "IDC_HIDEBT2"},
     {IDC_CHECKAUTODEFRAGTIP, "IDC_CHECKAUTODEFRAGTIP"},
-    {IDC_HELPBT, nullptr},  // fixed text "Help"
+    {IDC_HELPBT, nullptr, "Help"},
     {IDC_CHECKALERTNOTICE, "IDC_CHECKALERTNOTICE"},
     {IDC_CHECKLOGONWND, "IDC_CHECKLOGONWND"},
     {ID_COPYBT, "ID_COPYBT"},
@@ -115,11 +111,13 @@ MainDialog::MainDialog(int argc, char** argv)
     BindText(IDC_HOTKEY, &settings_.hotKey, 1);
     BindText(IDC_SLIDER_MIN, &settings_.rangeLow);
     BindText(IDC_SLIDER_MAX, &settings_.rangeHigh);
+    BindSlider(IDC_SLIDER, &settings_.sliderPos);
+    BindCombo(IDC_USERTYPE, &settings_.userType);
 }
 
 MainDialog::~MainDialog() {
     if (filterHook_) UnhookWindowsHookEx(filterHook_);
-    if (MainWindowPointer == this) MainWindowPointer = nullptr;
+    if (gHookedTip == &presetTip_) gHookedTip = nullptr;
 }
 
 BOOL MainDialog::OnInitDialog() {
@@ -130,13 +128,12 @@ BOOL MainDialog::OnInitDialog() {
         ERROR_SUCCESS)
         uninstall.DeleteSubKey("Memkite_is1");
     presetTip_.Create(hwnd_);
+    gHookedTip = &presetTip_;
     filterHook_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
     gauge_.Attach(Item(IDC_GAUGE));
     gauge_.SetZones(true);
     RegisterHotKeyLetter();
     EnableItem(IDC_BUTTONSAVERAM, false);
-    SetOptimizeRunning(false);
-    MainWindowPointer = this;
     SetTimer(hwnd_, kRefreshTimer, 500, nullptr);
     SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
     SetUpAmountSlider();
@@ -148,15 +145,10 @@ BOOL MainDialog::OnInitDialog() {
     SetUpProcessorLines();
     SetUpTrayIcon();
     SetUpCompactGeometry();
-    SetCaptions();
+    SetCaptions(kCaptions);
     KeepLanguageTexts();
     SetUpPresetList();
-    DWORD showStatus = 1;
-    {
-        RegistryKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.QueryDword(showStatus, "ShowStatus");
-    }
-    if (showStatus == 0 && argc_ <= 1) StartHidden();
+    if (ReadSettingDword("ShowStatus", 1) == 0 && argc_ <= 1) StartHidden();
     SaveSettings();
     if (ReadSettingDword("AutoDefrag") == 0) EnableItem(IDC_CHECKAUTODEFRAGTIP, false);
     if (ReadSettingDword("Perch") != 0) {
@@ -183,22 +175,17 @@ void MainDialog::SetUpAmountSlider() {
     int total = QueryMemorySnapshot().TotalPhysMB;
     settings_.rangeLow = MegabyteText(total / 8);
     settings_.rangeHigh = MegabyteText(total);
-    DWORD position = 4;
-    {
-        RegistryKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.QueryDword(position, "SliderPos");
-    }
+    settings_.sliderPos = static_cast<int>(ReadSettingDword("SliderPos", 4));
     SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETRANGE, FALSE, MAKELPARAM(1, 8));
-    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
+    ShowMembers();
     EnableItem(IDC_SLIDER, false);
     UpdateAmountLabel();
-    ShowMembers();
 }
 
 void MainDialog::UpdateAmountLabel() {
     int total = QueryMemorySnapshot().TotalPhysMB;
-    int position = static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_GETPOS, 0, 0));
-    SetItemText(IDC_AMOUNT, MegabyteText(AmountMB(position, total)));
+    ReadControls();
+    SetItemText(IDC_AMOUNT, MegabyteText(AmountMB(settings_.sliderPos, total)));
 }
 
 void MainDialog::SetUpBars() {
@@ -257,22 +244,19 @@ void MainDialog::SetUpLabels() {
 }
 
 void MainDialog::SetUpProcessorLines() {
-    std::string name = TrimLeft(GetProcessorName());
+    std::string quick = GetProcessorName();
+    // The fuller identification runs only when the line shows it.
+    std::string display = quick.find("Celeron") == std::string::npos ? DisplayProcessorName() : std::string();
+    SetItemText(IDC_CPUNAME, ProcessorNameLine(Lang("TitleCPU1"), quick, display));
     SYSTEM_INFO si;
     GetSystemInfo(&si);
-    std::string title1 = Lang("TitleCPU1");
-    SetItemText(IDC_CPUNAME, Format2("- %s%s", title1, name));
-    if (name.find("Celeron") == std::string::npos)
-        SetItemText(IDC_CPUNAME, Format2("- %s%s ", title1, DisplayProcessorName()));
     char line[256];
     std::snprintf(line, sizeof line, "- %s%d", Lang("strCPUNumber").c_str(), static_cast<int>(si.dwNumberOfProcessors));
     SetItemText(IDC_CPUNUMBER, line);
 
-    std::string clock;
-    RegistryKey key;
-    bool opened = key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS;
-    if (!opened && key.Open(HKEY_LOCAL_MACHINE, "Software") == ERROR_SUCCESS) key.Create("Ramvane");
-    if (!opened || key.QueryString(clock, "CPUMHz") != ERROR_SUCCESS) {
+    // Measured once, then kept: the measurement takes a moment.
+    std::string clock = ReadSettingString("CPUMHz");
+    if (clock.empty()) {
         if (IsWindows9x()) {
             ProcessorInfo info;
             info.Identify();
@@ -280,17 +264,16 @@ void MainDialog::SetUpProcessorLines() {
         } else {
             clock = GetProcessorClockText();
         }
-        key.SetString(clock, "CPUMHz");
+        WriteSettingString("CPUMHz", clock);
     }
     SetItemText(IDC_CPUMHZ, Format2("- %s %s", Lang("TitleCPU2"), clock));
     texts_.titleCpu3 = Lang("TitleCPU3");
 }
 
 void MainDialog::SetUpTrayIcon() {
-    HICON icon = DrawLoadIcon();
-    tray_.SetBusyQuery([] { return OptimizeRunning != 0; });
-    tray_.Create(hwnd_, WM_TRAY_NOTIFY, "Mnemora", icon, kTrayIconId);
-    if (icon) DestroyIcon(icon);
+    UniqueIcon icon = DrawLoadIcon();
+    tray_.SetBusyQuery([this] { return run_.Running(); });
+    tray_.Create(hwnd_, WM_TRAY_NOTIFY, "Mnemora", icon.get(), kTrayIconId);
 }
 
 void MainDialog::SetUpCompactGeometry() {
@@ -301,10 +284,6 @@ void MainDialog::SetUpCompactGeometry() {
                  SWP_NOMOVE | SWP_NOZORDER);
     restoreRect_ = compactRect_;
     GetClientRect(hwnd_, &compactClientRect_);
-}
-
-void MainDialog::SetCaptions() {
-    for (const CaptionKey& c : kCaptions) SetItemText(c.id, c.key ? Lang(c.key) : std::string("Help"));
 }
 
 void MainDialog::KeepLanguageTexts() {
@@ -336,18 +315,15 @@ void MainDialog::KeepLanguageTexts() {
 }
 
 void MainDialog::SetUpPresetList() {
-    DWORD userType = 2;
-    {
-        RegistryKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.QueryDword(userType, "UserType");
-    }
     char key[32];
     for (int i = 1; i <= 5; ++i) {
         std::snprintf(key, sizeof key, "strComboxText%d", i);
         SendDlgItemMessageA(hwnd_, IDC_USERTYPE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Lang(key).c_str()));
     }
-    SendDlgItemMessageA(hwnd_, IDC_USERTYPE, CB_SETCURSEL, userType, 0);
-    if (userType == 4) EnableItem(IDC_SLIDER, true);
+    ReadControls();
+    settings_.userType = static_cast<int>(ReadSettingDword("UserType", 2));
+    ShowMembers();
+    if (settings_.userType == 4) EnableItem(IDC_SLIDER, true);
 }
 
 bool MainDialog::StartedByPowerOn() const {
@@ -364,9 +340,7 @@ void MainDialog::StartHidden() {
 
 void MainDialog::SaveSettings() {
     ReadControls();
-    int userType = static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_USERTYPE, CB_GETCURSEL, 0, 0));
-    int sliderPos = static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_GETPOS, 0, 0));
-    SaveMainSettings(settings_, userType, sliderPos);
+    SaveMainSettings(settings_, settings_.userType, settings_.sliderPos);
 }
 
 void MainDialog::ApplyPercentDisplay() {
@@ -403,6 +377,6 @@ void MainDialog::ToggleExpanded() {
 
 LRESULT CALLBACK MainDialog::MessageFilter(int code, WPARAM wp, LPARAM lp) {
     // The modal loop has no pre-translation of its own: the tip sees messages here first.
-    if (code >= 0 && MainWindowPointer) MainWindowPointer->presetTip_.RelayEvent(*reinterpret_cast<const MSG*>(lp));
+    if (code >= 0 && gHookedTip) gHookedTip->RelayEvent(*reinterpret_cast<const MSG*>(lp));
     return CallNextHookEx(nullptr, code, wp, lp);
 }

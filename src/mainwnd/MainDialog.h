@@ -10,19 +10,13 @@
 #include "mainwnd/controls/BusyProgressCtrl.h"
 #include "mainwnd/controls/DialGauge.h"
 #include "mainwnd/controls/LoadHistoryChart.h"
+#include "optimizer/OptimizeRun.h"
 #include "ui/ColorButton.h"
 #include "ui/ColorLabel.h"
 #include "ui/Dialog.h"
 #include "ui/Handles.h"
 #include "ui/PresetTooltip.h"
 
-// A control whose caption comes from a language key.
-struct CaptionKey {
-    int id;
-    const char* key;
-};
-
-constexpr UINT WM_OPTIMIZE_DONE = 0x110A;
 constexpr int HOTKEY_ID = 0x2006;
 
 class MainDialog : public DialogImpl<MainDialog> {
@@ -31,7 +25,7 @@ public:
     ~MainDialog() override;
     static const Route kRoutes[];
     // Captions set at initialization, in the order they are set.
-    static const CaptionKey kCaptions[];
+    static const Caption kCaptions[];
     static const size_t kCaptionCount;
 
     static constexpr UINT kRefreshTimer = 1;
@@ -42,18 +36,19 @@ public:
     static constexpr int kChartId = 5469;
 
     const MainSettings& Settings() const { return settings_; }
+    const OptimizeRun& Run() const { return run_; }
     // Silent save of the main window's values (every start ends its initialization with it).
     void SaveSettings();
     // Manual run: seven progress ticks of timer 5, then one step on this thread.
     void StartManualOptimize();
-    // Automatic run on a worker thread; ends with WM_OPTIMIZE_DONE.
+    // Automatic run on a worker thread; progress and the end (WM_OPTIMIZE_DONE) are posted.
     void StartAutoOptimize();
     void RefreshStatus();
     void HideAndCentre();
     void ToggleExpanded();
     void UpdateAmountLabel();
-    // Draws the tray picture for the current memory use; the caller destroys it.
-    HICON DrawLoadIcon();
+    // Draws the tray picture for the current memory use.
+    UniqueIcon DrawLoadIcon();
 
 private:
     BOOL OnInitDialog() override;
@@ -71,7 +66,6 @@ private:
     void SetUpProcessorLines();
     void SetUpTrayIcon();
     void SetUpCompactGeometry();
-    void SetCaptions();
     void KeepLanguageTexts();
     void SetUpPresetList();
     bool StartedByPowerOn() const;
@@ -79,18 +73,19 @@ private:
     void ApplyPercentDisplay();
     void StartDelayedStart() {}  // the delayed start-up items plug in here
     void StartMonitor() {}       // the process activity monitor plugs in here
-
     void PaintBackground(DialogMessage& m);
     void OnCtlColor(DialogMessage& m);
     void OnTimer(DialogMessage& m);
     void OnOptimizeTick();
+    void OnOptimizeProgress(DialogMessage& m);
     void OnOptimizeDone(DialogMessage& m);
-    void FinishRun();
+    void ShowReportIfAsked();
+    void EndAutoDisplay();
     void EnableRunControls(bool enable, bool all);
-    void ResetProgress(COLORREF onColor, COLORREF offColor);
-    static DWORD WINAPI OptimizeWorker(LPVOID level);
+    void ResetProgress();
     void LowMemoryTick();
     void UpdateTrayPicture();
+    COLORREF TrayBackground() const;
 
     void MarkChanged();
     void CheckLoadThenOptimize();
@@ -170,8 +165,6 @@ private:
     HHOOK filterHook_ = nullptr;
     bool thresholdSeen_ = false;
     bool thresholdRewriting_ = false;
-    HANDLE worker_ = nullptr;
+    OptimizeRun run_;
+    bool promptArmed_ = true;  // PromptArmed: an automatic run may be started or offered
 };
-
-// The running main window, for the optimization worker and the timers.
-extern MainDialog* MainWindowPointer;

@@ -12,7 +12,6 @@
 #include "optimizer/DefragQueryDialog.h"
 #include "optimizer/LowMemory.h"
 #include "optimizer/OptimizeReportDialog.h"
-#include "optimizer/OptimizeRun.h"
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
@@ -20,6 +19,7 @@
 namespace {
 const COLORREF kTitleCyan = RGB(19, 238, 255);
 const COLORREF kRunGreen = RGB(0, 238, 0);
+const COLORREF kRunGrey = RGB(85, 85, 85);
 const int kRunControls[] = {IDC_LZL_BUTTON, IDC_CLEANRAM_BT, IDC_BUTTONOT1, IDC_MSCONFIG_BT, IDC_PROCESSMG_BT,
                             IDC_SERVICEMG_BT};
 
@@ -33,99 +33,85 @@ void MainDialog::EnableRunControls(bool enable, bool all) {
 }
 
 void MainDialog::StartManualOptimize() {
-    if (OptimizeRunning) return;
+    if (run_.Running()) return;
     HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    OptimizeLevel = static_cast<int>(SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_GETPOS, 0, 0));
-    AutoRun = 0;
+    ReadControls();
+    run_.BeginManual(settings_.sliderPos);
     EnableRunControls(false, true);
-    SetOptimizeRunning(true);
     SetTimer(hwnd_, kOptimizeTimer, 250, nullptr);
     SetCursor(old);
 }
 
 void MainDialog::OnOptimizeTick() {
     KillTimer(hwnd_, kOptimizeTimer);
-    ++ProgressTicks;
-    if (ProgressTicks <= kManualTicks) {
-        labels_[4].SetText(ProgressText(ManualProgressPercent(ProgressTicks)));
-        progress_.SetPosition(32 * ProgressTicks);
+    int tick = run_.AdvanceTick();
+    if (tick <= kManualTicks) {
+        labels_[4].SetText(ProgressText(ManualProgressPercent(tick)));
+        progress_.SetPosition(kProgressSegments * tick);
         SetTimer(hwnd_, kOptimizeTimer, 250, nullptr);
         return;
     }
     ReadControls();
-    TakeBaselineSnapshot();
-    RunOptimizeStep(OptimizeLevel, hwnd_, CleanClipboardSetting());
+    run_.RunManualStep(hwnd_, CleanClipboardSetting());
     ReadControls();
-    if (settings_.report) ShowOptimizeReport(hwnd_, false);
+    ShowReportIfAsked();
     progress_.SetPosition(0);
     labels_[4].SetText("0 %");
-    OptimizeLevel = ProgressTicks = AutoRun = 0;
     EnableRunControls(true, true);
-    SetOptimizeRunning(false);
+    run_.Finish();
 }
 
-void MainDialog::ResetProgress(COLORREF onColor, COLORREF offColor) {
-    progress_.SetSegmentCount(32);
+void MainDialog::ShowReportIfAsked() {
+    // The stored setting decides, not the box: an unsaved change of it is not yet in force.
+    if (ReadSettingDword("BuildReport") != 0) ShowOptimizeReport(hwnd_, run_.IsAuto());
+}
+
+void MainDialog::ResetProgress() {
+    progress_.SetSegmentCount(kProgressSegments);
     progress_.SetRange(0, kProgressRange);
-    progress_.SetColors({offColor, offColor, offColor, onColor, onColor});
+    progress_.SetColors({kRunGrey, kRunGrey, kRunGrey, kTitleCyan, kTitleCyan});
     progress_.Reset();
     progress_.SetPosition(0);
 }
 
 void MainDialog::StartAutoOptimize() {
-    if (OptimizeRunning) return;
+    if (run_.Running()) return;
     EnableRunControls(false, false);
-    ResetProgress(kTitleCyan, RGB(85, 85, 85));
+    ResetProgress();
     labels_[3].SetTextColor(kRunGreen);
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
-    OptimizeLevel = AutoLevel(freeMem);
-    AutoRun = 1;
     EnableItem(IDC_LZL_BUTTON, false);
     EnableItem(IDC_CLEANRAM_BT, false);
-    SetOptimizeRunning(true);
-    ProgressTicks = 0;
-    TakeBaselineSnapshot();
-    if (worker_) CloseHandle(worker_);
-    DWORD id;
-    worker_ = CreateThread(nullptr, 0, OptimizeWorker, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(OptimizeLevel)),
-                           0, &id);
-    if (!worker_) {
-        // No thread, no run: leave the window as it was.
-        DialogMessage none{};
-        OnOptimizeDone(none);
-    }
+    // Only the final step may empty the clipboard; the stored setting is left alone.
+    if (run_.StartAuto(hwnd_, AutoLevel(freeMem), CleanClipboardSetting()) == OptimizeRun::AutoStart::NoThread)
+        EndAutoDisplay();  // no run happened: no report
 }
 
-DWORD WINAPI MainDialog::OptimizeWorker(LPVOID parameter) {
-    int level = static_cast<int>(reinterpret_cast<INT_PTR>(parameter));
-    MainDialog* main = MainWindowPointer;
-    if (!main) return 0;
-    HWND wnd = main->hwnd_;
-    HWND label = GetDlgItem(wnd, IDC_PERCENT), bar = GetDlgItem(wnd, IDC_PROGRESS_BAR);
-    // Only the final step may empty the clipboard; the stored setting is left alone.
-    bool cleanClipboard = CleanClipboardSetting();
-    for (int i = 0; i < level; ++i) {
-        SetWindowTextA(label, ProgressText(AutoProgressPercent(i)).c_str());
-        SendMessageA(bar, kBarSetPosition, 32 * (i + 1), 0);
-        RunOptimizeStep(i, wnd, false);
+void MainDialog::OnOptimizeProgress(DialogMessage& m) {
+    if (!run_.Running() || !run_.IsAuto()) return;  // a late message of a run already ended
+    if (m.wParam == kProgressComplete) {
+        progress_.SetPosition(kProgressRange);
+        labels_[4].SetText("100 %");
+        return;
     }
-    RunOptimizeStep(level, wnd, cleanClipboard);
-    SendMessageA(bar, kBarSetPosition, kProgressRange, 0);
-    SetWindowTextA(label, "100 %");
-    // Sent, not posted: the thread ends only after the window has finished the run.
-    SendMessageA(wnd, WM_OPTIMIZE_DONE, 0, 0);
-    return 0;
+    int step = static_cast<int>(m.wParam);
+    labels_[4].SetText(ProgressText(AutoProgressPercent(step)));
+    progress_.SetPosition(kProgressSegments * (step + 1));
 }
 
 void MainDialog::OnOptimizeDone(DialogMessage&) {
+    if (!run_.Running() || !run_.IsAuto()) return;
     ReadControls();
-    if (settings_.report) ShowOptimizeReport(hwnd_, AutoRun != 0);
+    ShowReportIfAsked();
+    EndAutoDisplay();
+}
+
+void MainDialog::EndAutoDisplay() {
     labels_[4].SetText("0 %");
-    ResetProgress(kTitleCyan, RGB(85, 85, 85));
+    ResetProgress();
     labels_[3].SetTextColor(kTitleCyan);
-    SetOptimizeRunning(false);
-    OptimizeLevel = ProgressTicks = AutoRun = 0;
+    run_.Finish();
     EnableRunControls(true, true);
 }
 
@@ -133,7 +119,7 @@ void MainDialog::LowMemoryTick() {
     KillTimer(hwnd_, kLowMemoryTimer);
     int threshold = ReadAlertThreshold();
     ReloadSettingsSnapshot();
-    if (gSettingsSnapshot.soundAlert && !OptimizeRunning) {
+    if (gSettingsSnapshot.soundAlert && !run_.Running()) {
         int cpu = 0, freeMem = 0;
         SampleLoad(cpu, freeMem);
         if (ShouldSoundAlert(true, false, freeMem, threshold)) {
@@ -144,10 +130,10 @@ void MainDialog::LowMemoryTick() {
     }
     if (gSettingsSnapshot.autoDefrag) {
         int cpu = 0, freeMem = 0;
-        if (!OptimizeRunning) SampleLoad(cpu, freeMem);
-        AutoStep step = DecideAutoStep(OptimizeRunning != 0, freeMem, cpu, threshold, PromptArmed,
+        if (!run_.Running()) SampleLoad(cpu, freeMem);
+        AutoStep step = DecideAutoStep(run_.Running(), freeMem, cpu, threshold, promptArmed_,
                                        ReadSettingDword("NoticeDialog") != 0);
-        if (step.arm) PromptArmed = true;
+        if (step.arm) promptArmed_ = true;
         switch (step.action) {
         case AutoAction::ShowRunning:
             tray_.SetIcon(IDI_RUNNING);
@@ -158,7 +144,7 @@ void MainDialog::LowMemoryTick() {
             if (query.RunModal() == IDOK)
                 StartAutoOptimize();
             else
-                PromptArmed = false;
+                promptArmed_ = false;
             break;
         }
         case AutoAction::Start: StartAutoOptimize(); break;
@@ -170,56 +156,10 @@ void MainDialog::LowMemoryTick() {
 }
 
 void MainDialog::UpdateTrayPicture() {
-    if (OptimizeRunning) {
+    if (run_.Running()) {
         tray_.SetIcon(IDI_RUNNING);
         return;
     }
-    HICON icon = DrawLoadIcon();
-    tray_.SetIcon(icon);
-    if (icon) DestroyIcon(icon);
-}
-
-HICON MainDialog::DrawLoadIcon() {
-    MemorySnapshot s = QueryMemorySnapshot();
-    int used = s.TotalPhysMB - s.AvailPhysMB;
-    HICON base = basePictures_[BasePictureIndex(used, s.TotalPhysMB)];
-    if (!base) return nullptr;
-    std::string text = TrayIconText(settings_.percent != 0, s.AvailPhysMB, s.TotalPhysMB);
-
-    COLORREF background = GetSysColor(COLOR_BTNFACE);
-    if (xpTray_) {
-        HWND tray = FindWindowA("Shell_TrayWnd", "");
-        HWND notify = tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", "") : nullptr;
-        if (notify) {
-            RECT r;
-            GetClientRect(notify, &r);
-            WindowDc dc(notify);
-            COLORREF pixel = GetPixel(dc.get(), r.right - 1, 18);
-            if (pixel != CLR_INVALID) background = pixel;
-        }
-    }
-    WindowDc screen(hwnd_);
-    UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-    UniqueGdi<HBITMAP> picture(CreateCompatibleBitmap(screen.get(), 32, 32));
-    if (!memory || !picture) return nullptr;
-    ICONINFO info{};
-    if (!GetIconInfo(base, &info)) return nullptr;
-    UniqueGdi<HBITMAP> mask(info.hbmMask), color(info.hbmColor);
-    {
-        SelectGuard select(memory.get(), picture.get());
-        DrawIconEx(memory.get(), 0, 0, base, 32, 32, 0, nullptr, DI_NORMAL);
-        RECT top = {0, 0, 32, 24};
-        UniqueGdi<HBRUSH> brush(CreateSolidBrush(background));
-        FillRect(memory.get(), &top, brush.get());
-        UniqueGdi<HFONT> font(CreateFontA(settings_.percent ? 22 : 26, 10, 0, 0, 100, FALSE, FALSE, FALSE,
-                                          DEFAULT_CHARSET, OUT_STRING_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY,
-                                          DEFAULT_PITCH, "MS Serif"));
-        SelectGuard selectFont(memory.get(), font.get());
-        SetTextColor(memory.get(), TrayTextColor(background));
-        SetBkMode(memory.get(), TRANSPARENT);
-        TextOutA(memory.get(), TrayTextX(text.size()), 0, text.c_str(), static_cast<int>(text.size()));
-    }
-    info.hbmColor = picture.get();
-    info.fIcon = TRUE;
-    return CreateIconIndirect(&info);
+    UniqueIcon icon = DrawLoadIcon();
+    tray_.SetIcon(icon.get());
 }

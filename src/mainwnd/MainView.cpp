@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "mainwnd/MainDialog.h"
+#include "mainwnd/LoadIcon.h"
 #include "mainwnd/MainGeometry.h"
 #include "mainwnd/StatusText.h"
 #include "probes/CpuLoad.h"
@@ -101,9 +102,29 @@ void MainDialog::RefreshStatus() {
 void MainDialog::HideAndCentre() {
     KillTimer(hwnd_, kHideTimer);
     ShowWindow(hwnd_, SW_HIDE);
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    POINT at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), r.right - r.left,
-                             r.bottom - r.top);
+    // Centred as the full window would be, so unfolding it later keeps it on screen.
+    POINT at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                             fullRect_.right - fullRect_.left, fullRect_.bottom - fullRect_.top);
     SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+COLORREF MainDialog::TrayBackground() const {
+    COLORREF background = GetSysColor(COLOR_BTNFACE);
+    if (!xpTray_) return background;
+    // XP's notification area has a colour of its own: take it from the tray itself.
+    HWND tray = FindWindowA("Shell_TrayWnd", "");
+    HWND notify = tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", "") : nullptr;
+    if (!notify) return background;
+    RECT r;
+    GetClientRect(notify, &r);
+    WindowDc dc(notify);
+    COLORREF pixel = GetPixel(dc.get(), r.right - 1, 18);
+    return pixel != CLR_INVALID ? pixel : background;
+}
+
+UniqueIcon MainDialog::DrawLoadIcon() {
+    MemorySnapshot s = QueryMemorySnapshot();
+    HICON base = basePictures_[BasePictureIndex(s.TotalPhysMB - s.AvailPhysMB, s.TotalPhysMB)];
+    bool percent = settings_.percent != 0;
+    return DrawTrayPicture(base, TrayIconText(percent, s.AvailPhysMB, s.TotalPhysMB), percent, TrayBackground());
 }

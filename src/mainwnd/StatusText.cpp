@@ -76,3 +76,10 @@ std::string LoadLine(const std::string& label, long cpu) { return Format("- %s  
 int AmountMB(int sliderPos, int totalPhysMB) { return sliderPos > 7 ? totalPhysMB : sliderPos * (totalPhysMB / 8); }
 
 std::string MegabyteText(int megabytes) { return Format("%dMB", megabytes); }
+
+std::string ProcessorNameLine(const std::string& title, const std::string& quickName, const std::string& displayName) {
+    size_t first = quickName.find_first_not_of(" \t\r\n\v\f");
+    std::string name = first == std::string::npos ? std::string() : quickName.substr(first);
+    if (name.find("Celeron") != std::string::npos) return "- " + title + name;
+    return "- " + title + displayName + " ";
+}

@@ -49,3 +49,7 @@ std::string LoadLine(const std::string& label, long cpu);
 // Amount of a manual run shown under the slider: all of T at position 8, else p x (T / 8).
 int AmountMB(int sliderPos, int totalPhysMB);
 std::string MegabyteText(int megabytes);  // "%dMB"
+
+// The processor name line: "- " + `title` + the quick name without its leading white space
+// when that is a Celeron, else + the identified `displayName` and a trailing blank.
+std::string ProcessorNameLine(const std::string& title, const std::string& quickName, const std::string& displayName);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,7 @@ public:
     // Text of the display-mode entry (position 8) for the next menu.
     void SetDisplayModeText(const std::string& text) { displayModeText_ = text; }
     // Whether the menu greys its commands (a run is in progress); read at each right click.
-    void SetBusyQuery(bool (*busy)()) { busy_ = busy; }
+    void SetBusyQuery(std::function<bool()> busy) { busy_ = std::move(busy); }
 
     bool Enabled() const { return enabled_; }
     const char* Tooltip() const { return data_.szTip; }
@@ -43,7 +44,7 @@ private:
     int enabled_ = 0;
     NOTIFYICONDATAA data_;
     std::string displayModeText_;
-    bool (*busy_)() = nullptr;
+    std::function<bool()> busy_;
 };
 
 // Positions of the tray menu that stay enabled during a run (the separators).

@@ -13,8 +13,22 @@ const DefragQueryDialog::Route DefragQueryDialog::kRoutes[] = {
     {},
 };
 
+namespace {
+const Caption kCaptions[] = {
+    {Dialog::kWindowTitle, "IDD_DEFRAGQUERY_DIALOG"},
+    {IDC_STATICDEDLGQUERY0, "IDC_STATICDEDLGQUERY0"},
+    {IDC_STATICDEDLGQUERY1, "IDC_STATICDEDLGQUERY1"},
+    {IDC_STATICDEDLGQUERY2, "IDC_STATICDEDLGQUERY2"},
+    {IDC_STATICCPUSTATUSINNOTICE, "IDC_STATICCPUSTATUSINNOTICE"},
+    {IDOK, "IDOKINTSZL"},
+    {IDCANCEL, "IDCANCELINTSZL"},
+};
+}  // namespace
+
 DefragQueryDialog::DefragQueryDialog(HWND mainWindow)
-    : DialogImpl(IDD_DEFRAGQUERY_DIALOG, mainWindow), mainWindow_(mainWindow) {}
+    : DialogImpl(IDD_DEFRAGQUERY_DIALOG, mainWindow), mainWindow_(mainWindow) {
+    UseRoundedFrame();
+}
 
 BOOL DefragQueryDialog::OnInitDialog() {
     int cpu = 0, freeMem = 0;
@@ -23,13 +37,7 @@ BOOL DefragQueryDialog::OnInitDialog() {
     std::snprintf(load, sizeof load, "%ld%%", static_cast<long>(cpu));
     SetItemText(IDC_CPUSTATUS, load);
     SetTimer(hwnd_, kLoadTimer, 1000, nullptr);
-    SetWindowTextA(hwnd_, Lang("IDD_DEFRAGQUERY_DIALOG").c_str());
-    SetItemText(IDC_STATICDEDLGQUERY0, Lang("IDC_STATICDEDLGQUERY0"));
-    SetItemText(IDC_STATICDEDLGQUERY1, Lang("IDC_STATICDEDLGQUERY1"));
-    SetItemText(IDC_STATICDEDLGQUERY2, Lang("IDC_STATICDEDLGQUERY2"));
-    SetItemText(IDC_STATICCPUSTATUSINNOTICE, Lang("IDC_STATICCPUSTATUSINNOTICE"));
-    SetItemText(IDOK, Lang("IDOKINTSZL"));
-    SetItemText(IDCANCEL, Lang("IDCANCELINTSZL"));
+    SetCaptions(kCaptions);
     return TRUE;
 }
 

@@ -2,14 +2,7 @@
 
 #include "app/RegistryKey.h"
 
-bool PromptArmed = true;
-
-int ReadAlertThreshold() {
-    DWORD threshold = kDefaultAlertThreshold;
-    RegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.QueryDword(threshold, "RamAlertValue");
-    return static_cast<int>(threshold);
-}
+int ReadAlertThreshold() { return static_cast<int>(ReadSettingDword("RamAlertValue", kDefaultAlertThreshold)); }
 
 bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold) {
     return soundOn && !running && freePercent <= threshold;

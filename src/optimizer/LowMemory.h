@@ -1,9 +1,6 @@
 // Decisions of the once-a-second low-memory check.
 #pragma once
 
-// True while an automatic run may be started or offered; cleared by a declined prompt.
-extern bool PromptArmed;
-
 // Threshold in percent of free physical memory: RamAlertValue, 30 when unreadable.
 int ReadAlertThreshold();
 constexpr int kDefaultAlertThreshold = 30;
@@ -21,7 +18,7 @@ enum class AutoAction {
 };
 struct AutoStep {
     AutoAction action;
-    bool arm;  // set PromptArmed
+    bool arm;  // set PromptArmed (true while an automatic run may be started or offered)
 };
 // The automatic-optimization step of one tick (`autoDefrag` on is assumed by the caller).
 AutoStep DecideAutoStep(bool running, int freePercent, int load, int threshold, bool promptArmed, bool noticeDialog);

@@ -8,12 +8,20 @@ const OptimizeReportDialog::Route OptimizeReportDialog::kRoutes[] = {
     {},
 };
 
+namespace {
+const Caption kCaptions[] = {
+    {Dialog::kWindowTitle, "ReportStr1"},
+    {IDOK, "IDCANCELINARUN"},
+};
+}  // namespace
+
 OptimizeReportDialog::OptimizeReportDialog(const ReportTexts& texts, HWND parent)
-    : DialogImpl(IDD_REPORT_DIALOG, parent), texts_(texts) {}
+    : DialogImpl(IDD_REPORT_DIALOG, parent), texts_(texts) {
+    UseRoundedFrame();
+}
 
 BOOL OptimizeReportDialog::OnInitDialog() {
-    SetWindowTextA(hwnd_, Lang("ReportStr1").c_str());
-    SetItemText(IDOK, Lang("IDCANCELINARUN"));
+    SetCaptions(kCaptions);
     SetItemText(IDC_REPORT_HEADLINE, texts_.headline);
     for (int row = 0; row < 4; ++row)
         for (int column = 0; column < 3; ++column) SetItemText(IDC_REPORT_LABEL1 + row * 3 + column, texts_.cells[row][column]);

@@ -6,13 +6,9 @@
 #include "optimizer/AllocationPlan.h"
 #include "probes/MemoryStatus.h"
 
-volatile LONG OptimizeRunning = 0;
-int OptimizeLevel = 0;
-int AutoRun = 0;
-int ProgressTicks = 0;
-
 namespace {
-// Constructed before any window exists, destroyed at process exit.
+// RunLock: serialises writes of OptimizeRunning. Made before any window exists and kept
+// until the process ends.
 struct RunLock {
     CRITICAL_SECTION section;
     RunLock() { InitializeCriticalSection(&section); }
@@ -34,14 +30,6 @@ private:
     HCURSOR old_;
 };
 }  // namespace
-
-RunLockGuard::RunLockGuard() { EnterCriticalSection(&Lock().section); }
-RunLockGuard::~RunLockGuard() { LeaveCriticalSection(&Lock().section); }
-
-void SetOptimizeRunning(bool running) {
-    RunLockGuard hold;
-    OptimizeRunning = running ? 1 : 0;
-}
 
 bool TouchBlock(std::uint64_t bytes) {
     if (bytes == 0 || bytes > SIZE_MAX) return false;
@@ -66,4 +54,109 @@ std::uint64_t RunOptimizeStep(int eighths, HWND owner, bool cleanClipboard) {
     GlobalMemoryStatus(&status);
     std::uint64_t bytes = StepBytes(eighths, status.dwTotalPhys);
     return TouchBlock(bytes) ? bytes : 0;
+}
+
+void WaitDispatchingSent(HANDLE object) {
+    while (MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        // Peeking delivers the sent messages; posted ones stay queued.
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+// What the worker needs, owned by the worker: the run object may not outlive it.
+struct OptimizeRun::Job {
+    HWND window;
+    int level;
+    bool cleanClipboard;
+    HANDLE stop;  // duplicated for the worker, closed by it
+};
+
+HANDLE OptimizeRun::StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter) {
+    DWORD id = 0;
+    return CreateThread(nullptr, 0, body, parameter, 0, &id);
+}
+
+OptimizeRun::OptimizeRun(ThreadStarter startThread)
+    : startThread_(startThread), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+OptimizeRun::~OptimizeRun() { StopAndWait(); }
+
+void OptimizeRun::SetRunning(bool running) {
+    EnterCriticalSection(&Lock().section);
+    running_ = running ? 1 : 0;
+    LeaveCriticalSection(&Lock().section);
+}
+
+bool OptimizeRun::BeginManual(int level) {
+    if (Running()) return false;
+    level_ = level;
+    auto_ = false;
+    ticks_ = 0;
+    SetRunning(true);
+    return true;
+}
+
+void OptimizeRun::RunManualStep(HWND owner, bool cleanClipboard) {
+    TakeBaselineSnapshot();
+    RunOptimizeStep(level_, owner, cleanClipboard);
+}
+
+OptimizeRun::AutoStart OptimizeRun::StartAuto(HWND window, int level, bool cleanClipboard) {
+    if (Running()) return AutoStart::Busy;
+    level_ = level;
+    auto_ = true;
+    ticks_ = 0;
+    SetRunning(true);
+    TakeBaselineSnapshot();
+    HANDLE stop = nullptr;
+    if (stop_) {
+        ResetEvent(stop_.get());
+        DuplicateHandle(GetCurrentProcess(), stop_.get(), GetCurrentProcess(), &stop, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    }
+    Job* job = new Job{window, level, cleanClipboard, stop};
+    worker_.reset(startThread_(Worker, job));
+    if (!worker_) {
+        if (stop) CloseHandle(stop);
+        delete job;
+        Finish();
+        return AutoStart::NoThread;
+    }
+    return AutoStart::Started;
+}
+
+DWORD WINAPI OptimizeRun::Worker(LPVOID parameter) {
+    Job* job = static_cast<Job*>(parameter);
+    auto stopped = [job] { return job->stop && WaitForSingleObject(job->stop, 0) == WAIT_OBJECT_0; };
+    // The steps grow one eighth at a time; only the final one may empty the clipboard.
+    for (int i = 0; i < job->level && !stopped(); ++i) {
+        PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(i), 0);
+        RunOptimizeStep(i, job->window, false);
+    }
+    if (!stopped()) {
+        RunOptimizeStep(job->level, job->window, job->cleanClipboard);
+        PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, kProgressComplete, 0);
+        PostMessageA(job->window, WM_OPTIMIZE_DONE, 0, 0);
+    }
+    if (job->stop) CloseHandle(job->stop);
+    delete job;
+    return 0;
+}
+
+void OptimizeRun::Join() {
+    if (!worker_) return;
+    WaitDispatchingSent(worker_.get());
+    worker_.reset();
+}
+
+void OptimizeRun::Finish() {
+    Join();
+    SetRunning(false);
+    level_ = ticks_ = 0;
+    auto_ = false;
+}
+
+void OptimizeRun::StopAndWait() {
+    if (worker_ && stop_) SetEvent(stop_.get());
+    Finish();
 }

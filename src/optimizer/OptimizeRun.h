@@ -1,26 +1,17 @@
-// The optimization run's shared state and its allocation step.
+// The optimization run: its allocation step and the one owner of a run's state.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 
-// Serialises writes of OptimizeRunning; reads are plain.
-class RunLockGuard {
-public:
-    RunLockGuard();
-    ~RunLockGuard();
-    RunLockGuard(const RunLockGuard&) = delete;
-    RunLockGuard& operator=(const RunLockGuard&) = delete;
-};
+#include "ui/Handles.h"
 
-// Process-wide run state (the worker thread reads OptimizeLevel and writes nothing here).
-extern volatile LONG OptimizeRunning;
-extern int OptimizeLevel;
-extern int AutoRun;
-extern int ProgressTicks;
-
-// Sets OptimizeRunning under the lock.
-void SetOptimizeRunning(bool running);
+// End of an automatic run, posted by the worker to its window; both parameters 0.
+constexpr UINT WM_OPTIMIZE_DONE = 0x110A;
+// Progress of an automatic run, posted by the worker: wParam is the step about to run
+// (0 .. level - 1), or kProgressComplete once the final step has run.
+constexpr UINT WM_OPTIMIZE_PROGRESS = WM_APP + 0x10A;
+constexpr WPARAM kProgressComplete = 0xFFFF;
 
 // One allocation step of `eighths` (0..8) of physical memory: commit, write every byte,
 // release. Empties the clipboard first when `cleanClipboard` (owner `owner`). Returns the
@@ -29,3 +20,64 @@ std::uint64_t RunOptimizeStep(int eighths, HWND owner, bool cleanClipboard);
 
 // Commits, writes and releases `bytes`; false when the block could not be committed.
 bool TouchBlock(std::uint64_t bytes);
+
+// The process's optimization run: only one at a time. Lives on the user-interface thread;
+// an automatic run's worker reads nothing of it but what it was started with, and reports
+// only by posting to the window (never sending), so the interface thread may wait for it.
+class OptimizeRun {
+public:
+    // Starts the worker thread; CreateThread but for tests of a failed start.
+    using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE body, LPVOID parameter);
+    static HANDLE StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter);
+
+    explicit OptimizeRun(ThreadStarter startThread = &StartThread);
+    ~OptimizeRun();
+    OptimizeRun(const OptimizeRun&) = delete;
+    OptimizeRun& operator=(const OptimizeRun&) = delete;
+
+    // OptimizeRunning: written under the process-wide run lock, read without it.
+    bool Running() const { return running_ != 0; }
+    // OptimizeLevel: eighths of the final step; 0 at rest.
+    int Level() const { return level_; }
+    // AutoRun: the current or last run was automatic (selects the report headline).
+    bool IsAuto() const { return auto_; }
+    // ProgressTicks of a manual run's animation; 0 at rest.
+    int ProgressTicks() const { return ticks_; }
+
+    // Manual run: false while a run is in progress.
+    bool BeginManual(int level);
+    // One tick of the animation; returns ProgressTicks after it.
+    int AdvanceTick() { return ++ticks_; }
+    // The baseline snapshot and the manual run's single step, on this thread.
+    void RunManualStep(HWND owner, bool cleanClipboard);
+
+    enum class AutoStart { Started, Busy, NoThread };
+    // Takes the baseline and starts the worker: steps 0 .. level - 1 without the clipboard,
+    // then the final step `level`, progress and completion posted to `window`. With
+    // NoThread nothing ran and the run is at rest again.
+    AutoStart StartAuto(HWND window, int level, bool cleanClipboard);
+
+    // Back to rest after the completion was handled: the worker is joined.
+    void Finish();
+    // Asks a worker to stop between steps and waits for it, dispatching messages sent to
+    // this thread meanwhile. The run is at rest afterwards.
+    void StopAndWait();
+
+private:
+    struct Job;
+    static DWORD WINAPI Worker(LPVOID job);
+    void SetRunning(bool running);
+    void Join();
+
+    ThreadStarter startThread_;
+    volatile LONG running_ = 0;
+    int level_ = 0;
+    bool auto_ = false;
+    int ticks_ = 0;
+    UniqueHandle worker_;
+    UniqueHandle stop_;  // manual-reset event, set to stop the worker between steps
+};
+
+// Waits for `object` while dispatching the messages other threads send to this one, so a
+// thread that sends to this thread's windows cannot deadlock against the wait.
+void WaitDispatchingSent(HANDLE object);

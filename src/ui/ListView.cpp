@@ -94,13 +94,34 @@ void ListView::WriteRow(int index, const ListRow& row, bool insert) {
     }
 }
 
+void ListView::SetState(int row, UINT state, UINT mask) {
+    LVITEMA item{};
+    item.state = state;
+    item.stateMask = mask;
+    SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+int ListView::IndexOfData(const std::vector<ListRow>& rows, LPARAM data) {
+    if (data == 0) return -1;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].data == data) return static_cast<int>(i);
+    return -1;
+}
+
 void ListView::SetRows(const std::vector<ListRow>& rows) {
     if (!list_) return;
+    int focused = FocusedRow(), selected = SelectedRow();
+    LPARAM focusedData = focused >= 0 ? Data(focused) : 0;
+    LPARAM selectedData = selected >= 0 ? Data(selected) : 0;
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     int have = Count();
     int want = static_cast<int>(rows.size());
     for (int i = have - 1; i >= want; --i) SendMessageA(list_, LVM_DELETEITEM, i, 0);
     for (int i = 0; i < want; ++i) WriteRow(i, rows[i], i >= have);
+    SetState(-1, 0, LVIS_FOCUSED | LVIS_SELECTED);
+    int focusTo = IndexOfData(rows, focusedData), selectTo = IndexOfData(rows, selectedData);
+    if (focusTo >= 0) SetState(focusTo, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (selectTo >= 0) SetState(selectTo, LVIS_SELECTED, LVIS_SELECTED);
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
 }
@@ -150,13 +171,9 @@ int ListView::SelectedRow() const {
 
 void ListView::Select(int row) {
     if (!list_) return;
-    LVITEMA clear{};
-    clear.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    SetState(-1, 0, LVIS_FOCUSED | LVIS_SELECTED);
     if (row < 0 || row >= Count()) return;
-    LVITEMA set{};
-    set.state = set.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&set));
+    SetState(row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
     SendMessageA(list_, LVM_ENSUREVISIBLE, row, FALSE);
 }
 

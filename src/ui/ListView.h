@@ -17,7 +17,8 @@ struct ListColumn {
 };
 
 // One row as data: a text per column, an image of the small image list (-1: none) and a
-// value of the caller's that stays with the row (an id, an index into the caller's table).
+// value of the caller's that identifies the row across refreshes (a process id, an index
+// into the caller's table; 0 means none).
 struct ListRow {
     std::vector<std::string> cells;
     int image = -1;
@@ -50,9 +51,10 @@ public:
     int AddIcon(HICON icon);
     void ClearImages();
 
-    // Replaces the rows. Existing items are rewritten in place, so the focused and
-    // selected rows and the scroll position stay where they were (clamped to the new
-    // count); extra items are deleted, missing ones appended. No flicker: redraw is held.
+    // Replaces the rows, rewriting existing items in place (no flicker, the scroll position
+    // stays). The focus and the selection follow their row by its `data`: to the row's new
+    // place when it is still there, else they are cleared, so an action on "the focused row"
+    // never falls on a row the user did not choose.
     void SetRows(const std::vector<ListRow>& rows);
     void Clear();
 
@@ -69,6 +71,8 @@ public:
 
 private:
     void WriteRow(int index, const ListRow& row, bool insert);
+    void SetState(int row, UINT state, UINT mask);
+    static int IndexOfData(const std::vector<ListRow>& rows, LPARAM data);
 
     HWND list_ = nullptr;
     UniqueImageList images_;

@@ -101,6 +101,21 @@ TEST_F(RegistryKeyTest, FailedOpenKeepsTheHeldKey) {
     EXPECT_NE(key_.DeleteValue("still"), ERROR_SUCCESS);
 }
 
+TEST_F(RegistryKeyTest, FailedCreateLeavesNoKeySoWritesCannotLandInTheParent) {
+    ASSERT_EQ(key_.Create("Doomed"), ERROR_SUCCESS);
+    RegistryKey parent;  // holds the key "Doomed", which is then deleted under it
+    ASSERT_EQ(parent.Open(HKEY_LOCAL_MACHINE, "Software\\MnemoraTest\\Doomed"), ERROR_SUCCESS);
+    key_.Close();
+    ASSERT_TRUE(driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\MnemoraTest\\Doomed"));
+    EXPECT_NE(parent.Create("Child"), ERROR_SUCCESS);
+    EXPECT_EQ(parent.Get(), nullptr);
+    EXPECT_NE(parent.SetDword(1, "stray"), ERROR_SUCCESS);
+    // A key that exists works.
+    ASSERT_EQ(parent.Open(HKEY_LOCAL_MACHINE, kTestKey), ERROR_SUCCESS);
+    EXPECT_EQ(parent.Create("Child"), ERROR_SUCCESS);
+    EXPECT_NE(parent.Get(), nullptr);
+}
+
 TEST(SettingShortcuts, CreateTheProgramKeyOnFirstUse) {
     driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
     EXPECT_EQ(ReadSettingDword("Perch"), 0u);
@@ -110,6 +125,8 @@ TEST(SettingShortcuts, CreateTheProgramKeyOnFirstUse) {
     WriteSettingDword("Perch", 1);
     WriteSettingString("HotKey", "Q");
     EXPECT_EQ(ReadSettingDword("Perch"), 1u);
+    EXPECT_EQ(ReadSettingDword("Perch", 7), 1u);
+    EXPECT_EQ(ReadSettingDword("NoSuchValue", 7), 7u);
     EXPECT_EQ(ReadSettingString("HotKey"), "Q");
     driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
     WriteSettingDword("Perch", 1);  // a write creates the key and still lands

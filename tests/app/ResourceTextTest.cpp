@@ -63,3 +63,25 @@ TEST_F(ResourceTextTest, AChangedFileIsSeenByTheNextLookup) {
     CloseHandle(f);
     EXPECT_EQ(Lang("Title1"), "third, longer");
 }
+
+TEST_F(ResourceTextTest, AnswersAsAFreshReadWouldWhateverSizeAndTimeSay) {
+    Write(beside_, "[Resource]\r\nTitle1=first!\r\n");
+    EXPECT_EQ(Lang("Title1"), "first!");
+    // Same size and the same write time (a change within the clock's resolution).
+    FILETIME t;
+    {
+        HANDLE f = CreateFileA(beside_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        GetFileTime(f, nullptr, nullptr, &t);
+        CloseHandle(f);
+    }
+    Write(beside_, "[Resource]\r\nTitle1=second\r\n");
+    HANDLE f = CreateFileA(beside_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    SetFileTime(f, nullptr, nullptr, &t);
+    // While the file cannot be read, texts are empty, as a fresh read would give them...
+    EXPECT_EQ(Lang("Title1"), "");
+    CloseHandle(f);
+    // ...and that failure is not kept: the next lookup reads the file again.
+    EXPECT_EQ(Lang("Title1"), "second");
+}

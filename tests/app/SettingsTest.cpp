@@ -110,6 +110,32 @@ TEST(AutoRunCommand, RefusesPathsTheEntryCannotHold) {
     EXPECT_EQ(AutoRunCommand(longest).size(), 259u);
     EXPECT_EQ(AutoRunCommand(longest + "b"), "");
     EXPECT_EQ(AutoRunCommand(""), "");
+
+    auto stored = [] {
+        RegistryKey run;
+        char data[300] = {};
+        DWORD size = sizeof data;
+        if (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) != ERROR_SUCCESS ||
+            RegQueryValueExA(run.Get(), "Ramvane", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
+                ERROR_SUCCESS)
+            return std::string("(none)");
+        return std::string(data);
+    };
+    // Paths of 247 to 250 characters make a command over 255: still written whole, and the
+    // start-with-Windows box reads it back as on.
+    for (size_t length : {246u, 247u, 250u}) {
+        std::string path = "C:\\" + std::string(length - 3, 'p');
+        ASSERT_EQ(WriteAutoRunEntry(true, path), ERROR_SUCCESS) << length;
+        EXPECT_EQ(stored(), path + " -PowerOn") << length;
+        MainSettings s;
+        LoadMainSettings(s);
+        EXPECT_EQ(s.autoRun, 1) << length;
+    }
+    // One character more leaves the last entry as it was.
+    EXPECT_EQ(WriteAutoRunEntry(true, longest + "b"), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_EQ(stored(), "C:\\" + std::string(247, 'p') + " -PowerOn");
+    EXPECT_EQ(WriteAutoRunEntry(false, longest), ERROR_SUCCESS);
+    EXPECT_EQ(stored(), "(none)");
 }
 
 TEST_F(SettingsTest, SnapshotKeepsItsCopiesWhenReadsFail) {

@@ -213,6 +213,66 @@ void AnswerMessageBox(HWND box, int buttonId) {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
 }
 
+COLORREF ClientPixel(HWND wnd, int x, int y) {
+    RECT client;
+    if (!GetClientRect(wnd, &client)) return CLR_INVALID;
+    POINT at = {x < 0 ? client.right + x : x, y < 0 ? client.bottom + y : y};
+    ClientToScreen(wnd, &at);
+    // Copied out as the screenshots are: reading single pixels off the screen DC is not
+    // something every system answers.
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 1;
+    bi.bmiHeader.biHeight = 1;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    COLORREF pixel = CLR_INVALID;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, 1, 1, screen, at.x, at.y, SRCCOPY)) {
+            GdiFlush();
+            DWORD bgrx = *static_cast<DWORD*>(bits);
+            pixel = RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+std::string RoundedFrameMismatch(HWND wnd) {
+    RECT client;
+    GetClientRect(wnd, &client);
+    int midY = client.bottom / 2;
+    const struct {
+        int x;
+        COLORREF want;
+    } probes[] = {{3, RGB(215, 215, 215)}, {-8, RGB(50, 50, 50)}, {9, RGB(255, 255, 255)}};
+    // The dark edge is two pixels wide; a system's round regions may end a pixel short of
+    // their right side, so the probe sits on the inner of the two.
+    std::string seen;
+    // Painting may lag the window's appearance by a moment.
+    WaitUntil([&] {
+        seen.clear();
+        for (const auto& p : probes) {
+            COLORREF c = ClientPixel(wnd, p.x, midY);
+            if (c != p.want) {
+                char text[96];
+                std::snprintf(text, sizeof text, "(%d,%d) is %06lX; ", p.x, midY, static_cast<unsigned long>(c));
+                seen += text;
+            }
+        }
+        return seen.empty();
+    }, 3000);
+    return seen;
+}
+
 bool SaveScreenshot(const std::string& path) {
     int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (w <= 0 || h <= 0) {

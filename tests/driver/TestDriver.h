@@ -65,6 +65,13 @@ std::string WindowTitle(HWND wnd);
 // Presses the box's button `buttonId` (IDOK, IDYES, IDNO …).
 void AnswerMessageBox(HWND box, int buttonId);
 
+// The colour on screen at client point (x, y) of `wnd` (negative: from the right or bottom
+// edge), CLR_INVALID when it cannot be read.
+COLORREF ClientPixel(HWND wnd, int x, int y);
+// "" when `wnd` shows the shared rounded white panel on grey (grey outside the panel, the
+// dark edge on its right, white inside), else the colours it shows there.
+std::string RoundedFrameMismatch(HWND wnd);
+
 // Saves the screen to a 24-bit BMP; true on success.
 bool SaveScreenshot(const std::string& path);
 

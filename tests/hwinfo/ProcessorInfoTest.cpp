@@ -51,9 +51,9 @@ public:
         r.eax = level;
         leaves[0x80000000] = {r};
     }
-    void Brand(const char* text) {
+    void Brand(const char* text, size_t length = 0) {
         char padded[48] = {};
-        std::memcpy(padded, text, std::strlen(text));
+        std::memcpy(padded, text, length ? length : std::strlen(text));
         for (std::uint32_t i = 0; i < 3; ++i) {
             CpuidRegs r;
             std::memcpy(&r, padded + 16 * i, 16);
@@ -135,6 +135,14 @@ TEST(ProcessorName, IntelFamily15BrandTextLosesItsLeadingBlanks) {
     EXPECT_STREQ(info.ProcessorName, "Intel(R) Pentium(R) 4 CPU 2.40GHz");
     EXPECT_EQ(info.L2CacheKB, 512);
     EXPECT_EQ(DisplayProcessorName(cpu), "Intel(R) Pentium(R) 4 CPU 2.40GHz");
+}
+
+TEST(ProcessorName, IntelBrandTextPaddedWithNulsOnTheLeftMovesToTheFront) {
+    FakeCpu cpu = Cpu("GenuineIntel", 15, 4);
+    cpu.MaxExtended(0x80000004);
+    const char padded[] = "\0\0\0\0  Intel(R) Xeon(TM) CPU 3.00GHz";
+    cpu.Brand(padded, sizeof padded - 1);
+    EXPECT_STREQ(Identified(cpu).ProcessorName, "Intel(R) Xeon(TM) CPU 3.00GHz");
 }
 
 TEST(ProcessorName, BlankIntelBrandTextStaysAsItIs) {

@@ -164,7 +164,8 @@ TEST_F(CommandsTest, SaveWritesEverySettingAndTellsTheUser) {
     ASSERT_TRUE(IsEnabled(main, IDC_BUTTONSAVERAM));
     PostClick(main, IDC_BUTTONSAVERAM);
     ExpectBox("Mnemora", kSaveMessage);
-    EXPECT_FALSE(IsEnabled(main, IDC_BUTTONSAVERAM));
+    // The handler disables Save once the box has returned: wait for it, with a bound.
+    EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(main, IDC_BUTTONSAVERAM); }, 3000));
 
     EXPECT_EQ(ReadSettingDword("UserType"), 2u);
     EXPECT_EQ(ReadSettingDword("SoundAlert"), 0u);
@@ -252,9 +253,19 @@ TEST_F(CommandsTest, CancelHidesTheRunningCopyAndExitMakesTheNextStartHidden) {
 
     main = Start("", false);
     ASSERT_NE(main, nullptr);
-    Sleep(1500);
-    EXPECT_FALSE(IsWindowVisible(main));
+    // Placed off screen first, then hidden and centred by a timer.
+    EXPECT_TRUE(WaitUntil([&] {
+        RECT at;
+        GetWindowRect(main, &at);
+        return !IsWindowVisible(main) && at.left >= 0;
+    }, 5000));
     EXPECT_TRUE(TrayIconPresent(main));
+    // Hidden and centred as the full window (twice the compact height) would be.
+    RECT r;
+    GetWindowRect(main, &r);
+    int compactHeight = r.bottom - r.top;
+    EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
+    EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - 2 * compactHeight) / 2, 1);
     // The tray's show command brings it back and remembers that.
     PostMessageA(main, WM_COMMAND, ID_TRAY_SHOW, 0);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
@@ -290,6 +301,7 @@ TEST_F(CommandsTest, LowMemoryAsksFirstAndADeclinedPromptStaysQuiet) {
     EXPECT_EQ(ControlText(query, IDCANCEL), "Not now");
     // The load figure follows the main window's processor line.
     EXPECT_TRUE(WaitUntil([&] { return ControlText(query, IDC_CPUSTATUS).find('%') != std::string::npos; }, 3000));
+    EXPECT_EQ(RoundedFrameMismatch(query), "");
     Sleep(300);
     SaveScreenshot(ScreenshotDir() + "\\low_memory_query.bmp");
     PostClick(query, IDCANCEL);
@@ -325,6 +337,22 @@ TEST_F(CommandsTest, LowMemoryWithoutTheDialogStartsARunAtOnce) {
     EXPECT_EQ(ReadSettingDword("CleanClipBoard"), 1u);
 }
 
+TEST_F(CommandsTest, ExitDuringAnAutomaticRunEndsTheProgramCleanly) {
+    WriteSettingDword("AutoDefrag", 1);
+    WriteSettingDword("NoticeDialog", 0);
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    MakeMemoryLow();
+    ASSERT_TRUE(RunStarted(main, 20000));
+    WriteSettingDword("AutoDefrag", 0);
+    // The worker stops between its steps; the process ends by itself, with code 0.
+    PostClick(main, IDC_EXITBT);
+    ExpectBox("Mnemora", "Exit Mnemora? Memory will no longer be watched.", IDYES);
+    DWORD code = 1;
+    EXPECT_TRUE(app_.WaitExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
 TEST_F(CommandsTest, TrayMenuAndItsCommands) {
     HWND main = Start();
     ASSERT_NE(main, nullptr);
@@ -356,6 +384,7 @@ TEST_F(CommandsTest, TrayMenuAndItsCommands) {
     EXPECT_EQ(ControlText(about, IDC_VERSIONTEXT), "Mnemora Version:1.0.3");
     EXPECT_FALSE(ControlText(about, IDC_WEBSITE_LINK).empty());
     EXPECT_FALSE(ControlText(about, IDC_MAIL_LINK).empty());
+    EXPECT_EQ(RoundedFrameMismatch(about), "");
     Sleep(300);
     SaveScreenshot(ScreenshotDir() + "\\about.bmp");
     PostClick(about, IDOK);

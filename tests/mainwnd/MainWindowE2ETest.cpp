@@ -127,6 +127,7 @@ TEST_F(MainWindowTest, ManualRunShowsProgressThenTheReportThenRests) {
     Sleep(300);
     SaveScreenshot(ScreenshotDir() + "\\report.bmp");
     EXPECT_EQ(ControlText(report, IDOK), "OK");
+    EXPECT_EQ(RoundedFrameMismatch(report), "");
     // Either the gain layout (four rows, the last in pages) or the no-gain one (headline).
     if (ControlText(report, IDC_REPORT_HEADLINE).empty()) {
         EXPECT_EQ(ControlText(report, IDC_REPORT_LABEL1), "Free physical memory");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "probes/MemoryStatus.h"
+
 namespace {
 SYSTEMTIME At(int hour, int minute, int second) {
     SYSTEMTIME t{};
@@ -29,10 +31,30 @@ TEST(ClockText, MissingWeekDayNamesLeaveTheNameEmpty) {
 }
 
 TEST(StatusFigures, PercentFiguresAndGaugeDisagreeByRounding) {
-    StatusFigures f = ComputeStatusFigures(300, 1024, 0, 0);
-    EXPECT_EQ(PercentFigure("Free", PhysFree(f)), "Free:  29%");
-    long freePercent = 300 * 100 / 1024;  // the snapshot's truncated figure
-    EXPECT_EQ(100 - freePercent, 71);
+    // The label rounds the free share; the gauge shows 100 minus the snapshot's truncated
+    // percentage. Near a whole number the two part: 307 of 1024 MB free is 29.98 %.
+    MemorySnapshot s{307, 1024, 0, 0};
+    StatusFigures f = ComputeStatusFigures(s.AvailPhysMB, s.TotalPhysMB, 0, 0);
+    EXPECT_EQ(PercentFigure("Free", PhysFree(f)), "Free:  30%");
+    EXPECT_EQ(FreePhysPercent(s), 29);
+    // Below the half they agree: 300 MB is 29.3 %.
+    MemorySnapshot t{300, 1024, 0, 0};
+    EXPECT_EQ(PercentFigure("Free", PhysFree(ComputeStatusFigures(t.AvailPhysMB, t.TotalPhysMB, 0, 0))), "Free:  29%");
+    EXPECT_EQ(FreePhysPercent(t), 29);
+}
+
+TEST(ProcessorNameLine, CeleronKeepsTheQuickNameOthersTheIdentifiedOne) {
+    const struct {
+        const char* quick;
+        const char* display;
+        const char* line;
+    } cases[] = {
+        {"Intel Celeron(TM) ", "Celeron (Mendocino)", "- CPU: Intel Celeron(TM) "},
+        {" \t\r\n Intel Celeron(TM)", "", "- CPU: Intel Celeron(TM)"},  // every leading blank goes
+        {"      Intel(R) Pentium(R) 4 CPU", "Intel(R) Pentium(R) 4 CPU", "- CPU: Intel(R) Pentium(R) 4 CPU "},
+        {"", "Unknown CPU", "- CPU: Unknown CPU "},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProcessorNameLine("CPU: ", c.quick, c.display), c.line) << c.quick;
 }
 
 TEST(StatusFigures, MegabyteModeWithAPageFile) {

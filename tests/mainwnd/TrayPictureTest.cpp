@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "driver/TestDriver.h"
 #include "mainwnd/LoadIcon.h"
 #include "mainwnd/TrayIcon.h"
+#include "resource.h"
 
 TEST(TrayPicture, BasePictureFollowsTheUsedQuarter) {
     EXPECT_EQ(BasePictureIndex(600, 1024), 1);
@@ -46,17 +48,22 @@ TEST(TrayTooltip, ALongTextIsCutToTheBufferNeverPastIt) {
 }
 
 namespace {
-// The tray menu's shape: commands with separators at 1, 6 and 9.
-HMENU TrayShapedMenu() {
-    HMENU menu = CreatePopupMenu();
-    for (int position = 0; position < 13; ++position) {
-        if (position == 1 || position == 6 || position == 9)
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        else
-            AppendMenuA(menu, MF_STRING, 32771 + position, "placeholder");
+// The tray menu as Ramvane.exe carries it (resource 132), loaded from the built program.
+class TrayMenuResource {
+public:
+    TrayMenuResource()
+        : program_(LoadLibraryExA(driver::ProgramExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)),
+          menu_(program_ ? LoadMenuA(program_, MAKEINTRESOURCEA(IDR_TRAY_MENU)) : nullptr) {}
+    ~TrayMenuResource() {
+        if (menu_) DestroyMenu(menu_);
+        if (program_) FreeLibrary(program_);
     }
-    return menu;
-}
+    HMENU Popup() const { return menu_ ? GetSubMenu(menu_, 0) : nullptr; }
+
+private:
+    HMODULE program_;
+    HMENU menu_;
+};
 std::string ItemText(HMENU menu, int position) {
     char text[128] = {};
     GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
@@ -65,7 +72,10 @@ std::string ItemText(HMENU menu, int position) {
 }  // namespace
 
 TEST(TrayMenu, TextsByPositionWithTheDisplayModeAndAboutFixed) {
-    HMENU menu = TrayShapedMenu();
+    TrayMenuResource resource;
+    HMENU menu = resource.Popup();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 13);
     std::vector<std::string> texts;
     for (int i = 0; i < 13; ++i) texts.push_back("item " + std::to_string(i));
     PrepareTrayMenu(menu, texts, "Show figures in megabytes", false);
@@ -74,18 +84,27 @@ TEST(TrayMenu, TextsByPositionWithTheDisplayModeAndAboutFixed) {
     EXPECT_EQ(ItemText(menu, 8), "Show figures in megabytes");
     EXPECT_EQ(ItemText(menu, 10), "About");
     EXPECT_EQ(ItemText(menu, 12), "item 12");
-    EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR);
+    // Each text lands on the command the language file's position names.
+    const UINT commands[] = {ID_TRAY_SHOW, 0, ID_TRAY_PROCESS, ID_TRAY_SERVICE, ID_TRAY_STARTUP, ID_TRAY_CACHE, 0,
+                             ID_TRAY_OPTIMIZE, ID_TRAY_DISPLAY, 0, ID_TRAY_ABOUT, ID_TRAY_HELP, ID_TRAY_EXIT};
+    for (int position = 0; position < 13; ++position) {
+        if (commands[position] == 0)
+            EXPECT_TRUE(GetMenuState(menu, position, MF_BYPOSITION) & MF_SEPARATOR) << position;
+        else
+            EXPECT_EQ(GetMenuItemID(menu, position), commands[position]) << position;
+    }
     EXPECT_EQ(GetMenuDefaultItem(menu, TRUE, 0), 0u);
     for (int position = 0; position < 13; ++position) {
         if (!TrayMenuKeepsEnabled(position)) {
             EXPECT_FALSE(GetMenuState(menu, position, MF_BYPOSITION) & MF_GRAYED) << position;
         }
     }
-    DestroyMenu(menu);
 }
 
 TEST(TrayMenu, DuringARunEveryCommandIsGreyed) {
-    HMENU menu = TrayShapedMenu();
+    TrayMenuResource resource;
+    HMENU menu = resource.Popup();
+    ASSERT_NE(menu, nullptr);
     PrepareTrayMenu(menu, std::vector<std::string>(13, "x"), "mode", true);
     // The separators are left as they are (the system reports them greyed anyway).
     for (int position = 0; position < 13; ++position) {
@@ -95,5 +114,4 @@ TEST(TrayMenu, DuringARunEveryCommandIsGreyed) {
         else
             EXPECT_TRUE(state & MF_GRAYED) << position;
     }
-    DestroyMenu(menu);
 }
