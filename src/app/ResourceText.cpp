@@ -31,6 +31,26 @@ struct Cache {
 };
 Cache gCache;
 
+// Reads the file's bytes through the system directly (the C library's stream costs more);
+// ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when there is no such file, or the error that kept
+// an existing file from being read.
+DWORD ReadFileBytes(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return IsFile(path) ? error : ERROR_FILE_NOT_FOUND;  // a folder of that name counts as none
+    }
+    char buffer[8192];
+    DWORD got = 0;
+    BOOL ok;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
+    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    CloseHandle(file);
+    return error;
+}
+
 std::string WindowsDirectoryFile() {
     char dir[MAX_PATH + 1] = {};
     UINT n = GetWindowsDirectoryA(dir, sizeof dir);
@@ -48,13 +68,19 @@ std::string FindLanguageFile() {
 }
 
 std::string GetResourceText(const char* /*fileName*/, const char* key) {
-    std::string path = FindLanguageFile();
-    if (path.empty()) {
+    // One read per lookup, of the file beside the program or else of the Windows folder's.
+    std::string bytes;
+    std::string path = ProgramFilePath(kLanguageFile);
+    DWORD error = ReadFileBytes(path, bytes);
+    if (error == ERROR_FILE_NOT_FOUND) {
+        path = WindowsDirectoryFile();
+        error = path.empty() ? ERROR_FILE_NOT_FOUND : ReadFileBytes(path, bytes);
+    }
+    if (error == ERROR_FILE_NOT_FOUND) {
         MessageBoxA(nullptr, "Can't open resource file", "Error", MB_ICONSTOP | MB_OK);
         ExitProcess(0);
     }
-    std::string bytes;
-    if (!IniFile::ReadBytes(path, bytes)) return std::string();  // unreadable now: empty texts
+    if (error != ERROR_SUCCESS) return std::string();  // there but unreadable now: empty texts
     struct Hold {
         Hold() { EnterCriticalSection(&gCache.lock); }
         ~Hold() { LeaveCriticalSection(&gCache.lock); }

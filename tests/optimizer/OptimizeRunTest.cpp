@@ -59,6 +59,11 @@ private:
 };
 
 HANDLE NoThread(LPTHREAD_START_ROUTINE, LPVOID) { return nullptr; }
+
+DWORD WINAPI SendToWindow(LPVOID wnd) {
+    SendMessageA(static_cast<HWND>(wnd), WM_USER, 0, 0);
+    return 0;
+}
 }  // namespace
 
 TEST(OptimizeRun, AutomaticRunPostsEachStepThenTheEndInOrder) {
@@ -115,13 +120,7 @@ TEST(OptimizeRun, AThreadThatCannotStartLeavesTheRunAtRestAndPostsNothing) {
 TEST(WaitDispatchingSent, AThreadSendingToThisOneCannotDeadlockTheWait) {
     Listener listener;
     HWND target = listener.Handle();
-    HANDLE sender = CreateThread(
-        nullptr, 0,
-        [](LPVOID wnd) -> DWORD {
-            SendMessageA(static_cast<HWND>(wnd), WM_USER, 0, 0);
-            return 0;
-        },
-        target, 0, nullptr);
+    HANDLE sender = CreateThread(nullptr, 0, SendToWindow, target, 0, nullptr);
     ASSERT_NE(sender, nullptr);
     WaitDispatchingSent(sender);
     CloseHandle(sender);
