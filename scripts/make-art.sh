@@ -82,4 +82,13 @@ convert -size 32x32 xc:none -fill '#104010' -draw "circle 16,16 16,1" \
     -stroke none -fill '#00ff00' -draw "polygon 26,10 30,18 22,17" -draw "polygon 6,22 2,14 10,15" "$tmp/run.png"
 convert "$tmp/run.png" -resize 16x16 "$tmp/run16.png"
 convert "$tmp/run16.png" "$tmp/run.png" icons/running.ico
+# Service states: running, a green disc with a white play sign; not running, a grey disc with a white stop square.
+convert -size 32x32 xc:none -fill '#1c9a2c' -stroke '#0e5a18' -strokewidth 2 -draw "circle 16,16 16,2" -stroke none \
+    -fill white -draw "polygon 12,9 24,16 12,23" "$tmp/svc_run.png"
+convert "$tmp/svc_run.png" -resize 16x16 "$tmp/svc_run16.png"
+convert "$tmp/svc_run16.png" "$tmp/svc_run.png" icons/service_running.ico
+convert -size 32x32 xc:none -fill '#9a9a9a' -stroke '#5a5a5a' -strokewidth 2 -draw "circle 16,16 16,2" -stroke none \
+    -fill white -draw "rectangle 11,11 21,21" "$tmp/svc_stop.png"
+convert "$tmp/svc_stop.png" -resize 16x16 "$tmp/svc_stop16.png"
+convert "$tmp/svc_stop16.png" "$tmp/svc_stop.png" icons/service_stopped.ico
 echo "artwork written to $(pwd)"

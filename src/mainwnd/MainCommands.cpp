@@ -17,6 +17,7 @@
 #include "probes/CpuLoad.h"
 #include "probes/OsVersion.h"
 #include "resource.h"
+#include "svcmgr/ServiceDialog.h"
 
 namespace {
 UINT TaskbarCreatedMessage() {
@@ -159,7 +160,7 @@ void MainDialog::OpenToolWindow(const char* titleKey, bool warn) {
 void MainDialog::OnProcessButton(DialogMessage&) { OpenToolWindow("IDD_PROCESS_DIALOG", false); }
 void MainDialog::OnProcessManager(DialogMessage&) { OpenToolWindow("IDD_PROCESS_DIALOG", true); }
 void MainDialog::OnStartupManager(DialogMessage&) { OpenToolWindow("IDD_AUTORUN_DIALOG", true); }
-void MainDialog::OnServiceManager(DialogMessage&) { OpenToolWindow("IDD_SERVICE_DIALOG", true); }
+void MainDialog::OnServiceManager(DialogMessage&) { OpenTool<ServiceDialog>(true); }
 void MainDialog::OnCacheSettings(DialogMessage&) { OpenToolWindow("IDC_BUTTONOT1", true); }
 
 void MainDialog::OnMemoryModules(DialogMessage&) {

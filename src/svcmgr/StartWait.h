@@ -1,0 +1,22 @@
+// Waiting for a starting service with the system's check-point and wait-hint protocol.
+#pragma once
+#include <windows.h>
+#include <winsvc.h>
+
+#include <functional>
+
+// Sleeping and the millisecond clock of the wait, replaceable so that a test of a slow
+// service needs no real waiting.
+struct StartWaitClock {
+    std::function<void(DWORD ms)> sleep = [](DWORD ms) { Sleep(ms); };
+    std::function<DWORD()> ticks = [] { return GetTickCount(); };
+};
+
+// Pause in milliseconds before the next status poll: a tenth of the wait hint, 1 to 10 s.
+DWORD StartPollPause(DWORD waitHintMs);
+
+// Polls `query` while `status` reads START_PENDING. Gives up when the check point has not
+// advanced for longer than the wait hint, or when a query fails; `status` then holds the
+// last status read.
+void WaitWhileStarting(SERVICE_STATUS& status, const std::function<bool(SERVICE_STATUS&)>& query,
+                       const StartWaitClock& clock);

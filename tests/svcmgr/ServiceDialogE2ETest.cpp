@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/RegistryKey.h"
+#include "driver/TestDriver.h"
+#include "resource.h"
+#include "svcmgr/KnownServices.h"
+#include "svcmgr/TestServices.h"
+
+using namespace driver;
+
+namespace {
+const char kTitle[] = "Service manager";
+const char kTelnetText[] = "Lets a remote user log on and run programs from a command line.";
+const char kGuide[] = "What this service does: ";
+const char kFirstGuide[] =
+    "Choose a service to read what it does. Start makes it start with Windows from now on; Stop makes it start only "
+    "when a program asks for it.";
+const int kTelnetRow = 10, kClipBookRow = 13;
+
+// The list view of another process, read through memory in that process (list-view
+// messages carry pointers, which are not carried across processes).
+class RemoteList {
+public:
+    explicit RemoteList(HWND list) : list_(list) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_) memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteList() {
+        if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    bool Ready() const { return memory_ != nullptr; }
+    int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+    std::string Text(int row, int column) const {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = memory_ + sizeof item;
+        item.cchTextMax = kSize - sizeof item;
+        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        int length = static_cast<int>(SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory_)));
+        std::string text(static_cast<size_t>(length), '\0');
+        if (length > 0) ReadProcessMemory(process_, memory_ + sizeof item, &text[0], text.size(), nullptr);
+        return text;
+    }
+    int Image(int row) const {
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory_));
+        ReadProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        return item.iImage;
+    }
+    bool Focused(int row) const {
+        return (SendMessageA(list_, LVM_GETITEMSTATE, row, LVIS_FOCUSED) & LVIS_FOCUSED) != 0;
+    }
+    // Clicks the row's first cell with the mouse buttons the list would get from a user.
+    void Click(int row) const {
+        RECT rect{};
+        rect.left = LVIR_LABEL;
+        WriteProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
+        SendMessageA(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory_));
+        ReadProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
+        LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        PostMessageA(list_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(list_, WM_LBUTTONUP, 0, at);
+    }
+
+private:
+    static const int kSize = 8192;
+    HWND list_;
+    HANDLE process_ = nullptr;
+    char* memory_ = nullptr;
+};
+
+// What a service of the table was before the test, so start all and stop all can be undone.
+struct Before {
+    const char* name;
+    DWORD startType;
+    DWORD state;
+};
+
+class ServiceWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KillStrays();
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        for (const KnownService& s : KnownServices)
+            if (testsvc::Exists(s.serviceName) && !Ours(s.serviceName))
+                before_.push_back({s.serviceName, testsvc::StartType(s.serviceName), testsvc::State(s.serviceName)});
+        telnetCommand_ = testsvc::Install("TlntSvr", "Telnet", "1000", SERVICE_DEMAND_START, kTelnetText);
+        ASSERT_FALSE(telnetCommand_.empty());
+        // ClipBook fails as it starts: it stays stopped.
+        ASSERT_FALSE(testsvc::Install("ClipSrv", "ClipBook", "fail", SERVICE_DEMAND_START, nullptr).empty());
+    }
+    void TearDown() override {
+        app_.Kill();
+        EXPECT_TRUE(testsvc::Remove("TlntSvr"));
+        EXPECT_TRUE(testsvc::Remove("ClipSrv"));
+        for (const Before& b : before_) {
+            testsvc::SetStartType(b.name, b.startType);
+            if (b.state == SERVICE_STOPPED && testsvc::State(b.name) != SERVICE_STOPPED)
+                testsvc::Control(b.name, SERVICE_CONTROL_STOP);
+        }
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+    }
+    static bool Ours(const char* name) { return std::string(name) == "TlntSvr" || std::string(name) == "ClipSrv"; }
+
+    // Opens the window from the main window's button, past the warning.
+    HWND OpenFromMainWindow() {
+        EXPECT_TRUE(app_.Start(ProgramExe(), "/x"));
+        HWND main = WaitForWindow("Mnemora", app_.Pid(), 20000);
+        if (!main) return nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_CLOCK).find(':') != std::string::npos; }, 5000));
+        PostClick(main, IDC_SERVICEMG_BT);
+        HWND box = WaitForMessageBox(app_.Pid(), 5000);
+        if (!box) return nullptr;
+        EXPECT_EQ(MessageBoxText(box), "This tool changes system settings. Continue only if you know what the changes do.");
+        AnswerMessageBox(box, IDOK);
+        return WaitForWindow(kTitle, app_.Pid(), 20000);
+    }
+
+    AppProcess app_;
+    std::string telnetCommand_;
+    std::vector<Before> before_;
+};
+}  // namespace
+
+TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
+    HWND wnd = OpenFromMainWindow();
+    ASSERT_NE(wnd, nullptr);
+    RemoteList list(GetDlgItem(wnd, IDC_SERVICE_LIST));
+    ASSERT_TRUE(list.Ready());
+
+    // The table, in its order, whether a service is installed or not.
+    ASSERT_EQ(list.Count(), kKnownServiceCount);
+    for (int k = 0; k < kKnownServiceCount; ++k) EXPECT_EQ(list.Text(k, 0), KnownServices[k].displayName) << k;
+    EXPECT_EQ(list.Text(kTelnetRow, 1), "Stopped");
+    EXPECT_EQ(list.Image(kTelnetRow), 0);
+    EXPECT_EQ(list.Text(kTelnetRow, 2), kTelnetText);
+    EXPECT_EQ(list.Text(kTelnetRow, 3), telnetCommand_);
+    // Alerter is not installed: no description, and no other service's command.
+    EXPECT_EQ(list.Text(12, 1), "Stopped");
+    EXPECT_EQ(list.Text(12, 2), "");
+    EXPECT_EQ(list.Text(12, 3), "");
+    EXPECT_EQ(ControlText(wnd, IDC_STATICSERVICESM), kFirstGuide);
+    EXPECT_FALSE(IsEnabled(wnd, IDC_StartSEVONE_BT));
+    EXPECT_FALSE(IsEnabled(wnd, IDC_STOPSEVONE_BT));
+    EXPECT_TRUE(IsEnabled(wnd, IDC_StartSEVALL_BT));
+    EXPECT_TRUE(IsEnabled(wnd, IDC_STOPSEVALL_BT));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(wnd, IDC_STARTSYSSEVBT)));
+    EXPECT_FALSE(IsEnabled(wnd, IDC_STARTSYSSEVBT));
+
+    // A click on a row explains it and offers the buttons for one service.
+    list.Click(kTelnetRow);
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(wnd, IDC_StartSEVONE_BT) && IsEnabled(wnd, IDC_STOPSEVONE_BT); }, 5000));
+    EXPECT_EQ(ControlText(wnd, IDC_STATICSERVICESM), std::string(kGuide) + kTelnetText);
+
+    // Start waits until the service runs and makes it automatic.
+    Click(wnd, IDC_StartSEVONE_BT);
+    EXPECT_EQ(testsvc::State("TlntSvr"), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_EQ(list.Text(kTelnetRow, 1), "Running");
+    EXPECT_EQ(list.Image(kTelnetRow), 1);
+    Sleep(300);
+    SaveScreenshot(ScreenshotDir() + "\\service_manager.bmp");
+
+    // Paused, it shows the not-running picture.
+    ASSERT_TRUE(testsvc::Control("TlntSvr", SERVICE_CONTROL_PAUSE));
+    ASSERT_TRUE(testsvc::WaitForState("TlntSvr", SERVICE_PAUSED));
+    // A refresh took the focus from the row: click it again.
+    EXPECT_FALSE(list.Focused(kTelnetRow));
+    list.Click(kTelnetRow);
+    ASSERT_TRUE(WaitUntil([&] { return list.Focused(kTelnetRow); }, 5000));
+    Click(wnd, IDC_StartSEVONE_BT);  // refused by the running service; the list is read again
+    EXPECT_EQ(list.Text(kTelnetRow, 1), "Paused");
+    EXPECT_EQ(list.Image(kTelnetRow), 0);
+
+    list.Click(kTelnetRow);
+    ASSERT_TRUE(WaitUntil([&] { return list.Focused(kTelnetRow); }, 5000));
+    Click(wnd, IDC_STOPSEVONE_BT);
+    EXPECT_TRUE(testsvc::WaitForState("TlntSvr", SERVICE_STOPPED));
+    EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_DEMAND_START));
+
+    // All fifteen: Telnet runs; ClipBook fails to start but is automatic now.
+    Click(wnd, IDC_StartSEVALL_BT);
+    EXPECT_EQ(testsvc::State("TlntSvr"), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_EQ(testsvc::State("ClipSrv"), static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_EQ(testsvc::StartType("ClipSrv"), static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_EQ(list.Text(kTelnetRow, 1), "Running");
+    EXPECT_EQ(list.Text(kClipBookRow, 1), "Stopped");
+    EXPECT_EQ(list.Image(kClipBookRow), 0);
+
+    // Stop all: Telnet stops and starts on demand; the stopped ClipBook refuses and stays automatic.
+    Click(wnd, IDC_STOPSEVALL_BT);
+    EXPECT_TRUE(testsvc::WaitForState("TlntSvr", SERVICE_STOPPED));
+    EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_DEMAND_START));
+    EXPECT_EQ(testsvc::StartType("ClipSrv"), static_cast<DWORD>(SERVICE_AUTO_START));
+    ASSERT_EQ(list.Count(), kKnownServiceCount);
+
+    PostClick(wnd, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wnd); }, 5000));
+    EXPECT_NE(FindWindowOf("Mnemora", app_.Pid()), nullptr);
+}
+
+// Where the system lacks an entry point the window explains it and never appears.
+TEST(ServiceWindowRefusal, WhereAnEntryPointIsMissing) {
+    AppProcess host_;
+    ASSERT_TRUE(host_.Start(std::string(MNEMORA_BINARY_DIR) + "\\tools\\svcmgr_host\\svcmgr_window_host.exe",
+                            "QueryServiceConfig2A"));
+    HWND box = WaitForMessageBox(host_.Pid(), 10000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowTitle(box), "Mnemora");
+    EXPECT_EQ(MessageBoxText(box), "This function needs Windows NT, 2000 or XP.");
+    HWND wnd = FindWindowOf(kTitle, host_.Pid());
+    EXPECT_FALSE(wnd && IsWindowVisible(wnd));
+    AnswerMessageBox(box, IDOK);
+    DWORD code = 0;
+    ASSERT_TRUE(host_.WaitExit(10000, &code));
+    EXPECT_EQ(code, static_cast<DWORD>(IDOK));
+}
