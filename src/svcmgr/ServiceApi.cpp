@@ -76,7 +76,8 @@ private:
     SC_HANDLE h_;
 };
 
-ServiceApi::ServiceApi(ServiceLoader loader, StartWaitClock clock) : loader_(std::move(loader)), clock_(std::move(clock)) {}
+ServiceApi::ServiceApi(ServiceLoader loader, StartWaitClock clock)
+    : loader_(std::move(loader)), clock_(std::move(clock)) {}
 
 ServiceApi::~ServiceApi() { Release(); }
 

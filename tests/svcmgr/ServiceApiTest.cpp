@@ -17,9 +17,9 @@ const char kName[] = "TlntSvr";
 const char kDescription[] = "Lets a remote user log on and run programs from a command line.";
 
 const char* const kEntryPoints[] = {
-    "OpenSCManagerA",   "CloseServiceHandle",  "LockServiceDatabase", "UnlockServiceDatabase",
-    "QueryServiceLockStatusA", "OpenServiceA", "QueryServiceConfigA", "QueryServiceConfig2A",
-    "QueryServiceStatus", "StartServiceA",    "ControlService",      "ChangeServiceConfigA",
+    "OpenSCManagerA",      "CloseServiceHandle",   "LockServiceDatabase", "UnlockServiceDatabase",
+    "QueryServiceLockStatusA", "OpenServiceA",     "QueryServiceConfigA", "QueryServiceConfig2A",
+    "QueryServiceStatus",  "StartServiceA",        "ControlService",      "ChangeServiceConfigA",
 };
 
 DWORD gLockError = 0;
@@ -59,8 +59,8 @@ protected:
         gLockError = error;
         ServiceLoader loader;
         loader.lookup = [](HMODULE module, const char* name) -> FARPROC {
-            if (std::string(name) == "LockServiceDatabase") return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RefusedLock));
-            return GetProcAddress(module, name);
+            if (std::string(name) != "LockServiceDatabase") return GetProcAddress(module, name);
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RefusedLock));
         };
         others_.emplace_back(new ServiceApi(loader));
         ServiceApi& api = *others_.back();
@@ -238,9 +238,10 @@ TEST_F(ServiceApiOnWine, StartMakesAutomaticStopMakesOnDemand) {
 
 TEST_F(ServiceApiOnWine, DescriptionsAndServicesThatAreNotInstalled) {
     const std::string longText(5000, 'x');
+    const char kWithNull[] = "Annulled requests are dropped; a null session is refused.";
     const std::pair<const char*, std::string> descriptions[] = {
         {"", ""},
-        {"Annulled requests are dropped; a null session is refused.", "Annulled requests are dropped; a null session is refused."},
+        {kWithNull, kWithNull},
         {longText.c_str(), longText},
     };
     for (const auto& d : descriptions) {
@@ -274,7 +275,8 @@ TEST(ServiceRows, RowKShowsEntryKWithItsStateImage) {
     ASSERT_EQ(rows.size(), static_cast<size_t>(kKnownServiceCount));
     EXPECT_EQ(rows[0].cells[0], "Computer Browser");
     EXPECT_EQ(rows[14].cells[0], "Distributed Transaction Coordinator");
-    EXPECT_EQ(rows[2].cells, (std::vector<std::string>{"Task scheduler", "Running", "Runs tasks.", "svchost.exe -k netsvcs"}));
+    EXPECT_EQ(rows[2].cells,
+              (std::vector<std::string>{"Task scheduler", "Running", "Runs tasks.", "svchost.exe -k netsvcs"}));
     EXPECT_EQ(rows[2].image, 1);
     EXPECT_EQ(rows[10].cells, (std::vector<std::string>{"Telnet", "Paused", "Remote log-on.", "tlntsvr.exe"}));
     EXPECT_EQ(rows[10].image, 0);

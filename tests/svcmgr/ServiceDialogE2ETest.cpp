@@ -30,7 +30,8 @@ public:
         DWORD pid = 0;
         GetWindowThreadProcessId(list, &pid);
         process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process_) memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
+        if (process_)
+            memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
     }
     ~RemoteList() {
         if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
@@ -122,7 +123,8 @@ protected:
         PostClick(main, IDC_SERVICEMG_BT);
         HWND box = WaitForMessageBox(app_.Pid(), 5000);
         if (!box) return nullptr;
-        EXPECT_EQ(MessageBoxText(box), "This tool changes system settings. Continue only if you know what the changes do.");
+        EXPECT_EQ(MessageBoxText(box),
+                  "This tool changes system settings. Continue only if you know what the changes do.");
         AnswerMessageBox(box, IDOK);
         return WaitForWindow(kTitle, app_.Pid(), 20000);
     }
@@ -160,7 +162,8 @@ TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
 
     // A click on a row explains it and offers the buttons for one service.
     list.Click(kTelnetRow);
-    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(wnd, IDC_StartSEVONE_BT) && IsEnabled(wnd, IDC_STOPSEVONE_BT); }, 5000));
+    ASSERT_TRUE(
+        WaitUntil([&] { return IsEnabled(wnd, IDC_StartSEVONE_BT) && IsEnabled(wnd, IDC_STOPSEVONE_BT); }, 5000));
     EXPECT_EQ(ControlText(wnd, IDC_STATICSERVICESM), std::string(kGuide) + kTelnetText);
 
     // Start waits until the service runs and makes it automatic.
