@@ -25,7 +25,6 @@ std::vector<ListRow> ServiceRows(const std::vector<ServiceRowState>& states) {
         ListRow row;
         row.cells = {KnownServices[k].displayName, info.stateText, info.description, info.command};
         row.image = states[k].running ? 1 : 0;
-        row.data = k;
         rows.push_back(std::move(row));
     }
     return rows;

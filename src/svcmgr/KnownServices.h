@@ -20,5 +20,5 @@ struct ServiceRowState {
 };
 
 // The list rows for `states` (entry k of the table for states[k]): display name with the
-// running (1) or not-running (0) image, state text, description, command; data is k.
+// running (1) or not-running (0) image, state text, description, command.
 std::vector<ListRow> ServiceRows(const std::vector<ServiceRowState>& states);

@@ -140,6 +140,7 @@ TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
     ASSERT_NE(wnd, nullptr);
     RemoteList list(GetDlgItem(wnd, IDC_SERVICE_LIST));
     ASSERT_TRUE(list.Ready());
+    EXPECT_EQ(RoundedFrameMismatch(wnd), "");
 
     // The table, in its order, whether a service is installed or not.
     ASSERT_EQ(list.Count(), kKnownServiceCount);
