@@ -10,6 +10,8 @@
 #include "app/ProgramPath.h"
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
+#include "cache/CacheSetupDialog.h"
+#include "hwinfo/MemoryInfoDialog.h"
 #include "mainwnd/AboutDialog.h"
 #include "mainwnd/MainDialog.h"
 #include "mainwnd/ThresholdInput.h"
@@ -161,11 +163,13 @@ void MainDialog::OnProcessButton(DialogMessage&) { OpenToolWindow("IDD_PROCESS_D
 void MainDialog::OnProcessManager(DialogMessage&) { OpenToolWindow("IDD_PROCESS_DIALOG", true); }
 void MainDialog::OnStartupManager(DialogMessage&) { OpenToolWindow("IDD_AUTORUN_DIALOG", true); }
 void MainDialog::OnServiceManager(DialogMessage&) { OpenTool<ServiceDialog>(true); }
-void MainDialog::OnCacheSettings(DialogMessage&) { OpenToolWindow("IDC_BUTTONOT1", true); }
+void MainDialog::OnCacheSettings(DialogMessage&) { OpenTool<CacheSetupDialog>(true); }
 
 void MainDialog::OnMemoryModules(DialogMessage&) {
-    if (IsWindows9x()) MessageBoxA(hwnd_, Lang("strErrorServiceSupport").c_str(), kMainWindowTitle, MB_OK);
-    // On the NT line the memory-module window plugs in here.
+    if (IsWindows9x())
+        MessageBoxA(hwnd_, Lang("strErrorServiceSupport").c_str(), kMainWindowTitle, MB_OK);
+    else
+        OpenTool<MemoryInfoDialog>(false);
 }
 
 void MainDialog::OnSave(DialogMessage&) {

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "hwinfo/MemoryModules.h"
 #include "probes/OsVersion.h"
 
 namespace {
@@ -16,7 +17,8 @@ std::int32_t Megabytes(std::uint64_t bytes) {
 std::int32_t RoundUpToEven(std::int32_t mb) { return mb + (mb & 1); }
 
 MemorySnapshot gBaseline;
-InstalledMemorySource gInstalledSource = nullptr;
+static_assert(kModulesUnavailable == kInstalledMemoryUnavailable, "one answer for an unreachable source");
+InstalledMemorySource gInstalledSource = InstalledMemoryMB;
 InstalledMemoryCache gInstalledCache;
 
 using StatusExFunction = BOOL(WINAPI*)(MEMORYSTATUSEX*);

@@ -42,7 +42,7 @@ MemorySnapshot SnapshotOfStatusEx(const MEMORYSTATUSEX& status);
 // the modules cannot be asked. 0 means the modules were asked and reported none.
 using InstalledMemorySource = std::int32_t (*)();
 constexpr std::int32_t kInstalledMemoryUnavailable = -1;
-// Plugs in the module query; until then (nullptr) the source counts as unavailable.
+// Replaces the module query (hwinfo's InstalledMemoryMB); nullptr counts as unavailable.
 void SetInstalledMemorySource(InstalledMemorySource source);
 
 // Installed-memory figure kept once known: asks the source while it has none, and falls

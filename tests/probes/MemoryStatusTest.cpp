@@ -123,7 +123,7 @@ TEST(InstalledMemoryCache, UnavailableSourceFallsBackToTheStatusTotalAndKeepsIt)
     EXPECT_EQ(none.CachedMB(), 4096);
 }
 
-// Under Wine no module source is plugged in, so the total is the status call's own.
+// Wine's management service reports one module holding the status call's total.
 TEST(MemorySnapshot, RealSnapshotAgreesWithTheStatusCall) {
     MemoryStatusBytes raw = QueryMemoryStatus();
     MemorySnapshot s = QueryMemorySnapshot();

@@ -1,0 +1,120 @@
+#include "cache/CacheRegistry.h"
+
+#include "app/RegistryKey.h"
+#include "cache/CacheTables.h"
+
+const char kMemoryManagementKeyPath[] = "System\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
+const char kCdfsKeyPath[] = "System\\CurrentControlSet\\Control\\FileSystem\\CDFS";
+
+namespace {
+const char kCdfsValues[][16] = {"CacheSize", "Prefetch", "PrefetchTail"};
+
+// Creates or opens `subKey` below the held key; on failure the key still holds its parent,
+// which must then not be written.
+bool CreateSubKey(RegistryKey& key, const char* subKey) {
+    DWORD disposition = 0;
+    key.Create(subKey, nullptr, 0, KEY_ALL_ACCESS, nullptr, &disposition);
+    return disposition != 0;
+}
+
+// The program key, created when missing; false when it cannot be had.
+bool OpenProgramKey(RegistryKey& key) {
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) return true;
+    return key.Open(HKEY_LOCAL_MACHINE, "Software") == ERROR_SUCCESS && CreateSubKey(key, "Ramvane");
+}
+
+// Copies value `from` of `source` as `to` into `target` when it reads as 4 bytes.
+void CopyDword(const RegistryKey& source, const char* from, const RegistryKey& target, const char* to) {
+    DWORD value = 0;
+    if (source.QueryDword(value, from) == ERROR_SUCCESS) target.SetDword(value, to);
+}
+
+void WriteClearPageFile(const RegistryKey& memory, bool clear) {
+    if (clear)
+        memory.SetDword(1, "ClearPageFileAtShutdown");
+    else
+        memory.DeleteValue("ClearPageFileAtShutdown");
+}
+}  // namespace
+
+bool ReadClearPageFile() {
+    RegistryKey memory;
+    DWORD value = 0;
+    if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath) == ERROR_SUCCESS)
+        memory.QueryDword(value, "ClearPageFileAtShutdown");
+    return value != 0;
+}
+
+void TakeCacheBackupOnce() {
+    RegistryKey program;
+    if (!OpenProgramKey(program)) return;
+    DWORD taken = 1;
+    if (program.QueryDword(taken, "CacheBackupBOOL") != ERROR_SUCCESS) {
+        RegistryKey cdfs, memory;
+        if (cdfs.Open(HKEY_LOCAL_MACHINE, kCdfsKeyPath) == ERROR_SUCCESS)
+            for (const char* name : kCdfsValues) CopyDword(cdfs, name, program, name);
+        if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath) == ERROR_SUCCESS) {
+            CopyDword(memory, "", program, "MMDefault");
+            CopyDword(memory, "IOPageLockLimit", program, "IOPageLockLimit");
+        }
+    }
+    program.SetDword(taken, "CacheBackupBOOL");
+}
+
+StoredCachePositions ReadStoredCachePositions() {
+    StoredCachePositions stored;
+    RegistryKey program;
+    if (program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) != ERROR_SUCCESS) return stored;
+    stored.hasDisk = program.QueryDword(stored.disk, "HDUSEValue") == ERROR_SUCCESS;
+    program.QueryDword(stored.cd, "CDUSEValue");
+    return stored;
+}
+
+void SaveCacheSettings(int cdPosition, int diskPosition, bool clearPageFile) {
+    RegistryKey cdfs;
+    if (cdfs.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\FileSystem") == ERROR_SUCCESS &&
+        CreateSubKey(cdfs, "CDFS")) {
+        const CdCacheStep& cd = CdStepAt(cdPosition);
+        cdfs.SetDword(cd.cacheSize, "CacheSize");
+        cdfs.SetDword(cd.prefetch, "Prefetch");
+        cdfs.SetDword(cd.prefetchTail, "PrefetchTail");
+    }
+    RegistryKey memory;
+    if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath) == ERROR_SUCCESS) {
+        memory.SetDword(DiskStepAt(diskPosition).ioPageLockLimit, "IOPageLockLimit");
+        memory.SetDword(1, "LargeSystemCache");
+        WriteClearPageFile(memory, clearPageFile);
+    }
+    RegistryKey program;
+    if (OpenProgramKey(program)) {
+        program.SetDword(static_cast<DWORD>(cdPosition), "CDUSEValue");
+        program.SetDword(static_cast<DWORD>(diskPosition), "HDUSEValue");
+    }
+}
+
+void RestoreCacheSettings() {
+    RegistryKey program;
+    bool haveBackup = program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS;
+    RegistryKey cdfs;
+    if (haveBackup && cdfs.Open(HKEY_LOCAL_MACHINE, kCdfsKeyPath) == ERROR_SUCCESS)
+        for (const char* name : kCdfsValues) CopyDword(program, name, cdfs, name);
+    RegistryKey memory;
+    if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath) == ERROR_SUCCESS) {
+        if (haveBackup) {
+            CopyDword(program, "MMDefault", memory, "");
+            CopyDword(program, "IOPageLockLimit", memory, "IOPageLockLimit");
+        }
+        memory.SetDword(0, "LargeSystemCache");
+    }
+    if (haveBackup) {
+        program.DeleteValue("CDUSEValue");
+        program.DeleteValue("HDUSEValue");
+    }
+}
+
+void ApplyClearPageFile(bool clear) {
+    RegistryKey memory;
+    if (memory.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager") == ERROR_SUCCESS &&
+        CreateSubKey(memory, "Memory Management"))
+        WriteClearPageFile(memory, clear);
+}

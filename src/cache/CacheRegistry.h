@@ -1,0 +1,32 @@
+// The registry values the cache settings change, their one-time backup in the program
+// key, and the slider positions kept there. Every write is silent on failure (without
+// administrator rights nothing changes).
+#pragma once
+#include <windows.h>
+
+// HKEY_LOCAL_MACHINE paths.
+extern const char kMemoryManagementKeyPath[];
+extern const char kCdfsKeyPath[];
+
+// The memory manager's ClearPageFileAtShutdown is set (a missing value reads as off).
+bool ReadClearPageFile();
+// Copies CacheSize, Prefetch, PrefetchTail (CDFS), the memory-management key's unnamed
+// default value (as MMDefault) and IOPageLockLimit into the program key, unless
+// CacheBackupBOOL says a backup exists; values that cannot be read are not copied.
+void TakeCacheBackupOnce();
+
+struct StoredCachePositions {
+    bool hasDisk = false;  // HDUSEValue exists
+    DWORD disk = 0;        // HDUSEValue
+    DWORD cd = 0;          // CDUSEValue, 0 when missing
+};
+StoredCachePositions ReadStoredCachePositions();
+
+// Writes the CD table's values at `cdPosition` (creating the CDFS key), the disk table's
+// IOPageLockLimit at `diskPosition` with LargeSystemCache 1, the page-file setting, and
+// both positions into the program key.
+void SaveCacheSettings(int cdPosition, int diskPosition, bool clearPageFile);
+// Writes the backup back, LargeSystemCache 0, and forgets the stored positions.
+void RestoreCacheSettings();
+// Writes ClearPageFileAtShutdown 1, or deletes it; creates the memory-management key.
+void ApplyClearPageFile(bool clear);

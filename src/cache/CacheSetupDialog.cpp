@@ -1,0 +1,106 @@
+#include "cache/CacheSetupDialog.h"
+
+#include <commctrl.h>
+
+#include "app/Application.h"
+#include "app/ResourceText.h"
+#include "cache/CacheRegistry.h"
+#include "cache/CacheTables.h"
+#include "probes/MemoryStatus.h"
+#include "resource.h"
+
+static_assert(CacheSetupDialog::kTemplate == IDD_CACHE_DIALOG, "template id");
+
+namespace {
+const Caption kCaptions[] = {
+    {Dialog::kWindowTitle, "IDC_BUTTONOT1"},
+    {IDC_STATICHDIOCACHE, "IDC_STATICHDIOCACHE"},
+    {IDC_STATICCKG1, "IDC_STATICCKG1"},
+    {IDC_STATICCDIOCACHE, "IDC_STATICCDIOCACHE"},
+    {IDC_PAGECLEAN_CHECK, "IDC_PAGECLEAN_CHECK"},
+    {IDC_RESTORECACHE_BUTTON, "IDC_RESTORECACHE_BUTTON"},
+    {IDC_BUTTONSURECACHE, "IDC_BUTTONSURECACHE"},
+    {IDOK, "IDOKINCACHE"},
+};
+}  // namespace
+
+const CacheSetupDialog::Route CacheSetupDialog::kRoutes[] = {
+    {WM_COMMAND, IDC_BUTTONSURECACHE, BN_CLICKED, &CacheSetupDialog::OnSave},
+    {WM_COMMAND, IDC_RESTORECACHE_BUTTON, BN_CLICKED, &CacheSetupDialog::OnRestore},
+    {WM_NOTIFY, IDC_HDCACHE_SLIDER, NM_RELEASEDCAPTURE, &CacheSetupDialog::OnSliderMoved},
+    {WM_NOTIFY, IDC_CDCACHE_SLIDER, NM_RELEASEDCAPTURE, &CacheSetupDialog::OnSliderMoved},
+    // Keys move a slider without capturing the mouse: its label follows here.
+    {WM_HSCROLL, 0, 0, &CacheSetupDialog::OnSliderMoved},
+    {},
+};
+
+CacheSetupDialog::CacheSetupDialog() : DialogImpl(kTemplate) {
+    UseRoundedFrame();
+    clearPageFile_ = ReadClearPageFile() ? 1 : 0;
+    TakeCacheBackupOnce();
+    BindCheck(IDC_PAGECLEAN_CHECK, &clearPageFile_);
+}
+
+BOOL CacheSetupDialog::OnInitDialog() {
+    InitCacheControls();
+    SetCaptions(kCaptions);
+    return TRUE;
+}
+
+int CacheSetupDialog::SliderPosition(int id) const {
+    return static_cast<int>(SendDlgItemMessageA(hwnd_, id, TBM_GETPOS, 0, 0));
+}
+
+void CacheSetupDialog::InitCacheControls() {
+    SendDlgItemMessageA(hwnd_, IDC_CDCACHE_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(0, kCdSteps - 1));
+    SetItemText(IDC_HDCACHE_MIN, "4 MB");
+    SetItemText(IDC_CDCACHE_MIN, KilobyteText(CdStepAt(0).sizeKB));
+    SetItemText(IDC_CDCACHE_MAX, KilobyteText(CdStepAt(kCdSteps - 1).sizeKB));
+
+    const int highest = HighestDiskPosition(InstalledPhysMB());
+    SendDlgItemMessageA(hwnd_, IDC_HDCACHE_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(0, highest));
+    SetItemText(IDC_HDCACHE_MAX, DiskRangeText(highest));
+
+    // A stored position the memory no longer allows leaves the slider at its end while
+    // the label shows the stored size; one past the tables reads as their last entry.
+    StoredCachePositions stored = ReadStoredCachePositions();
+    DWORD disk = stored.hasDisk ? stored.disk : static_cast<DWORD>(highest);
+    SendDlgItemMessageA(hwnd_, IDC_HDCACHE_SLIDER, TBM_SETPOS, TRUE, StoredPosition(disk, highest));
+    SetItemText(IDC_HDCACHE_VALUE, DiskSizeText(StoredPosition(disk, kDiskSteps - 1)));
+    const int cd = StoredPosition(stored.cd, kCdSteps - 1);
+    SendDlgItemMessageA(hwnd_, IDC_CDCACHE_SLIDER, TBM_SETPOS, TRUE, cd);
+    SetItemText(IDC_CDCACHE_VALUE, CdSettingText(cd));
+}
+
+void CacheSetupDialog::ShowSliderLabel(int sliderId) {
+    if (sliderId == IDC_HDCACHE_SLIDER)
+        SetItemText(IDC_HDCACHE_VALUE, DiskSizeText(SliderPosition(IDC_HDCACHE_SLIDER)));
+    else if (sliderId == IDC_CDCACHE_SLIDER)
+        SetItemText(IDC_CDCACHE_VALUE, CdMovedText(SliderPosition(IDC_CDCACHE_SLIDER)));
+}
+
+void CacheSetupDialog::OnSliderMoved(DialogMessage& m) {
+    if (m.message == WM_HSCROLL)
+        ShowSliderLabel(GetDlgCtrlID(reinterpret_cast<HWND>(m.lParam)));
+    else
+        ShowSliderLabel(static_cast<int>(m.id));
+}
+
+void CacheSetupDialog::OnSave(DialogMessage&) {
+    ReadControls();
+    SaveCacheSettings(SliderPosition(IDC_CDCACHE_SLIDER), SliderPosition(IDC_HDCACHE_SLIDER), clearPageFile_ != 0);
+    InitCacheControls();
+    MessageBoxA(hwnd_, Lang("MessageCacheSetupEnd").c_str(), kMainWindowTitle, MB_OK);
+}
+
+void CacheSetupDialog::OnRestore(DialogMessage&) {
+    RestoreCacheSettings();
+    InitCacheControls();
+    MessageBoxA(hwnd_, Lang("MessageCacheRestore").c_str(), kMainWindowTitle, MB_OK);
+}
+
+void CacheSetupDialog::OnOK() {
+    ReadControls();
+    ApplyClearPageFile(clearPageFile_ != 0);
+    EndDialog(IDOK);
+}
