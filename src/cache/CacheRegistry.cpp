@@ -9,18 +9,10 @@ const char kCdfsKeyPath[] = "System\\CurrentControlSet\\Control\\FileSystem\\CDF
 namespace {
 const char kCdfsValues[][16] = {"CacheSize", "Prefetch", "PrefetchTail"};
 
-// Creates or opens `subKey` below the held key; on failure the key still holds its parent,
-// which must then not be written.
-bool CreateSubKey(RegistryKey& key, const char* subKey) {
-    DWORD disposition = 0;
-    key.Create(subKey, nullptr, 0, KEY_ALL_ACCESS, nullptr, &disposition);
-    return disposition != 0;
-}
-
 // The program key, created when missing; false when it cannot be had.
 bool OpenProgramKey(RegistryKey& key) {
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) return true;
-    return key.Open(HKEY_LOCAL_MACHINE, "Software") == ERROR_SUCCESS && CreateSubKey(key, "Ramvane");
+    return key.Open(HKEY_LOCAL_MACHINE, "Software") == ERROR_SUCCESS && key.Create("Ramvane") == ERROR_SUCCESS;
 }
 
 // Copies value `from` of `source` as `to` into `target` when it reads as 4 bytes.
@@ -73,7 +65,7 @@ StoredCachePositions ReadStoredCachePositions() {
 void SaveCacheSettings(int cdPosition, int diskPosition, bool clearPageFile) {
     RegistryKey cdfs;
     if (cdfs.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\FileSystem") == ERROR_SUCCESS &&
-        CreateSubKey(cdfs, "CDFS")) {
+        cdfs.Create("CDFS") == ERROR_SUCCESS) {
         const CdCacheStep& cd = CdStepAt(cdPosition);
         cdfs.SetDword(cd.cacheSize, "CacheSize");
         cdfs.SetDword(cd.prefetch, "Prefetch");
@@ -115,6 +107,6 @@ void RestoreCacheSettings() {
 void ApplyClearPageFile(bool clear) {
     RegistryKey memory;
     if (memory.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager") == ERROR_SUCCESS &&
-        CreateSubKey(memory, "Memory Management"))
+        memory.Create("Memory Management") == ERROR_SUCCESS)
         WriteClearPageFile(memory, clear);
 }

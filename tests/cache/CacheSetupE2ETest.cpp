@@ -62,9 +62,12 @@ protected:
         ASSERT_NE(main_, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return ControlText(main_, IDC_CLOCK).find(':') != std::string::npos; }, 5000));
     }
-    // The cache button, its warning answered, and the window it opens.
-    HWND Open() {
-        PostClick(main_, IDC_BUTTONOT1);
+    // The cache button (or the tray command), its warning answered, and the window it opens.
+    HWND Open(bool fromTray = false) {
+        if (fromTray)
+            PostMessageA(main_, WM_COMMAND, ID_TRAY_CACHE, 0);
+        else
+            PostClick(main_, IDC_BUTTONOT1);
         Answer("Mnemora", "This tool changes system settings. Continue only if you know what the changes do.");
         return WaitForWindow(kTitle, app_.Pid(), 10000);
     }
@@ -150,7 +153,7 @@ TEST_F(CacheSetupTest, OutOfRangePositionsAndClose) {
     EXPECT_EQ(Value(kMemoryManagementKeyPath, "ClearPageFileAtShutdown"), 1);
     EXPECT_EQ(Value(kMemoryManagementKeyPath, "IOPageLockLimit"), 3333);  // Close saves nothing else
 
-    wnd = Open();
+    wnd = Open(true);
     ASSERT_NE(wnd, nullptr);
     EXPECT_TRUE(IsChecked(wnd, IDC_PAGECLEAN_CHECK));
     SendDlgItemMessageA(wnd, IDC_PAGECLEAN_CHECK, BM_SETCHECK, BST_UNCHECKED, 0);
