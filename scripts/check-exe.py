@@ -22,14 +22,17 @@ SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msv
 NOT_ON_9X = {"GetTickCount64", "GlobalMemoryStatusEx", "GetModuleHandleExA", "GetModuleHandleExW",
              "IsWow64Process", "GetNativeSystemInfo", "GetProcessId", "RegGetValueA", "RegDeleteKeyExA",
              "GetLogicalProcessorInformation", "FlsAlloc", "AddVectoredExceptionHandler",
-             "QueryServiceConfig2A", "ChangeServiceConfig2A", "InitOnceExecuteOnce", "SRWLockExclusive"}
+             "QueryServiceConfig2A", "ChangeServiceConfig2A", "InitOnceExecuteOnce", "SRWLockExclusive",
+             # DCOM, missing from Windows 95 without its update
+             "CoInitializeEx", "CoInitializeSecurity", "CoSetProxyBlanket", "CoCreateInstanceEx"}
 
 RT_NAMES = {1: "CURSOR", 2: "BITMAP", 3: "ICON", 4: "MENU", 5: "DIALOG", 6: "STRING", 14: "GROUP_ICON",
             16: "VERSION", 24: "MANIFEST", 12: "GROUP_CURSOR"}
 # (type, id) of the resources the program loads by number.
-REQUIRED = [(24, 1), (16, 1), (5, 102), (5, 130), (5, 136), (5, 139), (5, 140), (4, 132),
-            (14, 128), (14, 133), (14, 156), (14, 157), (14, 158), (14, 165), (14, 170), (14, 171),
-            (14, 172), (14, 173), (2, 138), (2, 158), (2, 159), (2, 160)]
+REQUIRED = [(24, 1), (16, 1), (4, 132),
+            (5, 102), (5, 129), (5, 130), (5, 134), (5, 136), (5, 139), (5, 140), (5, 177),
+            (14, 128), (14, 133), (14, 153), (14, 154), (14, 156), (14, 157), (14, 158), (14, 165),
+            (14, 170), (14, 171), (14, 172), (14, 173), (2, 138), (2, 158), (2, 159), (2, 160), (2, 178)]
 
 
 class Pe:
