@@ -186,3 +186,9 @@
 #define IDC_BUTTONSURECACHE 1063
 #define IDC_CDCACHE_VALUE 1077
 #define IDC_HDCACHE_VALUE 1078
+// Version text from the numbers the build defines (the project's version in CMakeLists.txt)
+#define MNEMORA_STRINGIZE2(x) #x
+#define MNEMORA_STRINGIZE(x) MNEMORA_STRINGIZE2(x)
+#define MNEMORA_VERSION_TEXT                                                 \
+    MNEMORA_STRINGIZE(MNEMORA_VERSION_MAJOR) "." MNEMORA_STRINGIZE(MNEMORA_VERSION_MINOR) "." \
+        MNEMORA_STRINGIZE(MNEMORA_VERSION_PATCH)

@@ -3,7 +3,10 @@
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine32:i386 wine64 xvfb xauth googletest imagemagick fonts-wine
-          x11-utils python3 fp-utils gcc libc6-dev)
+          x11-utils python3 fp-utils gcc libc6-dev
+          nsis 7zip clang libclang-rt-14-dev)
+# nsis builds the setup, 7zip looks into it for the release check; clang with its runtime
+# builds the fuzz targets (libFuzzer, AddressSanitizer).
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
