@@ -145,6 +145,16 @@ bool GuardedRdtsc(std::uint64_t& tsc) {
     return true;
 }
 
+void SpinPerformanceCounter(int milliseconds) {
+    LARGE_INTEGER frequency, start, now;
+    if (!QueryPerformanceFrequency(&frequency)) return;
+    const LONGLONG span = frequency.QuadPart / 1000 * milliseconds;
+    QueryPerformanceCounter(&start);
+    do {
+        QueryPerformanceCounter(&now);
+    } while (now.QuadPart - start.QuadPart < span);
+}
+
 bool GuardedUndefinedInstruction() {
     FaultGuard guard;
     asm volatile("ud2" : : : "memory");

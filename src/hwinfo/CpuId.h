@@ -30,6 +30,9 @@ bool GuardedRdtsc(std::uint64_t& tsc);
 // Executes UD2, which every x86 rejects, under the same guard; returns false after the fault.
 // Proves the guard; nothing else calls it.
 bool GuardedUndefinedInstruction();
+// Reads the performance counter until `milliseconds` have passed on it (one read when 0);
+// returns at once without such a counter.
+void SpinPerformanceCounter(int milliseconds);
 // Guards through the top-level exception filter even where vectored handlers exist, as
 // systems before XP must; for tests of that path.
 void UseUnhandledFilterGuard(bool on);

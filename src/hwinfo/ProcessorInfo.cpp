@@ -1,7 +1,6 @@
 #include "hwinfo/ProcessorInfo.h"
 
-#include <windows.h>
-
+// Free of Windows headers: the decoding builds natively for the fuzz targets (fuzz/).
 #include <algorithm>
 #include <cstring>
 
@@ -154,14 +153,7 @@ bool Contains(const std::string& text, const char* part) { return text.find(part
 std::int64_t TscPass(const CpuSource& cpu, bool wait) {
     std::uint64_t before = 0, after = 0;
     if (!cpu.ReadTsc(before)) return -1;
-    LARGE_INTEGER frequency, start, now;
-    if (QueryPerformanceFrequency(&frequency)) {
-        const LONGLONG span = frequency.QuadPart / 1000 * 50;
-        QueryPerformanceCounter(&start);
-        do {
-            QueryPerformanceCounter(&now);
-        } while (wait && now.QuadPart - start.QuadPart < span);
-    }
+    SpinPerformanceCounter(wait ? 50 : 0);
     if (!cpu.ReadTsc(after)) return -1;
     return static_cast<std::int64_t>(after - before);
 }
