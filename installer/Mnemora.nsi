@@ -178,11 +178,11 @@ Function un.TakeKeyLine
     ${Loop}
 FunctionEnd
 
-; Reads Delay.cfg line by line as the program does (not through the profile API, which
-; would strip the quotes around a command line) and restores every item with a name.
+; Reads the Delay.cfg at $R9 line by line as the program does (not through the profile API,
+; which would strip the quotes around a command line) and restores every item with a name.
 Function un.RestoreDelayedItems
     ClearErrors
-    FileOpen $0 "$INSTDIR\Delay.cfg" r
+    FileOpen $0 "$R9" r
     ${If} ${Errors}
         Return
     ${EndIf}
@@ -218,8 +218,21 @@ FunctionEnd
 
 Section "Uninstall"
     Call un.EndRunningCopy
-    ; Before the file goes: paused items stay where they are (Run-, RunServices-).
+    ; Where Windows virtualizes the writes of an unelevated program, its Delay.cfg and
+    ; settings are the user's copies under VirtualStore.
+    SetShellVarContext current
+    StrCpy $R8 "$INSTDIR" "" 3
+    StrCpy $R8 "$LOCALAPPDATA\VirtualStore\$R8"
+
+    ; Before the files go; paused items stay where they are (Run-, RunServices-).
+    StrCpy $R9 "$INSTDIR\Delay.cfg"
     Call un.RestoreDelayedItems
+    StrCpy $R9 "$R8\Delay.cfg"
+    Call un.RestoreDelayedItems
+    Delete "$R8\Delay.cfg"
+    RMDir "$R8"
+    DeleteRegKey HKCU "Software\Classes\VirtualStore\MACHINE\SOFTWARE\Ramvane"
+    DeleteRegKey HKCU "Software\Classes\VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Ramvane"
 
     Delete "$INSTDIR\Ramvane.exe"
     Delete "$INSTDIR\English.ini"

@@ -38,6 +38,8 @@ const DelayedItem kDelayed[] = {
     {"MnemoraTestD", "C:\\d.exe", "6", HKEY_CURRENT_USER, kRunKey},
     {"MnemoraTestE", "C:\\e.exe", "3", HKEY_LOCAL_MACHINE, kRunKey},  // hand-edited OLDID
 };
+// Delayed by the program while Windows redirected its writes to the user's VirtualStore.
+const DelayedItem kVirtualized = {"MnemoraTestV", "C:\\v.exe", "5", HKEY_CURRENT_USER, kRunKey};
 // Delayed, but active again under the same name since: the active command stays.
 const char kReRegistered[] = "MnemoraTestF";
 const char kPaused[] = "MnemoraTestP";
@@ -121,9 +123,7 @@ std::string ShortcutTarget(const std::string& lnk) {
 }
 
 // Delay.cfg as the program writes it.
-std::string DelayFile() {
-    std::vector<DelayedItem> items(std::begin(kDelayed), std::end(kDelayed));
-    items.push_back({kReRegistered, "C:\\old-f.exe", "0", HKEY_LOCAL_MACHINE, kRunKey});
+std::string DelayFile(const std::vector<DelayedItem>& items) {
     std::string text;
     for (size_t i = 0; i < items.size(); ++i)
         text += "[Item" + std::to_string(i) + "]\r\nProject=" + items[i].name + "\r\nPath=" + items[i].command +
@@ -133,6 +133,7 @@ std::string DelayFile() {
 
 void RemoveTestValues() {
     for (const DelayedItem& item : kDelayed) DeleteValue(item.root, item.key, item.name);
+    DeleteValue(kVirtualized.root, kVirtualized.key, kVirtualized.name);
     DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, kReRegistered);
     DeleteValue(HKEY_LOCAL_MACHINE, kRunPausedKey, kPaused);
     DeleteValue(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane");
@@ -185,10 +186,12 @@ TEST_F(SetupFlow, InstallsRunsAndUninstallsLeavingOnlyTheUsersStartupItems) {
     WriteString(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane", dir + "\\Ramvane.exe -PowerOn");
     WriteString(HKEY_LOCAL_MACHINE, kRunKey, kReRegistered, "C:\\new-f.exe");
     WriteString(HKEY_LOCAL_MACHINE, kRunPausedKey, kPaused, "C:\\p.exe");
-    {
-        std::ofstream cfg(dir + "\\Delay.cfg", std::ios::binary);
-        cfg << DelayFile();
-    }
+    std::vector<DelayedItem> items(std::begin(kDelayed), std::end(kDelayed));
+    items.push_back({kReRegistered, "C:\\old-f.exe", "0", HKEY_LOCAL_MACHINE, kRunKey});
+    std::ofstream(dir + "\\Delay.cfg", std::ios::binary) << DelayFile(items);
+    const std::string virtualStore = ShellFolder(CSIDL_LOCAL_APPDATA) + "\\VirtualStore\\" + dir.substr(3);
+    ASSERT_EQ(SHCreateDirectoryExA(nullptr, virtualStore.c_str(), nullptr), ERROR_SUCCESS);
+    std::ofstream(virtualStore + "\\Delay.cfg", std::ios::binary) << DelayFile({kVirtualized});
 
     // Uninstall silently while the program runs; the uninstaller goes on from a copy.
     AppProcess uninstall;
@@ -197,12 +200,14 @@ TEST_F(SetupFlow, InstallsRunsAndUninstallsLeavingOnlyTheUsersStartupItems) {
     EXPECT_TRUE(app_.WaitExit(10000)) << "the running copy was not ended";
 
     EXPECT_FALSE(Exists(dir));
+    EXPECT_FALSE(Exists(virtualStore));
     EXPECT_FALSE(Exists(menu));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
     EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane"));
     for (const DelayedItem& item : kDelayed)
         EXPECT_EQ(ReadString(item.root, item.key, item.name), item.command) << item.name;
+    EXPECT_EQ(ReadString(kVirtualized.root, kVirtualized.key, kVirtualized.name), kVirtualized.command);
     EXPECT_FALSE(HasValue(HKEY_CURRENT_USER, kRunKey, "MnemoraTestA"));
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunKey, kReRegistered), "C:\\new-f.exe");
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kRunPausedKey, kPaused), "C:\\p.exe");
