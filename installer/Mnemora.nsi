@@ -1,4 +1,4 @@
-; Setup of Mnemora: the 32-bit program, for every Windows from 95 on.
+; Setup of Mnemora: the 32-bit program.
 ;   makensis -DVERSION=1.0.3 -DPROGRAM_DIR=<build>/bin -DICON=res/icons/app.ico
 ;            -DOUTFILE=<setup.exe> Mnemora.nsi
 ; installer/CMakeLists.txt runs it with the project's version.
@@ -7,7 +7,7 @@
     !error "VERSION, PROGRAM_DIR, ICON and OUTFILE must be defined"
 !endif
 
-; ANSI, so that the 9x line runs it.
+; ANSI: the 9x line has no Unicode API.
 Unicode false
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
