@@ -16,6 +16,7 @@
 #include "mainwnd/MainDialog.h"
 #include "mainwnd/ThresholdInput.h"
 #include "optimizer/LowMemory.h"
+#include "procmgr/ProcessDialog.h"
 #include "probes/CpuLoad.h"
 #include "probes/OsVersion.h"
 #include "resource.h"
@@ -159,8 +160,8 @@ void MainDialog::OpenToolWindow(const char* titleKey, bool warn) {
     // The tool windows plug in here; until one exists its command opens nothing.
 }
 
-void MainDialog::OnProcessButton(DialogMessage&) { OpenToolWindow("IDD_PROCESS_DIALOG", false); }
-void MainDialog::OnProcessManager(DialogMessage&) { OpenToolWindow("IDD_PROCESS_DIALOG", true); }
+void MainDialog::OnProcessButton(DialogMessage&) { OpenTool<ProcessDialog>(false); }
+void MainDialog::OnProcessManager(DialogMessage&) { OpenTool<ProcessDialog>(true); }
 void MainDialog::OnStartupManager(DialogMessage&) { OpenToolWindow("IDD_AUTORUN_DIALOG", true); }
 void MainDialog::OnServiceManager(DialogMessage&) { OpenTool<ServiceDialog>(true); }
 void MainDialog::OnCacheSettings(DialogMessage&) { OpenTool<CacheSetupDialog>(true); }

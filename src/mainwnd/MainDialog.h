@@ -11,6 +11,7 @@
 #include "mainwnd/controls/DialGauge.h"
 #include "mainwnd/controls/LoadHistoryChart.h"
 #include "optimizer/OptimizeRun.h"
+#include "procmgr/ProcessMonitor.h"
 #include "ui/ColorButton.h"
 #include "ui/ColorLabel.h"
 #include "ui/Dialog.h"
@@ -72,7 +73,7 @@ private:
     void StartHidden();
     void ApplyPercentDisplay();
     void StartDelayedStart() {}  // the delayed start-up items plug in here
-    void StartMonitor() {}       // the process activity monitor plugs in here
+    void StartMonitor() { ::StartMonitor(); }  // the process activity monitor
     void PaintBackground(DialogMessage& m);
     void OnCtlColor(DialogMessage& m);
     void OnTimer(DialogMessage& m);

@@ -1,0 +1,220 @@
+#include "procmgr/ProcessDialog.h"
+
+#include <string>
+
+#include "app/Application.h"
+#include "app/RegistryKey.h"
+#include "app/ResourceText.h"
+#include "procmgr/ProcessMonitor.h"
+#include "procmgr/ProcessRows.h"
+
+namespace {
+const char kExplorerKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+const char kAlwaysUnloadDll[] = "AlwaysUnloadDLL";
+
+const Caption kCaptions[] = {
+    {Dialog::kWindowTitle, "IDD_PROCESS_DIALOG"},
+    {IDC_DLL_CHECK, "IDC_DLL_CHECK"},
+    {IDC_REFRESHPROCESS_BT, "IDC_REFRESHPROCESS_BT"},
+    {IDC_KILLPROCESS_BT, "IDC_KILLPROCESS_BT"},
+    {IDCANCEL, "IDCANCELINPRO"},
+    {IDC_CHECKAUTOREFRESH, "IDC_CHECKAUTOREFRESH"},
+    {ID_START_MON, "ID_START_MON"},
+    {IDC_ABORT_MON, "IDC_ABORT_MON"},
+    {IDC_STATICMGSR, "IDC_STATICMGSR"},
+};
+
+// The energy-saving command's fixed texts are Chinese whatever the language file says;
+// they go through the wide message box so they read right on every system code page.
+const wchar_t kNothingChosen[] = L"您尚未选中哪个程序进入强制节能状态!";
+const wchar_t kNothingChosenCaption[] = L"错误";
+const wchar_t kSavedCaption[] = L"成功";
+const wchar_t kCannotSave[] = L"系统关键进程,无法进入节能状态!";
+const wchar_t kCannotSaveCaption[] = L"失败";
+
+std::wstring Wide(const std::string& text) {
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (n <= 1) return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+// The wait cursor for the life of a handler.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { SetCursor(previous_); }
+
+private:
+    HCURSOR previous_;
+};
+
+// "1" somewhere in the stored text means on, whatever else it holds.
+int ReadAlwaysUnloadDll() {
+    RegistryKey key;
+    std::string text;
+    if (key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return 0;
+    if (key.QueryString(text, kAlwaysUnloadDll) != ERROR_SUCCESS) return 0;
+    return text.find('1') != std::string::npos ? 1 : 0;
+}
+
+// Failures (no administrator rights) are ignored: the box simply did not take effect.
+void WriteAlwaysUnloadDll(int on) {
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+    if (on)
+        key.SetString("1", kAlwaysUnloadDll);
+    else
+        key.DeleteValue(kAlwaysUnloadDll);
+}
+}  // namespace
+
+const ProcessDialog::Route ProcessDialog::kRoutes[] = {
+    {WM_NOTIFY, IDC_PROCESS_LIST, NM_CLICK, &ProcessDialog::OnListClick},
+    {WM_COMMAND, IDC_REFRESHPROCESS_BT, BN_CLICKED, &ProcessDialog::OnRefresh},
+    {WM_COMMAND, IDC_KILLPROCESS_BT, BN_CLICKED, &ProcessDialog::OnTerminate},
+    {WM_COMMAND, ID_START_MON, BN_CLICKED, &ProcessDialog::OnStartMonitor},
+    {WM_COMMAND, IDC_ABORT_MON, BN_CLICKED, &ProcessDialog::OnStopMonitor},
+    {WM_COMMAND, IDC_ENERGYSAVE_BT, BN_CLICKED, &ProcessDialog::OnEnergySave},
+    {WM_COMMAND, IDC_CHECKAUTOREFRESH, BN_CLICKED, &ProcessDialog::OnAutoRefreshSwitch},
+    {WM_TIMER, kAutoRefreshTimer, 0, &ProcessDialog::OnAutoRefresh},
+    {},
+};
+
+ProcessDialog::ProcessDialog() : DialogImpl(IDD_PROCESS_DIALOG) {
+    alwaysUnloadDll_ = ReadAlwaysUnloadDll();
+    autoRefresh_ = ReadSettingDword("AutoRefresh") != 0 ? 1 : 0;
+    BindCheck(IDC_DLL_CHECK, &alwaysUnloadDll_);
+    BindCheck(IDC_CHECKAUTOREFRESH, &autoRefresh_);
+    UseRoundedFrame();
+}
+
+BOOL ProcessDialog::OnInitDialog() {
+    SetCaptions(kCaptions);
+    view_.Attach(Item(IDC_PROCESS_LIST));
+    view_.CreateSmallImages(9, 0);
+    view_.SetUp(kProcessListStyles, kProcessColumns);
+    FillProcessList();
+    EnableItem(IDC_KILLPROCESS_BT, false);
+    if (MonitorRunning) EnableItem(ID_START_MON, false);
+    if (autoRefresh_) SetTimer(hwnd_, kAutoRefreshTimer, kAutoRefreshMs, nullptr);
+    return TRUE;
+}
+
+void ProcessDialog::FillProcessList() {
+    int chosen = ChosenRow();
+    DWORD chosenId = chosen >= 0 ? processes_.ProcessIds[chosen] : 0;
+    if (!::FillProcessList(view_, processes_)) {
+        MessageBoxA(hwnd_, "Error Get Processes!", kMainWindowTitle, MB_OK);
+        return;
+    }
+    // Rows are rewritten in place, so the focus stays on a row number; keep it on the
+    // process instead, or drop it when that process is gone, so that no command acts on
+    // whatever process moved into the row.
+    if (chosen >= 0) {
+        int now = RowOf(chosenId);
+        if (now != chosen) view_.Select(now);
+    }
+}
+
+int ProcessDialog::ChosenRow() const {
+    int row = view_.FocusedRow();
+    return row >= 0 && static_cast<size_t>(row) < processes_.ProcessIds.size() ? row : -1;
+}
+
+int ProcessDialog::RowOf(DWORD processId) const {
+    for (size_t k = 0; k < processes_.ProcessIds.size(); ++k)
+        if (processes_.ProcessIds[k] == processId) return static_cast<int>(k);
+    return -1;
+}
+
+void ProcessDialog::Message(const char* key, UINT icon) const {
+    MessageBoxA(hwnd_, Lang(key).c_str(), kMainWindowTitle, MB_OK | icon);
+}
+
+void ProcessDialog::OnListClick(DialogMessage&) {
+    if (ChosenRow() >= 0) EnableItem(IDC_KILLPROCESS_BT, true);
+}
+
+void ProcessDialog::OnRefresh(DialogMessage&) {
+    FillProcessList();
+    EnableItem(IDC_KILLPROCESS_BT, false);
+}
+
+void ProcessDialog::OnTerminate(DialogMessage&) {
+    WaitCursor wait;
+    int row = ChosenRow();
+    if (row < 0) return;
+    switch (TerminateRefusalFor(processes_.ImagePaths[row], view_.Text(row, 2))) {
+    case TerminateRefusal::Ourselves: Message("strKillMeMessage"); break;
+    case TerminateRefusal::SystemProcess: Message("strKillSysServiceMessage"); break;
+    case TerminateRefusal::None:
+        KillProcess(processes_.ProcessIds[row]);
+        FillProcessList();
+        break;
+    }
+    EnableItem(IDC_KILLPROCESS_BT, false);
+}
+
+void ProcessDialog::OnEnergySave(DialogMessage&) {
+    WaitCursor wait;
+    int row = ChosenRow();
+    if (view_.Count() == 0 || row < 0) {
+        MessageBoxW(hwnd_, kNothingChosen, kNothingChosenCaption, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    DWORD id = processes_.ProcessIds[row];
+    std::string name = view_.Text(row, 0);
+    std::string before = view_.Text(row, 2);
+    int trimmed = TrimWorkingSet(id);
+    FillProcessList();
+    std::string after = view_.Text(RowOf(id), 2);
+    if (!trimmed) {
+        MessageBoxW(hwnd_, kCannotSave, kCannotSaveCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::wstring text = L"您指定程序已经进入节能状态!\n\n程序名称:" + Wide(name) + L"\n\n节能前占用内存:" + Wide(before) +
+                        L" \n\n节能后占用内存:" + Wide(after);
+    MessageBoxW(hwnd_, text.c_str(), kSavedCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void ProcessDialog::OnStartMonitor(DialogMessage&) {
+    EnableItem(ID_START_MON, false);
+    EnableItem(IDC_ABORT_MON, true);
+    StartMonitor();
+    Message("strMonHasStart", MB_ICONEXCLAMATION);
+}
+
+void ProcessDialog::OnStopMonitor(DialogMessage&) {
+    EnableItem(ID_START_MON, true);
+    EnableItem(IDC_ABORT_MON, false);
+    StopMonitor();
+    Message("IDC_MONHASSTOP", MB_ICONEXCLAMATION);
+}
+
+void ProcessDialog::OnAutoRefreshSwitch(DialogMessage&) {
+    ReadControls();
+    if (autoRefresh_)
+        SetTimer(hwnd_, kAutoRefreshTimer, kAutoRefreshMs, nullptr);
+    else
+        KillTimer(hwnd_, kAutoRefreshTimer);
+    WriteSettingDword("AutoRefresh", autoRefresh_ ? 1 : 0);
+}
+
+void ProcessDialog::OnAutoRefresh(DialogMessage&) {
+    // Stopped during the fill, so the next one comes a whole period after this one ended.
+    KillTimer(hwnd_, kAutoRefreshTimer);
+    FillProcessList();
+    SetTimer(hwnd_, kAutoRefreshTimer, kAutoRefreshMs, nullptr);
+}
+
+void ProcessDialog::OnCancel() {
+    ReadControls();
+    KillTimer(hwnd_, kAutoRefreshTimer);
+    WriteAlwaysUnloadDll(alwaysUnloadDll_);
+    EndDialog(IDCANCEL);
+}

@@ -1,0 +1,44 @@
+// The process manager (template 135): the running processes with their memory use and
+// energy-saving state; ends, refreshes and trims them, and starts and stops the monitor.
+#pragma once
+#include "procmgr/ProcessList.h"
+#include "resource.h"
+#include "ui/Dialog.h"
+#include "ui/ListView.h"
+
+class ProcessDialog : public DialogImpl<ProcessDialog> {
+public:
+    static constexpr int kTemplate = IDD_PROCESS_DIALOG;
+    static constexpr UINT kAutoRefreshTimer = 11;
+    static constexpr UINT kAutoRefreshMs = 5000;
+    static const Route kRoutes[];
+
+    // Reads the stored AlwaysUnloadDLL and AutoRefresh states.
+    ProcessDialog();
+
+    // Rebuilds the rows from a fresh enumeration; says so when it failed.
+    void FillProcessList();
+
+private:
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+
+    void OnListClick(DialogMessage& m);
+    void OnRefresh(DialogMessage& m);
+    void OnTerminate(DialogMessage& m);
+    void OnStartMonitor(DialogMessage& m);
+    void OnStopMonitor(DialogMessage& m);
+    void OnEnergySave(DialogMessage& m);
+    void OnAutoRefreshSwitch(DialogMessage& m);
+    void OnAutoRefresh(DialogMessage& m);
+
+    // Row of the chosen process: the first row with the focus, -1 when none.
+    int ChosenRow() const;
+    int RowOf(DWORD processId) const;
+    void Message(const char* key, UINT icon = MB_OK) const;
+
+    ListView view_;
+    ProcessList processes_;  // entry k is row k
+    int alwaysUnloadDll_ = 0;
+    int autoRefresh_ = 0;
+};

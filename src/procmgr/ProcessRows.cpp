@@ -1,0 +1,110 @@
+#include "procmgr/ProcessRows.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "app/ResourceText.h"
+#include "procmgr/FileIcon.h"
+#include "procmgr/ProcessList.h"
+#include "procmgr/ProcessMonitor.h"
+#include "probes/OsVersion.h"
+
+const ListColumn kProcessColumns[4] = {
+    {"PLISTITEM1", 240, LVCFMT_LEFT},
+    {"PLISTITEM2", 0, LVCFMT_CENTER},
+    {"PLISTITEM3", 100, LVCFMT_CENTER},
+    {"strModePro", 150, LVCFMT_CENTER},
+};
+
+namespace {
+const char kSystemService[] = "System Service";
+const char kMemoryManager[] = "Memory Manager";
+const char kYes[] = "Yes";
+// Below this working set a process counts as saving energy whatever the monitor did.
+const double kSmallWorkingSetMB = 1.4;
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+ListRow RowFor(const ProcessFacts& f, size_t position, bool windows9x, const std::string& queryErrorText) {
+    ListRow row;
+    row.cells.resize(4);
+    row.image = f.image;
+    row.data = static_cast<LPARAM>(f.id);
+    row.cells[0] = NormalizeImagePath(f.path);
+    row.cells[1] = ProcessIdText(f.id);
+    if (windows9x) {
+        row.cells[2] = queryErrorText;
+    } else if (IsOwnImage(f.path)) {
+        row.cells[2] = kMemoryManager;
+    } else {
+        double m = f.workingSetMB;
+        row.cells[2] = m == 0.0 ? kSystemService : WorkingSetText(m);
+        // The monitor's tables end at kMonitorPositions; rows past them have no flag to show.
+        if (position < static_cast<size_t>(kMonitorPositions) && (f.energySaved == 1 || m < kSmallWorkingSetMB))
+            row.cells[3] = kYes;
+    }
+    return row;
+}
+}  // namespace
+
+std::string ProcessIdText(DWORD id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%8lX", static_cast<unsigned long>(id));
+    return text;
+}
+
+std::string WorkingSetText(double megabytes) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%-5.2f MB", megabytes);
+    return text;
+}
+
+bool IsOwnImage(const std::string& path) { return Contains(Upper(path), "RAMVANE"); }
+
+std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool windows9x,
+                                 const std::string& queryErrorText) {
+    std::vector<ListRow> rows;
+    rows.reserve(facts.size());
+    for (size_t k = 0; k < facts.size(); ++k) rows.push_back(RowFor(facts[k], k, windows9x, queryErrorText));
+    return rows;
+}
+
+bool FillProcessList(ListView& view, ProcessList& list) {
+    view.ClearImages();
+    if (!list.Refresh()) {
+        view.Clear();
+        return false;
+    }
+    bool windows9x = IsWindows9x();
+    HIMAGELIST images = view.SmallImages();
+    std::vector<ProcessFacts> facts(list.ProcessIds.size());
+    for (size_t k = 0; k < facts.size(); ++k) {
+        ProcessFacts& f = facts[k];
+        f.id = list.ProcessIds[k];
+        f.path = list.ImagePaths[k];
+        if (images) {
+            AddFileIcon(f.path, images);
+            f.image = ImageList_GetImageCount(images) - 1;
+        }
+        // The 9x line has no working-set reading; our own row shows a label instead.
+        if (!windows9x && !IsOwnImage(f.path)) QueryWorkingSetMB(f.id, f.workingSetMB);
+        if (k < static_cast<size_t>(kMonitorPositions)) f.energySaved = EnergySavedFlags[k];
+    }
+    view.SetRows(ProcessRows(facts, windows9x, windows9x ? Lang("strMemStatusQueryError") : std::string()));
+    return true;
+}
+
+TerminateRefusal TerminateRefusalFor(const std::string& path, const std::string& workingSetText) {
+    std::string upper = Upper(path);
+    if (Contains(upper, "\\EXPLORER") || Contains(upper, "KERNEL32") || Contains(upper, "MPREXE.EXE"))
+        return TerminateRefusal::SystemProcess;
+    if (Contains(upper, "RAMVANE")) return TerminateRefusal::Ourselves;
+    if (Contains(workingSetText, kSystemService)) return TerminateRefusal::SystemProcess;
+    return TerminateRefusal::None;
+}

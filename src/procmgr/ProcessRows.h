@@ -1,0 +1,50 @@
+// Rows of the process manager's list and the rules behind them, apart from the window.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/ListView.h"
+
+class ProcessList;
+
+// Columns: the program (icon and display path), the id (hidden), the working set, and
+// whether the process is in energy saving.
+extern const ListColumn kProcessColumns[4];
+constexpr DWORD kProcessListStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB;
+
+// What one row shows about process k of the list.
+struct ProcessFacts {
+    DWORD id = 0;
+    std::string path;  // as enumerated
+    int image = -1;
+    double workingSetMB = 0.0;  // 0.0 when it could not be read (or was not asked for)
+    int energySaved = 0;        // the monitor's flag for this position
+};
+
+// "%8X" of the id: upper-case hexadecimal right-aligned in 8 characters.
+std::string ProcessIdText(DWORD id);
+// "%-5.2f MB": 12.3456 gives "12.35 MB", 2.5 gives "2.50  MB".
+std::string WorkingSetText(double megabytes);
+// True for this application's own executable ("RAMVANE" in the upper-case path).
+bool IsOwnImage(const std::string& path);
+
+// The rows for `facts` in order, each carrying its process id. On the 9x line column 2
+// shows `queryErrorText`. Rows from kMonitorPositions on leave the energy-saving column empty.
+std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool windows9x,
+                                 const std::string& queryErrorText);
+
+// Enumerates into `list` and rebuilds `view` and its small images from it: icons, display
+// paths, ids, working sets and the monitor's flags. False (and an empty view) when the
+// enumeration failed.
+bool FillProcessList(ListView& view, ProcessList& list);
+
+// Why the chosen process may not be terminated from the window.
+enum class TerminateRefusal {
+    None,
+    Ourselves,      // the application's own process
+    SystemProcess,  // a shell or system process, or one whose working set cannot be read
+};
+// The rule for the process with enumerated `path` whose row shows `workingSetText`.
+TerminateRefusal TerminateRefusalFor(const std::string& path, const std::string& workingSetText);
