@@ -28,3 +28,18 @@ void AddFileIcon(const std::string& command, HIMAGELIST images) {
     if (!icon) icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     ImageList_ReplaceIcon(images, -1, icon);
 }
+
+void FileIconCache::Attach(HIMAGELIST images) {
+    images_ = images;
+    indexes_.clear();
+}
+
+int FileIconCache::IndexFor(const std::string& command) {
+    auto known = indexes_.find(command);
+    if (known != indexes_.end()) return known->second;
+    if (!images_) return -1;
+    AddFileIcon(command, images_);
+    int index = ImageList_GetImageCount(images_) - 1;
+    indexes_.emplace(command, index);
+    return index;
+}

@@ -75,6 +75,8 @@ void WriteAlwaysUnloadDll(int on) {
 
 const ProcessDialog::Route ProcessDialog::kRoutes[] = {
     {WM_NOTIFY, IDC_PROCESS_LIST, NM_CLICK, &ProcessDialog::OnListClick},
+    {WM_NOTIFY, IDC_PROCESS_LIST, LVN_GETDISPINFOA, &ProcessDialog::OnIconRequest},
+    {WM_NOTIFY, IDC_PROCESS_LIST, LVN_GETDISPINFOW, &ProcessDialog::OnIconRequest},
     {WM_COMMAND, IDC_REFRESHPROCESS_BT, BN_CLICKED, &ProcessDialog::OnRefresh},
     {WM_COMMAND, IDC_KILLPROCESS_BT, BN_CLICKED, &ProcessDialog::OnTerminate},
     {WM_COMMAND, ID_START_MON, BN_CLICKED, &ProcessDialog::OnStartMonitor},
@@ -96,7 +98,7 @@ ProcessDialog::ProcessDialog() : DialogImpl(IDD_PROCESS_DIALOG) {
 BOOL ProcessDialog::OnInitDialog() {
     SetCaptions(kCaptions);
     view_.Attach(Item(IDC_PROCESS_LIST));
-    view_.CreateSmallImages(9, 0);
+    icons_.Attach(view_.CreateSmallImages(9, 0));
     view_.SetUp(kProcessListStyles, kProcessColumns);
     FillProcessList();
     EnableItem(IDC_KILLPROCESS_BT, false);
@@ -139,6 +141,8 @@ void ProcessDialog::Message(const char* key, UINT icon) const {
 void ProcessDialog::OnListClick(DialogMessage&) {
     if (ChosenRow() >= 0) EnableItem(IDC_KILLPROCESS_BT, true);
 }
+
+void ProcessDialog::OnIconRequest(DialogMessage& m) { AnswerIconRequest(m.lParam, processes_, icons_); }
 
 void ProcessDialog::OnRefresh(DialogMessage&) {
     FillProcessList();

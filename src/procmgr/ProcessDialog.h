@@ -1,6 +1,7 @@
 // The process manager (template 135): the running processes with their memory use and
 // energy-saving state; ends, refreshes and trims them, and starts and stops the monitor.
 #pragma once
+#include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
 #include "resource.h"
 #include "ui/Dialog.h"
@@ -31,6 +32,7 @@ private:
     void OnEnergySave(DialogMessage& m);
     void OnAutoRefreshSwitch(DialogMessage& m);
     void OnAutoRefresh(DialogMessage& m);
+    void OnIconRequest(DialogMessage& m);
 
     // Row of the chosen process: the first row with the focus, -1 when none.
     int ChosenRow() const;
@@ -38,6 +40,7 @@ private:
     void Message(const char* key, UINT icon = MB_OK) const;
 
     ListView view_;
+    FileIconCache icons_;
     ProcessList processes_;  // entry k is row k
     int alwaysUnloadDll_ = 0;
     int autoRefresh_ = 0;

@@ -126,14 +126,22 @@ int ProcessList::RefreshPsapi() {
     if (!enumProcesses(ids.data(), kMaxProcessIds * sizeof(DWORD), &bytes)) return 0;
     ids.resize(std::min<DWORD>(bytes / sizeof(DWORD), kMaxProcessIds));
 
+    // From Vista on the kernel names a process's image itself; reading it from the module
+    // list instead costs a cross-process memory read per loaded module.
+    using ImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, DWORD*);
+    static const auto imageName = Proc<ImageNameFn>(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA");
     std::vector<HMODULE> modules(kMaxModules);
     char path[MAX_PATH];
     for (DWORD id : ids) {
         UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
         if (!process) continue;
-        DWORD needed = 0;
-        if (!enumModules(process.get(), modules.data(), kMaxModules * sizeof(HMODULE), &needed)) continue;
-        if (fileName(process.get(), modules[0], path, MAX_PATH) == 0) continue;
+        DWORD length = MAX_PATH, needed = 0;
+        if (imageName) {
+            if (!imageName(process.get(), 0, path, &length)) continue;
+        } else {
+            if (!enumModules(process.get(), modules.data(), kMaxModules * sizeof(HMODULE), &needed)) continue;
+            if (fileName(process.get(), modules[0], path, MAX_PATH) == 0) continue;
+        }
         path[MAX_PATH - 1] = '\0';
         ImagePaths.push_back(path);
         ProcessIds.push_back(id);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "procmgr/ProcessList.h"
-#include "ui/Handles.h"
 
 int MonitorRunning = 0;
 std::atomic<int> EnergySavedFlags[kMonitorPositions];
@@ -25,11 +25,61 @@ std::atomic<int> gCycles{0};
 ActivityHistory gHistory;
 ActivityTable gCurrent;
 
-bool KernelTime(HANDLE process, ULONGLONG& time) {
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return false;
-    time = (static_cast<ULONGLONG>(kernel.dwHighDateTime) << 32) | kernel.dwLowDateTime;
-    return true;
+// The head of one SYSTEM_PROCESS_INFORMATION record, laid out alike from NT 4 on.
+struct ProcessInfoHead {
+    ULONG nextEntryOffset;
+    ULONG threads;
+    LARGE_INTEGER reserved[3];
+    LARGE_INTEGER createTime;
+    LARGE_INTEGER userTime;
+    LARGE_INTEGER kernelTime;
+    USHORT nameBytes;
+    USHORT nameCapacity;
+    const wchar_t* name;
+    LONG basePriority;
+    HANDLE processId;
+};
+
+struct ProcessTimes {
+    DWORD id;
+    ULONGLONG createTime, kernelTime;
+    const wchar_t* name;
+    int nameChars;
+};
+
+// Monitor thread only: the records of the last snapshot, kept to be reused.
+std::vector<char> gSnapshot;
+
+// Calls `visit` for every process but the idle process, with the times of one system-wide
+// snapshot. One call reads every process's times: opening each process instead costs a
+// round trip per process, twice a pass, for the life of the program. Visits nothing where
+// the call is missing (the 9x line, which cannot tell other processes' times anyway).
+template <class Visit>
+void ForEachProcessTime(std::vector<char>& buffer, Visit visit) {
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const ULONG kProcessInformation = 5;
+    const LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+    static const auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return;
+    if (buffer.empty()) buffer.resize(256 * 1024);
+    LONG status;
+    for (;;) {
+        ULONG needed = 0;
+        status = query(kProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status != kLengthMismatch || buffer.size() >= 64u * 1024 * 1024) break;
+        buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 64 * 1024));
+    }
+    if (status < 0) return;
+    for (size_t at = 0;;) {
+        const auto* head = reinterpret_cast<const ProcessInfoHead*>(buffer.data() + at);
+        DWORD id = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(head->processId));
+        if (id != 0)
+            visit(ProcessTimes{id, static_cast<ULONGLONG>(head->createTime.QuadPart),
+                               static_cast<ULONGLONG>(head->kernelTime.QuadPart), head->name, head->nameBytes / 2});
+        if (head->nextEntryOffset == 0 || at + head->nextEntryOffset + sizeof *head > buffer.size()) break;
+        at += head->nextEntryOffset;
+    }
 }
 
 size_t Watched(const ProcessList& list) {
@@ -71,26 +121,27 @@ int HistoryTicks(const ActivityHistory& history, DWORD processId) {
 }
 
 bool SampleActivityPass(ActivityTable& table, DWORD passMs, HANDLE stopEvent) {
-    ProcessList list;
-    list.Refresh();
     std::memset(&table, 0, sizeof table);
     CpuTimeSample start[kMonitorPositions] = {};
-    size_t watched = Watched(list);
-    for (size_t i = 0; i < watched; ++i) {
-        UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, list.ProcessIds[i]));
-        if (process && KernelTime(process.get(), start[i].kernelTime)) start[i].processId = list.ProcessIds[i];
-    }
+    ULONGLONG created[kMonitorPositions] = {};
+    size_t watched = 0;
+    ForEachProcessTime(gSnapshot, [&](const ProcessTimes& p) {
+        if (watched == static_cast<size_t>(kMonitorPositions)) return;
+        start[watched] = {p.kernelTime, p.id};
+        created[watched++] = p.createTime;
+    });
     if (StopRequested(stopEvent, passMs)) return false;
-    for (size_t i = 0; i < watched; ++i) {
-        DWORD id = list.ProcessIds[i];
-        UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
-        ULONGLONG now = 0;
-        if (!process || start[i].processId != id || !KernelTime(process.get(), now)) continue;
-        ActivitySample& sample = table[i];
-        sample.ticks = PassTicks(start[i].kernelTime, now);
-        sample.processId = id;
-        lstrcpynA(sample.path, list.ImagePaths[i].c_str(), MAX_PATH);
-    }
+    ForEachProcessTime(gSnapshot, [&](const ProcessTimes& p) {
+        for (size_t i = 0; i < watched; ++i) {
+            // The same id with another creation time is a new process that took a freed id.
+            if (start[i].processId != p.id || created[i] != p.createTime) continue;
+            ActivitySample& sample = table[i];
+            sample.ticks = PassTicks(start[i].kernelTime, p.kernelTime);
+            sample.processId = p.id;
+            WideCharToMultiByte(CP_ACP, 0, p.name, p.nameChars, sample.path, MAX_PATH - 1, nullptr, nullptr);
+            return;
+        }
+    });
     return true;
 }
 

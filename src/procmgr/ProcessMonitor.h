@@ -27,7 +27,7 @@ struct CpuTimeSample {
 struct ActivitySample {
     int ticks;        // growth of kernel time during the pass, in ticks
     DWORD processId;  // 0: no process at this position
-    char path[MAX_PATH];
+    char path[MAX_PATH];  // the image name; kept with the record, not used by the decision
 };
 
 using ActivityTable = std::array<ActivitySample, kMonitorPositions>;
@@ -52,8 +52,9 @@ int MonitorCyclesCompleted();
 
 // The thread body; returns only when asked to stop.
 DWORD WINAPI RunMonitorCycle(LPVOID);
-// One pass: samples every watched process, waits `passMs`, and writes the kernel-time growth
-// into `table`. False when asked to stop during the wait.
+// One pass: reads the kernel time of the first kMonitorPositions processes, waits `passMs`,
+// and writes each one's growth, with its id and image name, into `table` (a process that
+// ended meanwhile stays a zero record). False when `stopEvent` was set during the wait.
 bool SampleActivityPass(ActivityTable& table, DWORD passMs, HANDLE stopEvent);
 
 // The end of a cycle: empties the working set (through `trim`) of every process of `list`

@@ -76,28 +76,30 @@ std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool wi
 }
 
 bool FillProcessList(ListView& view, ProcessList& list) {
-    view.ClearImages();
     if (!list.Refresh()) {
         view.Clear();
         return false;
     }
     bool windows9x = IsWindows9x();
-    HIMAGELIST images = view.SmallImages();
     std::vector<ProcessFacts> facts(list.ProcessIds.size());
     for (size_t k = 0; k < facts.size(); ++k) {
         ProcessFacts& f = facts[k];
         f.id = list.ProcessIds[k];
         f.path = list.ImagePaths[k];
-        if (images) {
-            AddFileIcon(f.path, images);
-            f.image = ImageList_GetImageCount(images) - 1;
-        }
         // The 9x line has no working-set reading; our own row shows a label instead.
         if (!windows9x && !IsOwnImage(f.path)) QueryWorkingSetMB(f.id, f.workingSetMB);
         if (k < static_cast<size_t>(kMonitorPositions)) f.energySaved = EnergySavedFlags[k];
     }
     view.SetRows(ProcessRows(facts, windows9x, windows9x ? Lang("strMemStatusQueryError") : std::string()));
     return true;
+}
+
+void AnswerIconRequest(LPARAM lp, const ProcessList& list, FileIconCache& icons) {
+    // The image index is all that is asked for; it sits alike in the ANSI and wide records.
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lp)->item;
+    if (!(item.mask & LVIF_IMAGE)) return;
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= list.ImagePaths.size()) return;
+    item.iImage = icons.IndexFor(list.ImagePaths[item.iItem]);
 }
 
 TerminateRefusal TerminateRefusalFor(const std::string& path, const std::string& workingSetText) {

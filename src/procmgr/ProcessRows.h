@@ -7,6 +7,7 @@
 
 #include "ui/ListView.h"
 
+class FileIconCache;
 class ProcessList;
 
 // Columns: the program (icon and display path), the id (hidden), the working set, and
@@ -18,7 +19,7 @@ constexpr DWORD kProcessListStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | L
 struct ProcessFacts {
     DWORD id = 0;
     std::string path;  // as enumerated
-    int image = -1;
+    int image = I_IMAGECALLBACK;  // asked for when the row is drawn
     double workingSetMB = 0.0;  // 0.0 when it could not be read (or was not asked for)
     int energySaved = 0;        // the monitor's flag for this position
 };
@@ -35,10 +36,13 @@ bool IsOwnImage(const std::string& path);
 std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool windows9x,
                                  const std::string& queryErrorText);
 
-// Enumerates into `list` and rebuilds `view` and its small images from it: icons, display
-// paths, ids, working sets and the monitor's flags. False (and an empty view) when the
-// enumeration failed.
+// Enumerates into `list` and rebuilds the rows of `view` from it: display paths, ids,
+// working sets and the monitor's flags; the icons are asked for as rows are drawn (see
+// AnswerIconRequest). False (and an empty view) when the enumeration failed.
 bool FillProcessList(ListView& view, ProcessList& list);
+
+// Answers the list's LVN_GETDISPINFO notification `lp` with the icon of the row's program.
+void AnswerIconRequest(LPARAM lp, const ProcessList& list, FileIconCache& icons);
 
 // Why the chosen process may not be terminated from the window.
 enum class TerminateRefusal {

@@ -1,21 +1,19 @@
 // A process for the process-manager tests to list, measure and end.
 //   (no argument)  waits until it is ended
+//   kernel         keeps a processor busy in kernel mode (yielding in a loop)
+//   user           keeps a processor busy in user mode only
 //   list           enumerates the processes as the program does and reports through its
 //                  exit code: 1 the enumeration ran, 2 it listed this process with this
 //                  executable's path, 4 both lists are empty (Wine can make it see the 9x
 //                  line or miss PSAPI.DLL)
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "procmgr/ProcessList.h"
 
-int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "list") != 0) {
-        Sleep(INFINITE);
-        return 0;
-    }
+namespace {
+int ListReport() {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     ProcessList list;
@@ -24,4 +22,18 @@ int main(int argc, char** argv) {
         if (list.ProcessIds[k] == GetCurrentProcessId() && lstrcmpiA(list.ImagePaths[k].c_str(), self) == 0) code |= 2;
     if (list.ProcessIds.empty() && list.ImagePaths.empty()) code |= 4;
     return code;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "list") return ListReport();
+    if (mode == "kernel")
+        for (;;) SwitchToThread();
+    if (mode == "user") {
+        volatile unsigned long long n = 0;
+        for (;;) n = n * 3 + 1;
+    }
+    Sleep(INFINITE);
+    return 0;
 }

@@ -156,3 +156,19 @@ TEST(FileIcon, EveryCallAddsExactlyOneIcon) {
         EXPECT_TRUE(ImageList_GetImageInfo(images.get(), i, &info));
     }
 }
+
+TEST(FileIcon, CacheReadsEachProgramOnce) {
+    UniqueImageList images(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 9, 0));
+    ASSERT_TRUE(images);
+    const std::string ini = driver::ProgramDir() + "\\English.ini";
+    FileIconCache cache;
+    cache.Attach(images.get());
+    EXPECT_EQ(cache.IndexFor(kChild), 0);
+    EXPECT_EQ(cache.IndexFor(ini), 1);
+    EXPECT_EQ(cache.IndexFor(kChild), 0);
+    EXPECT_EQ(ImageList_GetImageCount(images.get()), 2);
+    // Attaching starts over with the new list.
+    ImageList_RemoveAll(images.get());
+    cache.Attach(images.get());
+    EXPECT_EQ(cache.IndexFor(ini), 0);
+}

@@ -1,0 +1,290 @@
+// The process manager in the running program, driven from outside like a user would.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <regex>
+#include <string>
+
+#include "app/RegistryKey.h"
+#include "driver/TestDriver.h"
+#include "procmgr/ProcessRows.h"
+#include "resource.h"
+#include "ui/Handles.h"
+
+using namespace driver;
+
+namespace {
+const DWORD kStartMs = 20000;
+const char kChild[] = MNEMORA_BINARY_DIR "\\tools\\procmgr_child.exe";
+const char kTitle[] = "Process manager";
+const char kExplorerKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+const char kKillMe[] = "Mnemora does not end itself from here. Use Exit in the main window.";
+const char kKillSystem[] =
+    "This is a system process. Ending it could make Windows unstable, so Mnemora leaves it running.";
+const char kStarted[] =
+    "The activity monitor is running. Programs that stay idle for two and a half minutes give their memory back.";
+const char kToolWarning[] = "This tool changes system settings. Continue only if you know what the changes do.";
+const char kStopped[] = "The activity monitor has stopped. Idle programs keep their memory until you start it again.";
+
+// The program's list view, read and clicked from this process: its messages carry pointers,
+// so the structures live in memory allocated inside the program.
+class RemoteList {
+public:
+    RemoteList(HWND list, DWORD pid)
+        : list_(list), process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)) {
+        if (process_) memory_ = VirtualAllocEx(process_.get(), nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteList() {
+        if (memory_) VirtualFreeEx(process_.get(), memory_, 0, MEM_RELEASE);
+    }
+    RemoteList(const RemoteList&) = delete;
+    RemoteList& operator=(const RemoteList&) = delete;
+
+    int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+    std::string Text(int row, int column) const {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = Remote(sizeof item);
+        item.cchTextMax = kSize - sizeof item;
+        Write(&item, sizeof item);
+        SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory_));
+        std::string text(kSize - sizeof item, '\0');
+        ReadProcessMemory(process_.get(), item.pszText, &text[0], text.size(), nullptr);
+        return text.c_str();
+    }
+    // Row whose hidden id column shows `pid`, -1 when none.
+    int RowOf(DWORD pid) const {
+        std::string id = ProcessIdText(pid);
+        for (int row = 0, n = Count(); row < n; ++row)
+            if (Text(row, 1) == id) return row;
+        return -1;
+    }
+    // First row whose program column contains `part` (case-insensitive), -1 when none.
+    int RowShowing(const char* part) const {
+        std::string wanted = Upper(part);
+        for (int row = 0, n = Count(); row < n; ++row)
+            if (Upper(Text(row, 0)).find(wanted) != std::string::npos) return row;
+        return -1;
+    }
+    // A left click in the middle of the row's first column, as the mouse would give it.
+    void Click(int row) const {
+        RECT r{};
+        r.left = LVIR_LABEL;
+        Write(&r, sizeof r);
+        SendMessageA(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory_));
+        ReadProcessMemory(process_.get(), memory_, &r, sizeof r, nullptr);
+        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageA(list_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(list_, WM_LBUTTONUP, 0, at);
+    }
+    // Takes the focus and selection from every row.
+    void ClearChoice() const {
+        LVITEMA item{};
+        item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+        Write(&item, sizeof item);
+        SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(memory_));
+    }
+    int Focused() const {
+        return static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    }
+
+private:
+    static constexpr size_t kSize = 4096;
+    static std::string Upper(std::string s) {
+        CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+        return s;
+    }
+    char* Remote(size_t offset) const { return static_cast<char*>(memory_) + offset; }
+    void Write(const void* data, size_t size) const { WriteProcessMemory(process_.get(), memory_, data, size, nullptr); }
+
+    HWND list_;
+    UniqueHandle process_;
+    void* memory_ = nullptr;
+};
+
+std::wstring WideText(HWND wnd) {
+    wchar_t text[1024] = {};
+    SendMessageW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool ProcessAlive(DWORD pid) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+class ProcessWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KillStrays();
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        WriteSettingDword("BuildReport", 0);
+    }
+    void TearDown() override {
+        app_.Kill();
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        SetAlwaysUnloadDll(nullptr);
+    }
+    static void SetAlwaysUnloadDll(const char* text) {
+        RegistryKey key;
+        ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kExplorerKey), ERROR_SUCCESS);
+        if (text)
+            key.SetString(text, "AlwaysUnloadDLL");
+        else
+            key.DeleteValue("AlwaysUnloadDLL");
+    }
+    static LONG ReadAlwaysUnloadDll(std::string& text) {
+        RegistryKey key;
+        EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_READ), ERROR_SUCCESS);
+        return key.QueryString(text, "AlwaysUnloadDLL");
+    }
+    // Starts the program and opens the window with `command` (a button or tray command),
+    // agreeing to the warning about system tools when `warned`.
+    HWND Open(UINT command, bool warned = false) {
+        EXPECT_TRUE(app_.Start(ProgramExe(), "/x"));
+        HWND main = WaitForWindow("Mnemora", app_.Pid(), kStartMs);
+        EXPECT_NE(main, nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_CLOCK).find(':') != std::string::npos; }, 5000));
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+        if (warned) ExpectBox(kToolWarning);
+        HWND dlg = WaitForWindow(kTitle, app_.Pid(), kStartMs);
+        EXPECT_NE(dlg, nullptr);
+        return dlg;
+    }
+    void ExpectBox(const std::string& text) {
+        HWND box = WaitForMessageBox(app_.Pid(), 10000);
+        ASSERT_NE(box, nullptr) << "no box saying: " << text;
+        EXPECT_EQ(WindowTitle(box), "Mnemora");
+        EXPECT_EQ(MessageBoxText(box), text);
+        AnswerMessageBox(box, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
+    }
+    // The energy-saving command's box: fixed Chinese caption and text, read as Unicode.
+    std::wstring WideBox(const std::wstring& caption) {
+        HWND box = WaitForMessageBox(app_.Pid(), 10000);
+        if (!box) return L"(no box)";
+        EXPECT_EQ(WideText(box), caption);
+        std::wstring text = WideText(GetDlgItem(box, 0xFFFF));
+        AnswerMessageBox(box, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
+        return text;
+    }
+    AppProcess app_;
+};
+}  // namespace
+
+TEST_F(ProcessWindowTest, ListsEndsAndGuardsProcesses) {
+    AppProcess child, other;
+    ASSERT_TRUE(child.Start(kChild));
+    ASSERT_TRUE(other.Start(kChild));
+    SetAlwaysUnloadDll("x1y");
+    HWND dlg = Open(IDC_CLEANRAM_BT);
+    ASSERT_NE(dlg, nullptr);
+    RemoteList list(GetDlgItem(dlg, IDC_PROCESS_LIST), app_.Pid());
+
+    // Rows: the children with their paths and working sets, and the program itself.
+    int row = list.RowOf(child.Pid());
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(lstrcmpiA(list.Text(row, 0).c_str(), kChild), 0) << list.Text(row, 0);
+    EXPECT_TRUE(std::regex_match(list.Text(row, 2), std::regex(R"(\d+\.\d\d +MB)"))) << list.Text(row, 2);
+    int self = list.RowOf(app_.Pid());
+    ASSERT_GE(self, 0);
+    EXPECT_EQ(list.Text(self, 2), "Memory Manager");
+    EXPECT_EQ(ControlText(dlg, IDC_KILLPROCESS_BT), "End process");
+    // The monitor runs from the program's start.
+    EXPECT_FALSE(IsEnabled(dlg, ID_START_MON));
+    EXPECT_TRUE(IsEnabled(dlg, IDC_ABORT_MON));
+    EXPECT_FALSE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
+    EXPECT_FALSE(IsShown(GetDlgItem(dlg, IDC_ENERGYSAVE_BT)));
+    EXPECT_FALSE(IsShown(GetDlgItem(dlg, IDC_DLL_CHECK)));
+    list.Click(row);
+    EXPECT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
+    SaveScreenshot(ScreenshotDir() + "\\process_window.bmp");
+    Click(dlg, IDC_REFRESHPROCESS_BT);
+    EXPECT_FALSE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
+
+    // Ending a process: it is gone at once and its row with it.
+    list.Click(list.RowOf(child.Pid()));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
+    Click(dlg, IDC_KILLPROCESS_BT);
+    EXPECT_TRUE(child.WaitExit(0));
+    EXPECT_EQ(list.RowOf(child.Pid()), -1);
+    EXPECT_FALSE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
+
+    // The program itself and the shell are refused.
+    list.Click(list.RowOf(app_.Pid()));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
+    PostClick(dlg, IDC_KILLPROCESS_BT);
+    ExpectBox(kKillMe);
+    int shell = list.RowShowing("\\explorer.exe");
+    ASSERT_GE(shell, 0);
+    DWORD shellPid = static_cast<DWORD>(std::stoul(list.Text(shell, 1), nullptr, 16));
+    list.Click(shell);
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
+    PostClick(dlg, IDC_KILLPROCESS_BT);
+    ExpectBox(kKillSystem);
+    EXPECT_TRUE(ProcessAlive(shellPid));
+    EXPECT_FALSE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
+
+    // The hidden energy-saving command: nothing chosen, then the other child.
+    list.ClearChoice();
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ENERGYSAVE_BT, BN_CLICKED), 0);
+    EXPECT_EQ(WideBox(L"错误"), L"您尚未选中哪个程序进入强制节能状态!");
+    row = list.RowOf(other.Pid());
+    list.Click(row);
+    ASSERT_TRUE(WaitUntil([&] { return list.Focused() == row; }, 5000));
+    std::string memory = list.Text(row, 2);
+    std::wstring before(memory.begin(), memory.end());
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ENERGYSAVE_BT, BN_CLICKED), 0);
+    std::wstring saved = WideBox(L"成功");
+    std::wstring program(kChild, kChild + sizeof kChild - 1);
+    EXPECT_EQ(saved.find(L"您指定程序已经进入节能状态!\n\n程序名称:"), 0u) << saved.size();
+    EXPECT_NE(saved.find(program), std::wstring::npos);
+    EXPECT_NE(saved.find(L"\n\n节能前占用内存:" + before + L" \n\n节能后占用内存:"), std::wstring::npos);
+
+    // Closing stores the hidden check box: "1" for any text holding a 1.
+    PostClick(dlg, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+    std::string stored;
+    EXPECT_EQ(ReadAlwaysUnloadDll(stored), ERROR_SUCCESS);
+    EXPECT_EQ(stored, "1");
+}
+
+TEST_F(ProcessWindowTest, MonitorButtonsAutomaticRefreshAndClose) {
+    WriteSettingDword("AutoRefresh", 1);
+    SetAlwaysUnloadDll("abc");
+    HWND dlg = Open(ID_TRAY_PROCESS, true);
+    ASSERT_NE(dlg, nullptr);
+    RemoteList list(GetDlgItem(dlg, IDC_PROCESS_LIST), app_.Pid());
+    EXPECT_TRUE(IsChecked(dlg, IDC_CHECKAUTOREFRESH));
+
+    // A process started now shows up by itself; the chosen row stays chosen.
+    list.Click(list.RowOf(app_.Pid()));
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
+    AppProcess child;
+    ASSERT_TRUE(child.Start(kChild));
+    EXPECT_TRUE(WaitUntil([&] { return list.RowOf(child.Pid()) >= 0; }, 12000));
+    EXPECT_TRUE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
+    EXPECT_EQ(list.Focused(), list.RowOf(app_.Pid()));
+
+    // Unticking stops it and stores the choice.
+    SendDlgItemMessageA(dlg, IDC_CHECKAUTOREFRESH, BM_SETCHECK, BST_UNCHECKED, 0);
+    PostClick(dlg, IDC_CHECKAUTOREFRESH);
+    EXPECT_TRUE(WaitUntil([] { return ReadSettingDword("AutoRefresh") == 0; }, 5000));
+
+    PostClick(dlg, IDC_ABORT_MON);
+    ExpectBox(kStopped);
+    EXPECT_TRUE(IsEnabled(dlg, ID_START_MON));
+    EXPECT_FALSE(IsEnabled(dlg, IDC_ABORT_MON));
+    PostClick(dlg, ID_START_MON);
+    ExpectBox(kStarted);
+    EXPECT_FALSE(IsEnabled(dlg, ID_START_MON));
+    EXPECT_TRUE(IsEnabled(dlg, IDC_ABORT_MON));
+
+    // Escape closes; a stored text without a 1 is removed.
+    PressKeyWhereFocused(dlg, VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+    std::string stored;
+    EXPECT_EQ(ReadAlwaysUnloadDll(stored), ERROR_FILE_NOT_FOUND);
+}
