@@ -108,19 +108,8 @@ BOOL ProcessDialog::OnInitDialog() {
 }
 
 void ProcessDialog::FillProcessList() {
-    int chosen = ChosenRow();
-    DWORD chosenId = chosen >= 0 ? processes_.ProcessIds[chosen] : 0;
-    if (!::FillProcessList(view_, processes_)) {
-        MessageBoxA(hwnd_, "Error Get Processes!", kMainWindowTitle, MB_OK);
-        return;
-    }
-    // Rows are rewritten in place, so the focus stays on a row number; keep it on the
-    // process instead, or drop it when that process is gone, so that no command acts on
-    // whatever process moved into the row.
-    if (chosen >= 0) {
-        int now = RowOf(chosenId);
-        if (now != chosen) view_.Select(now);
-    }
+    // The focus follows its process by id (the row's data), or is dropped with it.
+    if (!::FillProcessList(view_, processes_)) MessageBoxA(hwnd_, "Error Get Processes!", kMainWindowTitle, MB_OK);
 }
 
 int ProcessDialog::ChosenRow() const {
