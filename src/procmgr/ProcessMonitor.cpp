@@ -21,7 +21,8 @@ struct MonitorState {
 MonitorState gMonitor;
 std::atomic<int> gCycles{0};
 
-// Monitor thread only; at most one thread runs at a time.
+// Monitor thread only; at most one thread runs at a time. Plain arrays, without
+// destructors: the thread still runs while the program's exit destroys statics.
 ActivityHistory gHistory;
 ActivityTable gCurrent;
 
@@ -46,9 +47,6 @@ struct ProcessTimes {
     const wchar_t* name;
     int nameChars;
 };
-
-// Monitor thread only: the records of the last snapshot, kept to be reused.
-std::vector<char> gSnapshot;
 
 // Calls `visit` for every process but the idle process, with the times of one system-wide
 // snapshot. One call reads every process's times: opening each process instead costs a
@@ -120,18 +118,18 @@ int HistoryTicks(const ActivityHistory& history, DWORD processId) {
     return sum;
 }
 
-bool SampleActivityPass(ActivityTable& table, DWORD passMs, HANDLE stopEvent) {
+bool SampleActivityPass(ActivityTable& table, DWORD passMs, HANDLE stopEvent, std::vector<char>& snapshot) {
     std::memset(&table, 0, sizeof table);
     CpuTimeSample start[kMonitorPositions] = {};
     ULONGLONG created[kMonitorPositions] = {};
     size_t watched = 0;
-    ForEachProcessTime(gSnapshot, [&](const ProcessTimes& p) {
+    ForEachProcessTime(snapshot, [&](const ProcessTimes& p) {
         if (watched == static_cast<size_t>(kMonitorPositions)) return;
         start[watched] = {p.kernelTime, p.id};
         created[watched++] = p.createTime;
     });
     if (StopRequested(stopEvent, passMs)) return false;
-    ForEachProcessTime(gSnapshot, [&](const ProcessTimes& p) {
+    ForEachProcessTime(snapshot, [&](const ProcessTimes& p) {
         for (size_t i = 0; i < watched; ++i) {
             // The same id with another creation time is a new process that took a freed id.
             if (start[i].processId != p.id || created[i] != p.createTime) continue;
@@ -148,10 +146,13 @@ bool SampleActivityPass(ActivityTable& table, DWORD passMs, HANDLE stopEvent) {
 DWORD WINAPI RunMonitorCycle(LPVOID) {
     HANDLE stop = gMonitor.stop;
     DWORD passMs = gMonitor.passMs;
+    // The thread's own: the program may end while it runs, and a static buffer would be
+    // freed under it by the exit's destructors.
+    std::vector<char> snapshot;
     for (;;) {
         std::memset(&gHistory, 0, sizeof gHistory);
         for (ActivityTable& slot : gHistory) {
-            if (!SampleActivityPass(gCurrent, passMs, stop)) return 0;
+            if (!SampleActivityPass(gCurrent, passMs, stop, snapshot)) return 0;
             slot = gCurrent;
             if (StopRequested(stop, passMs)) return 0;
         }

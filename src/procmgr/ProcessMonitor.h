@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <vector>
 
 class ProcessList;
 
@@ -55,7 +56,8 @@ DWORD WINAPI RunMonitorCycle(LPVOID);
 // One pass: reads the kernel time of the first kMonitorPositions processes, waits `passMs`,
 // and writes each one's growth, with its id and image name, into `table` (a process that
 // ended meanwhile stays a zero record). False when `stopEvent` was set during the wait.
-bool SampleActivityPass(ActivityTable& table, DWORD passMs, HANDLE stopEvent);
+// `snapshot` is the caller's buffer for the system's process records, reused between passes.
+bool SampleActivityPass(ActivityTable& table, DWORD passMs, HANDLE stopEvent, std::vector<char>& snapshot);
 
 // The end of a cycle: empties the working set (through `trim`) of every process of `list`
 // under position kMonitorPositions that stayed idle over `history`, and sets the flags:
