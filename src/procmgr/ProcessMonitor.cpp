@@ -92,7 +92,6 @@ bool StopRequested(HANDLE stop, DWORD ms) {
     }
     return WaitForSingleObject(stop, ms) != WAIT_TIMEOUT;
 }
-
 }  // namespace
 
 bool TrimIdleProcesses(const ActivityHistory& history, const ProcessList& list, int (*trim)(DWORD), HANDLE stop) {

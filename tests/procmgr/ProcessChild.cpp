@@ -1,6 +1,7 @@
 // A process for the process-manager tests to list, measure and end.
 //   (no argument)  waits until it is ended
-//   kernel         keeps a processor busy in kernel mode (yielding in a loop)
+//   kernel         keeps a processor busy mostly in kernel mode (page faults on fresh memory;
+//                  a loop that yields would give its time away on a busy machine)
 //   user           keeps a processor busy in user mode only
 //   list           enumerates the processes as the program does and reports through its
 //                  exit code: 1 the enumeration ran, 2 it listed this process with this
@@ -28,8 +29,15 @@ int ListReport() {
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "list") return ListReport();
-    if (mode == "kernel")
-        for (;;) SwitchToThread();
+    if (mode == "kernel") {
+        const SIZE_T size = 8 << 20;
+        for (;;) {
+            auto* memory = static_cast<volatile char*>(VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+            if (!memory) continue;
+            for (SIZE_T i = 0; i < size; i += 4096) memory[i] = 1;
+            VirtualFree(const_cast<char*>(memory), 0, MEM_RELEASE);
+        }
+    }
     if (mode == "user") {
         volatile unsigned long long n = 0;
         for (;;) n = n * 3 + 1;
