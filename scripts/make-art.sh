@@ -21,6 +21,9 @@ chip() {  # size out
 }
 for s in 16 24 32 48 64; do chip $s "$tmp/app$s.png"; done
 convert "$tmp"/app16.png "$tmp"/app24.png "$tmp"/app32.png "$tmp"/app48.png "$tmp"/app64.png icons/app.ico
+# The same picture as the stand-in for a program without an icon of its own: lists show it at
+# 16 and 32 pixels only, so the other sizes are left out.
+convert "$tmp"/app16.png "$tmp"/app32.png icons/program.ico
 
 # Panel icon: a small dial.
 convert -size 32x32 xc:none -fill '#202020' -draw "circle 16,16 16,2" \

@@ -6,12 +6,6 @@
 #include "app/Application.h"
 #include "mainwnd/MainDialog.h"
 
-// The runtime's default terminate handler prints the exception's demangled type, which
-// links the whole demangler (about 50 KB) into a window program that has no console.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
-}  // namespace __gnu_cxx
-
 namespace {
 void RunMainWindow(int argc, char** argv) {
     MainDialog main(argc, argv);

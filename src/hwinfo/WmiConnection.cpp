@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include <vector>
+
 #include "hwinfo/VariantText.h"
 
 namespace {
@@ -44,11 +46,13 @@ private:
 
 // The property's text; "" when the object does not have it (Get fails).
 std::string PropertyText(IWbemClassObject* object, const std::string& property) {
-    std::wstring name(property.begin(), property.end());  // property names are ASCII
+    // Property names are ASCII. A vector, not std::wstring, which would link a second string class.
+    std::vector<wchar_t> name(property.begin(), property.end());
+    name.push_back(L'\0');
     VARIANT value;
     VariantInit(&value);
     std::string text;
-    if (SUCCEEDED(object->Get(name.c_str(), 0, &value, nullptr, nullptr))) text = VariantToText(value);
+    if (SUCCEEDED(object->Get(name.data(), 0, &value, nullptr, nullptr))) text = VariantToText(value);
     VariantClear(&value);
     return text;
 }

@@ -1,6 +1,7 @@
 #include "procmgr/ProcessDialog.h"
 
 #include <string>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/RegistryKey.h"
@@ -32,13 +33,18 @@ const wchar_t kSavedCaption[] = L"成功";
 const wchar_t kCannotSave[] = L"系统关键进程,无法进入节能状态!";
 const wchar_t kCannotSaveCaption[] = L"失败";
 
-std::wstring Wide(const std::string& text) {
+// Wide texts are built in a vector: std::wstring would link a second string class (35 KB).
+using WideText = std::vector<wchar_t>;
+void Append(WideText& out, const wchar_t* text) {
+    while (*text) out.push_back(*text++);
+}
+void Append(WideText& out, const std::string& text) {
     int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 1) return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
+    if (n <= 1) return;
+    size_t at = out.size();
+    out.resize(at + static_cast<size_t>(n));
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[at], n);
+    out.pop_back();  // the terminator
 }
 
 // The wait cursor for the life of a handler.
@@ -170,9 +176,15 @@ void ProcessDialog::OnEnergySave(DialogMessage&) {
         MessageBoxW(hwnd_, kCannotSave, kCannotSaveCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    std::wstring text = L"您指定程序已经进入节能状态!\n\n程序名称:" + Wide(name) + L"\n\n节能前占用内存:" + Wide(before) +
-                        L" \n\n节能后占用内存:" + Wide(after);
-    MessageBoxW(hwnd_, text.c_str(), kSavedCaption, MB_OK | MB_ICONEXCLAMATION);
+    WideText text;
+    Append(text, L"您指定程序已经进入节能状态!\n\n程序名称:");
+    Append(text, name);
+    Append(text, L"\n\n节能前占用内存:");
+    Append(text, before);
+    Append(text, L" \n\n节能后占用内存:");
+    Append(text, after);
+    text.push_back(L'\0');
+    MessageBoxW(hwnd_, text.data(), kSavedCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ProcessDialog::OnStartMonitor(DialogMessage&) {

@@ -16,12 +16,13 @@ struct ListColumn {
     int format;
 };
 
-// One row as data: a text per column, an image of the small image list (-1: none) and a
-// value of the caller's that identifies the row across refreshes (a process id, an index
-// into the caller's table; 0 means none).
+// One row as data: a text per column, an image of the small image list (I_IMAGENONE: none;
+// I_IMAGECALLBACK: the parent names it on LVN_GETDISPINFO when the row is drawn) and a value
+// of the caller's that identifies the row across refreshes (a process id, an index into the
+// caller's table; 0 means none).
 struct ListRow {
     std::vector<std::string> cells;
-    int image = -1;
+    int image = I_IMAGENONE;
     LPARAM data = 0;
 };
 
