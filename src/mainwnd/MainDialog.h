@@ -12,6 +12,7 @@
 #include "mainwnd/controls/LoadHistoryChart.h"
 #include "optimizer/OptimizeRun.h"
 #include "procmgr/ProcessMonitor.h"
+#include "startup/DelayedStart.h"
 #include "ui/ColorButton.h"
 #include "ui/ColorLabel.h"
 #include "ui/Dialog.h"
@@ -72,7 +73,7 @@ private:
     bool StartedByPowerOn() const;
     void StartHidden();
     void ApplyPercentDisplay();
-    void StartDelayedStart() {}  // the delayed start-up items plug in here
+    void StartDelayedStart() { delayedStart_.Start(hwnd_, kDelayedStartTimer); }
     void StartMonitor() { ::StartMonitor(); }  // the process activity monitor
     void PaintBackground(DialogMessage& m);
     void OnCtlColor(DialogMessage& m);
@@ -167,5 +168,6 @@ private:
     bool thresholdSeen_ = false;
     bool thresholdRewriting_ = false;
     OptimizeRun run_;
+    DelayedStart delayedStart_;
     bool promptArmed_ = true;  // PromptArmed: an automatic run may be started or offered
 };

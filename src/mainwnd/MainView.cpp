@@ -54,7 +54,7 @@ void MainDialog::OnTimer(DialogMessage& m) {
     case kRefreshTimer: RefreshStatus(); break;
     case kLowMemoryTimer: LowMemoryTick(); break;
     case kHideTimer: HideAndCentre(); break;
-    case kDelayedStartTimer: KillTimer(hwnd_, kDelayedStartTimer); break;
+    case kDelayedStartTimer: delayedStart_.OnTimer(); break;
     case kOptimizeTimer: OnOptimizeTick(); break;
     default: m.passOn = true; break;
     }

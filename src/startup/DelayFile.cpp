@@ -1,0 +1,92 @@
+#include "startup/DelayFile.h"
+
+#include <cstdio>
+
+namespace {
+std::string SectionName(int index) {
+    char name[24];
+    std::snprintf(name, sizeof name, "Item%d", index);
+    return name;
+}
+
+std::string Decimal(int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    return text;
+}
+
+// The section gets exactly the four keys in their order, whatever a hand edit left there.
+void WriteItem(IniFile& file, int index, const StartupItem& item) {
+    std::string section = SectionName(index);
+    file.DeleteSection(section);
+    file.SetValue(section, "Project", item.Name, true);
+    file.SetValue(section, "Path", item.Command, true);
+    file.SetValue(section, "Delay", Decimal(item.DelayMinutes), true);
+    file.SetValue(section, "OLDID", Decimal(item.OldId), true);
+}
+
+// Missing and empty count alike; a file that exists but cannot be read does not.
+bool LoadOrEmpty(IniFile& file) { return file.Load() || file.ErrorText().empty(); }
+
+// IniFile::Save reports nothing: ask first whether the file can be written (appending changes
+// nothing), so a failed write is not taken for a done one.
+bool CanWrite(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "ab");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+}  // namespace
+
+std::vector<StartupItem> DelayedItemsOf(IniFile& file) {
+    std::vector<StartupItem> items;
+    int count = file.SectionCount();
+    for (int k = 0; k < count; ++k) {
+        std::string section = SectionName(k);
+        StartupItem item;
+        item.Name = file.GetValue(section, "Project");
+        item.Command = file.GetValue(section, "Path");
+        item.Source = SourceDelayed;
+        item.DelayMinutes = LeadingDecimal(file.GetValue(section, "Delay"));
+        item.OldId = LeadingDecimal(file.GetValue(section, "OLDID"));
+        items.push_back(item);
+    }
+    return items;
+}
+
+std::vector<StartupItem> ReadDelayedItems(const std::string& path) {
+    IniFile file(path);
+    if (!file.Load()) return {};
+    return DelayedItemsOf(file);
+}
+
+int LoadDelayedItems(const std::string& path, std::vector<StartupItem>& table) {
+    table.clear();
+    IniFile file(path);
+    if (!file.Load() || file.SectionCount() > kMaxBootItems) return 0;
+    table = DelayedItemsOf(file);
+    return static_cast<int>(table.size());
+}
+
+bool AppendDelayedItem(const std::string& path, const StartupItem& item) {
+    IniFile file(path);
+    if (!LoadOrEmpty(file) || !CanWrite(path)) return false;
+    WriteItem(file, file.SectionCount(), item);
+    file.Save();
+    return true;
+}
+
+bool RemoveDelayedItem(const std::string& path, const std::string& name) {
+    IniFile file(path);
+    if (!file.Load()) return false;
+    std::vector<StartupItem> items = DelayedItemsOf(file);
+    int drop = -1;
+    for (size_t k = 0; k < items.size(); ++k)
+        if (items[k].Name == name) drop = static_cast<int>(k);
+    if (drop < 0 || !CanWrite(path)) return false;
+    for (size_t k = 0; k < items.size(); ++k) file.DeleteSection(SectionName(static_cast<int>(k)));
+    items.erase(items.begin() + drop);
+    for (size_t k = 0; k < items.size(); ++k) WriteItem(file, static_cast<int>(k), items[k]);
+    file.Save();
+    return true;
+}

@@ -1,0 +1,190 @@
+#include "startup/StartupEntries.h"
+
+#include <algorithm>
+
+#include "app/ProgramPath.h"
+#include "app/RegistryKey.h"
+#include "app/ResourceText.h"
+#include "startup/DelayFile.h"
+
+namespace {
+const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunServices[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+const char kRunDisabled[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run-";
+const char kRunServicesDisabled[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices-";
+const char kOwnValue[] = "Ramvane";
+const DWORD kLongestValueName = 16383;  // the registry's own limit
+
+// Writes the value whole: the registry has no 255-character limit of its own, and a cut
+// command would start something else.
+bool WriteValue(int source, const StartupItem& item) {
+    StartupKey place = KeyOfSource(source);
+    RegistryKey key;
+    if (!place.root || key.Open(place.root, place.path, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+    return key.SetString(item.Command, item.Name.c_str(), item.Command.size()) == ERROR_SUCCESS;
+}
+
+bool DeleteValue(int source, const std::string& name) {
+    StartupKey place = KeyOfSource(source);
+    RegistryKey key;
+    if (!place.root || key.Open(place.root, place.path, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+    return key.DeleteValue(name.c_str()) == ERROR_SUCCESS;
+}
+
+std::vector<std::string> ValueNames(int source) {
+    StartupKey place = KeyOfSource(source);
+    std::vector<std::string> names;
+    for (const RunValue& v : ReadRunValues(place.root, place.path)) names.push_back(v.name);
+    return names;
+}
+
+void AddItems(std::vector<StartupItem>& items, int source, bool skipOwn) {
+    StartupKey place = KeyOfSource(source);
+    for (const RunValue& v : ReadRunValues(place.root, place.path)) {
+        if (skipOwn && v.name.find(kOwnValue) != std::string::npos) continue;
+        StartupItem item;
+        item.Name = v.name;
+        item.Command = v.data;
+        item.Source = source;
+        items.push_back(item);
+    }
+}
+
+ModeChange MoveToDelayed(StartupItem item, int delayMinutes) {
+    if (!FitsOnOneLine(item.Name) || !FitsOnOneLine(item.Command)) return ModeChange::NotStorable;
+    std::string path = DelayFilePath();
+    item.DelayMinutes = delayMinutes;
+    if (item.Source == SourceDelayed) {
+        RemoveDelayedItem(path, item.Name);
+        AppendDelayedItem(path, item);
+        return ModeChange::Done;
+    }
+    int oldId = OldIdOfSource(item.Source);
+    if (oldId < 0) return ModeChange::Done;
+    if (static_cast<int>(ReadDelayedItems(path).size()) >= kMaxBootItems) return ModeChange::DelayFileFull;
+    item.OldId = oldId;
+    if (AppendDelayedItem(path, item)) DeleteValue(item.Source, item.Name);
+    return ModeChange::Done;
+}
+}  // namespace
+
+std::string DelayFilePath() { return ProgramFilePath("Delay.cfg"); }
+
+StartupKey KeyOfSource(int source) {
+    switch (source) {
+    case SourceHklmRun: return {HKEY_LOCAL_MACHINE, kRun};
+    case SourceHklmRunServices: return {HKEY_LOCAL_MACHINE, kRunServices};
+    case SourceHklmRunDisabled: return {HKEY_LOCAL_MACHINE, kRunDisabled};
+    case SourceHklmRunServicesDisabled: return {HKEY_LOCAL_MACHINE, kRunServicesDisabled};
+    case SourceHkcuRun: return {HKEY_CURRENT_USER, kRun};
+    case SourceHkcuRunDisabled: return {HKEY_CURRENT_USER, kRunDisabled};
+    default: return {nullptr, nullptr};
+    }
+}
+
+std::vector<RunValue> ReadRunValues(HKEY root, const char* path) {
+    std::vector<RunValue> values;
+    RegistryKey key;
+    if (!root || key.Open(root, path, KEY_READ) != ERROR_SUCCESS) return values;
+    DWORD longestData = 0;
+    RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestData,
+                     nullptr, nullptr);
+    std::string name(kLongestValueName + 1, '\0');
+    std::string data(static_cast<size_t>(longestData) + 1, '\0');
+    for (DWORD index = 0;;) {
+        DWORD nameSize = static_cast<DWORD>(name.size());
+        DWORD dataSize = static_cast<DWORD>(data.size() - 1);  // a spare byte keeps the text terminated
+        LONG status = RegEnumValueA(key.Get(), index, &name[0], &nameSize, nullptr, nullptr,
+                                    reinterpret_cast<BYTE*>(&data[0]), &dataSize);
+        if (status == ERROR_MORE_DATA && data.size() < (64u << 20)) {
+            // The value grew since the key was measured: ask again with room for it.
+            data.assign(std::max<size_t>(data.size() * 2, static_cast<size_t>(dataSize) + 1), '\0');
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;
+        data[dataSize] = '\0';
+        values.push_back({name.substr(0, nameSize), std::string(data.c_str())});
+        ++index;
+    }
+    return values;
+}
+
+std::vector<StartupItem> ReadStartupItems() {
+    std::vector<StartupItem> items;
+    AddItems(items, SourceHklmRun, true);
+    AddItems(items, SourceHklmRunServices, false);
+    for (const StartupItem& item : ReadDelayedItems(DelayFilePath())) items.push_back(item);
+    AddItems(items, SourceHklmRunDisabled, false);
+    AddItems(items, SourceHklmRunServicesDisabled, false);
+    AddItems(items, SourceHkcuRun, false);
+    AddItems(items, SourceHkcuRunDisabled, false);
+    return items;
+}
+
+ModeChange SetStartupMode(StartupItem item, int mode, int delayMinutes) {
+    if (mode == Delayed) return MoveToDelayed(item, delayMinutes);
+    int target = MoveTarget(item.Source, item.OldId, mode);
+    if (target < 0 || !WriteValue(target, item)) return ModeChange::Done;
+    if (item.Source == SourceDelayed)
+        RemoveDelayedItem(DelayFilePath(), item.Name);
+    else
+        DeleteValue(item.Source, item.Name);
+    return ModeChange::Done;
+}
+
+bool DeleteStartupItem(const StartupItem& item) {
+    if (item.Source == SourceDelayed) return RemoveDelayedItem(DelayFilePath(), item.Name);
+    return DeleteValue(item.Source, item.Name);
+}
+
+std::vector<std::string> CleanStartupEntries() {
+    static const int kPairs[][2] = {
+        {SourceHklmRunDisabled, SourceHklmRun},
+        {SourceHklmRunServicesDisabled, SourceHklmRunServices},
+        {SourceHkcuRunDisabled, SourceHkcuRun},
+    };
+    std::vector<std::string> active[3];
+    for (int k = 0; k < 3; ++k) active[k] = ValueNames(kPairs[k][1]);
+    std::vector<std::string> cleaned;
+    for (int k = 0; k < 3; ++k)
+        for (const std::string& name : ValueNames(kPairs[k][0]))
+            if (IndexOfNameNoCase(name, active[k]) >= 0 && DeleteValue(kPairs[k][0], name)) cleaned.push_back(name);
+    std::string path = DelayFilePath();
+    std::vector<StartupItem> delayed = ReadDelayedItems(path);
+    for (int k = 0; k < 3; ++k)
+        for (const StartupItem& item : delayed)
+            if (IndexOfNameNoCase(item.Name, active[k]) >= 0 && RemoveDelayedItem(path, item.Name))
+                cleaned.push_back(item.Name);
+    return cleaned;
+}
+
+std::string ReconcileMessage(const std::vector<std::string>& cleaned) {
+    std::string text = Lang("IDC_MSCONFIG_BT") + Lang("strDeleteBootItem") + ":\n\n";
+    for (const std::string& name : cleaned) text += name + "\n";
+    return text + "\n" + Lang("strBootProtect") + "\n";
+}
+
+void ReconcileStartupEntries() {
+    std::vector<std::string> cleaned = CleanStartupEntries();
+    if (cleaned.empty()) return;
+    MessageBoxA(GetDesktopWindow(), ReconcileMessage(cleaned).c_str(), Lang("ProgramName").c_str(), MB_OK);
+}
+
+bool OwnStartupValueExists() {
+    RegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kRun, KEY_READ) != ERROR_SUCCESS) return false;
+    // Asked without a buffer: a long path must not read as a missing value.
+    return RegQueryValueExA(key.Get(), kOwnValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void CreateDisabledKeys() {
+    static const struct {
+        HKEY root;
+        const char* name;
+    } kKeys[] = {{HKEY_LOCAL_MACHINE, "Run-"}, {HKEY_CURRENT_USER, "Run-"}, {HKEY_LOCAL_MACHINE, "RunServices-"}};
+    for (const auto& k : kKeys) {
+        RegistryKey key;
+        if (key.Open(k.root, "Software\\Microsoft\\Windows\\CurrentVersion", KEY_ALL_ACCESS) == ERROR_SUCCESS)
+            key.Create(k.name);
+    }
+}

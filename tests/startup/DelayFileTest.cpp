@@ -1,0 +1,128 @@
+// Delay.cfg as a real file: its layout as written, removal with renumbering, appending, and
+// the boot table's limit.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/IniFile.h"
+#include "startup/DelayFile.h"
+
+namespace {
+StartupItem Item(const std::string& name, const std::string& command, int delay, int oldId) {
+    StartupItem item;
+    item.Name = name;
+    item.Command = command;
+    item.Source = SourceDelayed;
+    item.DelayMinutes = delay;
+    item.OldId = oldId;
+    return item;
+}
+
+std::string Section(int index, const StartupItem& item) {
+    return "[Item" + std::to_string(index) + "]\r\nProject=" + item.Name + "\r\nPath=" + item.Command +
+           "\r\nDelay=" + std::to_string(item.DelayMinutes) + "\r\nOLDID=" + std::to_string(item.OldId) + "\r\n\r\n";
+}
+
+class DelayFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[MAX_PATH];
+        GetTempPathA(sizeof dir, dir);
+        path_ = std::string(dir) + "MnemoraDelayTest.cfg";
+        DeleteFileA(path_.c_str());
+    }
+    void TearDown() override { DeleteFileA(path_.c_str()); }
+    std::string Bytes() const {
+        std::string bytes;
+        IniFile::ReadBytes(path_, bytes);
+        return bytes;
+    }
+    void Write(const std::string& bytes) const {
+        FILE* f = std::fopen(path_.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    void WriteItems(int count) const {
+        std::string bytes;
+        for (int k = 0; k < count; ++k) bytes += Section(k, Item("n" + std::to_string(k), "c.exe", k % 60, 0));
+        Write(bytes);
+    }
+    std::string path_;
+};
+}  // namespace
+
+TEST_F(DelayFileTest, RemovingTheMiddleItemRenumbersTheRestInTheWrittenLayout) {
+    StartupItem a = Item("A", "C:\\a.exe /x", 1, 0), b = Item("B", "b.exe", 2, 1), c = Item("C", "c.exe", 3, 5);
+    for (const StartupItem& item : {a, b, c}) ASSERT_TRUE(AppendDelayedItem(path_, item));
+    EXPECT_EQ(Bytes(), Section(0, a) + Section(1, b) + Section(2, c));
+
+    EXPECT_TRUE(RemoveDelayedItem(path_, "B"));
+    EXPECT_EQ(Bytes(), Section(0, a) + Section(1, c));
+}
+
+TEST_F(DelayFileTest, RemovalMatchesCaseAndDropsOnlyTheLastOfEqualNames) {
+    StartupItem first = Item("B", "first.exe", 1, 0), other = Item("X", "x.exe", 2, 0), last = Item("B", "last.exe", 3, 6);
+    Write(Section(0, first) + Section(1, other) + Section(2, last));
+    std::string before = Bytes();
+    EXPECT_FALSE(RemoveDelayedItem(path_, "b"));
+    EXPECT_FALSE(RemoveDelayedItem(path_, "missing"));
+    EXPECT_EQ(Bytes(), before);
+
+    EXPECT_TRUE(RemoveDelayedItem(path_, "B"));
+    EXPECT_EQ(Bytes(), Section(0, first) + Section(1, other));
+}
+
+TEST_F(DelayFileTest, AppendingAfterAGapRewritesTheSectionWithTheFourKeysOnly) {
+    StartupItem zero = Item("Z", "z.exe", 1, 0), added = Item("New", "new.exe", 4, 1);
+    Write(Section(0, zero) + "[Item2]\r\nPath=old.exe\r\nExtra=1\r\nProject=Old\r\n\r\n");
+    ASSERT_TRUE(AppendDelayedItem(path_, added));
+    EXPECT_EQ(Bytes(), Section(0, zero) + Section(2, added));
+}
+
+TEST_F(DelayFileTest, HandEditedNumbersAndMissingKeysReadAsTheirLeadingDecimalAndEmpty) {
+    Write("[Item0]\r\nProject=P\r\nDelay=x5\r\nOLDID=3 \r\n[Item1]\r\nDelay=-2\r\n");
+    std::vector<StartupItem> items = ReadDelayedItems(path_);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].Name, "P");
+    EXPECT_EQ(items[0].Command, "");
+    EXPECT_EQ(items[0].DelayMinutes, 0);
+    EXPECT_EQ(items[0].OldId, 3);
+    EXPECT_EQ(items[0].Source, SourceDelayed);
+    EXPECT_EQ(items[1].DelayMinutes, -2);
+}
+
+TEST_F(DelayFileTest, TheBootTableTakesAHundredItemsAndNoneOfALongerFile) {
+    std::vector<StartupItem> table = {Item("stale", "", 0, 0)};
+    EXPECT_EQ(LoadDelayedItems(path_, table), 0);  // no file
+    EXPECT_TRUE(table.empty());
+
+    WriteItems(kMaxBootItems);
+    EXPECT_EQ(LoadDelayedItems(path_, table), 100);
+    ASSERT_EQ(table.size(), 100u);
+    EXPECT_EQ(table[99].Name, "n99");
+    EXPECT_EQ(table[99].DelayMinutes, 39);
+    EXPECT_EQ(table[99].Started, 0);
+
+    WriteItems(kMaxBootItems + 1);
+    EXPECT_EQ(LoadDelayedItems(path_, table), 0);
+    EXPECT_TRUE(table.empty());
+    // Such a file can still be brought back under the limit.
+    EXPECT_TRUE(RemoveDelayedItem(path_, "n100"));
+    EXPECT_EQ(LoadDelayedItems(path_, table), 100);
+}
+
+TEST_F(DelayFileTest, AFileThatCannotBeReadOrWrittenIsLeftAsItWas) {
+    StartupItem kept = Item("Kept", "kept.exe", 5, 0);
+    Write(Section(0, kept));
+    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
+        HANDLE lock = CreateFileA(path_.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(AppendDelayedItem(path_, Item("New", "new.exe", 1, 0))) << share;
+        EXPECT_FALSE(RemoveDelayedItem(path_, "Kept")) << share;
+        CloseHandle(lock);
+        EXPECT_EQ(Bytes(), Section(0, kept));
+    }
+}
