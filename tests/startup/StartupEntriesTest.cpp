@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,8 @@ protected:
             RegistryKey key;
             if (key.Open(place.root, place.path) != ERROR_SUCCESS) continue;
             for (const RunValue& v : ReadRunValues(place.root, place.path))
-                if (v.name.compare(0, sizeof kPrefix - 1, kPrefix) == 0 || v.name == "Ramvane") key.DeleteValue(v.name.c_str());
+                if (_strnicmp(v.name.c_str(), kPrefix, sizeof kPrefix - 1) == 0 || v.name == "Ramvane")
+                    key.DeleteValue(v.name.c_str());
         }
     }
     bool hadOwnValue_ = false;
