@@ -19,6 +19,7 @@
 #include "procmgr/ProcessDialog.h"
 #include "probes/CpuLoad.h"
 #include "probes/OsVersion.h"
+#include "startup/StartupManagerDialog.h"
 #include "resource.h"
 #include "svcmgr/ServiceDialog.h"
 
@@ -162,7 +163,7 @@ void MainDialog::OpenToolWindow(const char* titleKey, bool warn) {
 
 void MainDialog::OnProcessButton(DialogMessage&) { OpenTool<ProcessDialog>(false); }
 void MainDialog::OnProcessManager(DialogMessage&) { OpenTool<ProcessDialog>(true); }
-void MainDialog::OnStartupManager(DialogMessage&) { OpenToolWindow("IDD_AUTORUN_DIALOG", true); }
+void MainDialog::OnStartupManager(DialogMessage&) { OpenTool<StartupManagerDialog>(true); }
 void MainDialog::OnServiceManager(DialogMessage&) { OpenTool<ServiceDialog>(true); }
 void MainDialog::OnCacheSettings(DialogMessage&) { OpenTool<CacheSetupDialog>(true); }
 

@@ -1,0 +1,141 @@
+#include "startup/StartupManagerDialog.h"
+
+#include "app/ResourceText.h"
+#include "procmgr/FileIcon.h"
+#include "procmgr/ProcessList.h"
+#include "startup/RunSetupDialog.h"
+#include "startup/StartupEntries.h"
+#include "startup/StartupRows.h"
+
+namespace {
+const Caption kCaptions[] = {
+    {Dialog::kWindowTitle, "IDD_AUTORUN_DIALOG"},
+    {IDC_LGRUN_BUTTON, "IDC_LGRUN_BUTTON"},
+    {IDC_DELRUN_BUTTON, "IDC_DELRUN_BUTTON"},
+    {IDC_APPLYRUN_BUTTON, "IDC_APPLYRUN_BUTTON"},
+    {IDCANCEL, "IDCANCELINARUN"},
+};
+
+const ListColumn kColumns[] = {
+    {"RLISTITEM1", 100, LVCFMT_LEFT},
+    {"RLISTITEM2", 240, LVCFMT_LEFT},
+    {"RLISTITEM3", 200, LVCFMT_LEFT},
+};
+
+const int kActions[] = {IDC_LGRUN_BUTTON, IDC_DELRUN_BUTTON, IDC_APPLYRUN_BUTTON};
+}  // namespace
+
+const StartupManagerDialog::Route StartupManagerDialog::kRoutes[] = {
+    {WM_NOTIFY, IDC_AUTORUN_LIST, NM_CLICK, &StartupManagerDialog::OnListClick},
+    {WM_NOTIFY, IDC_AUTORUN_LIST, NM_DBLCLK, &StartupManagerDialog::OnListDoubleClick},
+    {WM_COMMAND, IDC_APPLYRUN_BUTTON, BN_CLICKED, &StartupManagerDialog::OnSet},
+    {WM_COMMAND, IDC_DELRUN_BUTTON, BN_CLICKED, &StartupManagerDialog::OnDelete},
+    {WM_COMMAND, IDC_LGRUN_BUTTON, BN_CLICKED, &StartupManagerDialog::OnRun},
+    {},
+};
+
+StartupManagerDialog::StartupManagerDialog() : DialogImpl(kTemplate) { UseRoundedFrame(); }
+
+BOOL StartupManagerDialog::OnInitDialog() {
+    // Before the list is read, so it shows no copy the clean-up removes.
+    ReconcileStartupEntries();
+    SetCaptions(kCaptions);
+    list_.Attach(Item(IDC_AUTORUN_LIST));
+    list_.CreateSmallImages(9, 0);
+    list_.SetUp(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kColumns);
+    FillStartupList();
+    CreateDisabledKeys();
+    EnableActions(false);
+    return TRUE;
+}
+
+void StartupManagerDialog::FillStartupList() {
+    items_ = ReadStartupItems();
+    // One icon per row, made anew each time, so the image list does not grow with every fill.
+    list_.ClearImages();
+    std::vector<int> images;
+    images.reserve(items_.size());
+    for (const StartupItem& item : items_) {
+        AddFileIcon(CommandToIconPath(item.Command), list_.SmallImages());
+        images.push_back(ImageList_GetImageCount(list_.SmallImages()) - 1);
+    }
+    list_.Clear();
+    list_.SetRows(StartupRows(items_, LoadStartupStateTexts(), images));
+}
+
+bool StartupManagerDialog::FocusedItem(StartupItem& item) const {
+    int row = list_.FocusedRow();
+    if (row < 0) return false;
+    size_t index = static_cast<size_t>(list_.Data(row)) - 1;
+    if (index >= items_.size()) return false;
+    item = items_[index];
+    return true;
+}
+
+void StartupManagerDialog::EnableActions(bool enable) {
+    for (int id : kActions) EnableItem(id, enable);
+}
+
+void StartupManagerDialog::Tell(const std::string& text, const char* captionKey) const {
+    MessageBoxA(hwnd_, text.c_str(), Lang(captionKey).c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void StartupManagerDialog::OnListClick(DialogMessage&) { EnableActions(list_.FocusedRow() >= 0); }
+
+void StartupManagerDialog::OnListDoubleClick(DialogMessage& m) {
+    OnListClick(m);
+    if (list_.FocusedRow() >= 0) OnSet(m);
+}
+
+void StartupManagerDialog::OnSet(DialogMessage&) {
+    StartupItem item;
+    if (FocusedItem(item)) SetItem(item);
+}
+
+void StartupManagerDialog::SetItem(const StartupItem& item) {
+    RunSetupDialog setup(hwnd_);
+    setup.NameText = item.Name;
+    setup.CommandText = item.Command;
+    setup.DelayMinutes = item.DelayMinutes != 0 ? item.DelayMinutes : 1;
+    setup.Mode = ModeOfSource(item.Source);
+    if (setup.RunModal() != IDOK) return;
+    switch (SetStartupMode(item, setup.Mode, setup.DelayMinutes)) {
+    case ModeChange::NotStorable: Tell(Lang("strStartupNotStorable"), "ProgramName"); break;
+    case ModeChange::DelayFileFull: Tell(Lang("strDelayFileFull"), "ProgramName"); break;
+    case ModeChange::Done:
+        // Delayed items are started only by this program, at a start with Windows.
+        if (setup.Mode == Delayed && !OwnStartupValueExists()) Tell(Lang("strStartUpTips"), "ProgramName");
+        break;
+    }
+    FillStartupList();
+    EnableActions(false);
+}
+
+void StartupManagerDialog::OnDelete(DialogMessage&) {
+    StartupItem item;
+    if (!FocusedItem(item)) return;
+    savedRowCount_ = list_.Count();
+    std::string question = Lang("strStartDeleteSure1") + item.Name + Lang("strStartDeleteSure2") + " ";
+    if (MessageBoxA(hwnd_, question.c_str(), Lang("strDeleteBootItem").c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    bool deleted = DeleteStartupItem(item);
+    FillStartupList();
+    EnableActions(false);
+    // The row count alone could miss a failure when another item vanished meanwhile.
+    if (!deleted || list_.Count() == savedRowCount_)
+        Tell(Lang("strBootItemCantDelete1") + item.Name + Lang("strBootItemCantDelete2"), "ProgramName");
+}
+
+void StartupManagerDialog::OnRun(DialogMessage&) {
+    StartupItem item;
+    if (!FocusedItem(item)) return;
+    ProcessList processes;
+    processes.Refresh();
+    if (IsCommandRunning(item.Command, processes.ImagePaths)) {
+        Tell(Lang("strBootHasRunned1") + item.Name + Lang("strBootHasRunned2"), "ProgramName");
+        return;
+    }
+    // WinExec's values up to 31 are errors: a start that failed is not reported as done.
+    bool started = WinExec(item.Command.c_str(), SW_SHOWNORMAL) > 31;
+    Tell(item.Name + (started ? Lang("strBootHasRunned3") : Lang("strBootRunFailed")), "ProgramName");
+}

@@ -1,0 +1,292 @@
+// The start-up items manager as a user meets it: opened from the main window, the clean-up
+// message, the rows of every place, then Set, Delete and Run with their messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/IniFile.h"
+#include "app/RegistryKey.h"
+#include "driver/TestDriver.h"
+#include "resource.h"
+#include "startup/DelayFile.h"
+#include "startup/StartupEntries.h"
+
+using namespace driver;
+
+namespace {
+const char kChild[] = MNEMORA_BINARY_DIR "\\tools\\startup_child.exe";
+const char kTitle[] = "Start-up items";
+const char kActive[] = "Starts with Windows";
+const char kPaused[] = "Paused";
+const int kRegistrySources[] = {SourceHklmRun, SourceHklmRunServices, SourceHklmRunDisabled,
+                                SourceHklmRunServicesDisabled, SourceHkcuRun, SourceHkcuRunDisabled};
+
+// The list view of another process, read through memory in that process (list-view messages
+// carry pointers, which are not carried across processes).
+class RemoteList {
+public:
+    explicit RemoteList(HWND list) : list_(list) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_) memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteList() {
+        if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+    std::string Text(int row, int column) const {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = memory_ + sizeof item;
+        item.cchTextMax = kSize - sizeof item;
+        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        int length = static_cast<int>(SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory_)));
+        std::string text(static_cast<size_t>(length > 0 ? length : 0), '\0');
+        if (length > 0) ReadProcessMemory(process_, memory_ + sizeof item, &text[0], text.size(), nullptr);
+        return text;
+    }
+    int Image(int row) const {
+        LVITEMA item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory_));
+        ReadProcessMemory(process_, memory_, &item, sizeof item, nullptr);
+        return item.iImage;
+    }
+    int Find(const std::string& name) const {
+        for (int row = 0, n = Count(); row < n; ++row)
+            if (Text(row, 0) == name) return row;
+        return -1;
+    }
+    // Clicks the row's first cell with the mouse messages a user's click gives the list.
+    void Click(int row) const {
+        RECT rect{};
+        rect.left = LVIR_LABEL;
+        WriteProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
+        SendMessageA(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory_));
+        ReadProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
+        LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        PostMessageA(list_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(list_, WM_LBUTTONUP, 0, at);
+    }
+
+private:
+    static const int kSize = 8192;
+    HWND list_;
+    HANDLE process_ = nullptr;
+    char* memory_ = nullptr;
+};
+
+bool Put(int source, const std::string& name, const std::string& command) {
+    StartupKey place = KeyOfSource(source);
+    RegistryKey key;
+    return key.Open(place.root, place.path) == ERROR_SUCCESS && key.SetString(command, name.c_str()) == ERROR_SUCCESS;
+}
+
+bool Has(int source, const std::string& name) {
+    StartupKey place = KeyOfSource(source);
+    for (const RunValue& v : ReadRunValues(place.root, place.path))
+        if (v.name == name) return true;
+    return false;
+}
+
+class StartupManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        marker_ = std::string(temp) + "MnemoraRunMarker.txt";
+        delayFile_ = ProgramDir() + "\\Delay.cfg";
+        RegistryKey parent;
+        if (parent.Open(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion") == ERROR_SUCCESS)
+            parent.Create("RunServices");
+        CreateDisabledKeys();
+        TearDown();
+    }
+    void TearDown() override {
+        app_.Kill();
+        KillStrays();
+        KillStrays("startup_child.exe");
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        DeleteFileA(marker_.c_str());
+        DeleteFileA(delayFile_.c_str());
+        for (int source : kRegistrySources) {
+            StartupKey place = KeyOfSource(source);
+            RegistryKey key;
+            if (key.Open(place.root, place.path) != ERROR_SUCCESS) continue;
+            for (const RunValue& v : ReadRunValues(place.root, place.path))
+                if (_strnicmp(v.name.c_str(), "MnTest", 6) == 0 || v.name == "Ramvane") key.DeleteValue(v.name.c_str());
+        }
+    }
+    // The box shown next, with its caption and text checked, answered with `button`.
+    void ExpectBox(const std::string& caption, const std::string& text, int button = IDOK) {
+        HWND box = WaitForMessageBox(app_.Pid(), 10000);
+        ASSERT_NE(box, nullptr) << "no box saying: " << text;
+        EXPECT_EQ(WindowTitle(box), caption);
+        EXPECT_EQ(MessageBoxText(box), text);
+        AnswerMessageBox(box, button);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
+    }
+    // Opens the manager past the tools warning, through the main window's button or tray command.
+    HWND Open(HWND main, bool fromTray, const std::string& cleanUpMessage = "") {
+        if (fromTray)
+            PostMessageA(main, WM_COMMAND, ID_TRAY_STARTUP, 0);
+        else
+            PostClick(main, IDC_MSCONFIG_BT);
+        ExpectBox("Mnemora", "This tool changes system settings. Continue only if you know what the changes do.");
+        if (!cleanUpMessage.empty()) ExpectBox("Mnemora", cleanUpMessage);
+        return WaitForWindow(kTitle, app_.Pid(), 10000);
+    }
+    // Focuses the row of `name` by a click and waits until the actions follow.
+    int ClickRow(HWND dlg, const RemoteList& list, const std::string& name) {
+        int row = list.Find(name);
+        EXPECT_GE(row, 0) << name;
+        list.Click(row);
+        EXPECT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_DELRUN_BUTTON); }, 5000));
+        return row;
+    }
+    std::vector<std::pair<std::string, std::string>> Rows(const RemoteList& list) const {
+        std::vector<std::pair<std::string, std::string>> rows;
+        for (int row = 0, n = list.Count(); row < n; ++row) rows.emplace_back(list.Text(row, 0), list.Text(row, 2));
+        return rows;
+    }
+    std::string Marker() const {
+        std::string bytes;
+        IniFile::ReadBytes(marker_, bytes);
+        return bytes;
+    }
+    AppProcess app_;
+    std::string marker_, delayFile_;
+};
+}  // namespace
+
+TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
+    std::string active = std::string(kChild) + " active " + marker_;
+    ASSERT_TRUE(Put(SourceHklmRun, "MnTestActive", active));
+    ASSERT_TRUE(Put(SourceHklmRun, "Ramvane", ProgramExe() + " -PowerOn"));  // the own entry: never listed
+    ASSERT_TRUE(Put(SourceHklmRunServices, "MnTestService", "MnTestNoSuchProgram.exe"));
+    StartupItem delayed;
+    delayed.Name = "MnTestDelayed";
+    delayed.Command = "delayed.exe";
+    delayed.DelayMinutes = 5;
+    ASSERT_TRUE(AppendDelayedItem(delayFile_, delayed));
+    ASSERT_TRUE(Put(SourceHklmRunDisabled, "MnTestPausedM", "paused.exe"));
+    ASSERT_TRUE(Put(SourceHklmRunServicesDisabled, "MnTestPausedS", "paused.exe"));
+    ASSERT_TRUE(Put(SourceHkcuRun, "Ramvane", ProgramExe()));  // another user's entry: listed, and running
+    ASSERT_TRUE(Put(SourceHkcuRunDisabled, "MnTestPausedU", "\"C:\\Program Files\\x.exe\" /a"));
+    ASSERT_TRUE(Put(SourceHkcuRun, "MnTestTwin", "twin.exe"));  // active again: its paused copy goes
+    ASSERT_TRUE(Put(SourceHkcuRunDisabled, "MNTESTTWIN", "twin.exe"));
+
+    ASSERT_TRUE(app_.Start(ProgramExe(), "/x"));
+    HWND main = WaitForWindow("Mnemora", app_.Pid(), 20000);
+    ASSERT_NE(main, nullptr);
+    HWND dlg = Open(main, false,
+                    "Start-up itemsMnemora:\n\nMNTESTTWIN\n\nThese programs were set to start with Windows again, so "
+                    "their paused or delayed copies were removed.\n");
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(Has(SourceHkcuRunDisabled, "MNTESTTWIN"));
+    EXPECT_TRUE(Has(SourceHkcuRun, "MnTestTwin"));
+
+    // Every place in its order; the own entry hidden, the user's Ramvane shown.
+    RemoteList list(GetDlgItem(dlg, IDC_AUTORUN_LIST));
+    std::vector<std::pair<std::string, std::string>> ours;
+    for (const auto& row : Rows(list))
+        if ((row.first.compare(0, 6, "MnTest") == 0 && row.first != "MnTestTwin") || row.first == "Ramvane")
+            ours.push_back(row);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"MnTestActive", kActive},  {"MnTestService", kActive}, {"MnTestDelayed", "Started by Mnemora after 5 minutes"},
+        {"MnTestPausedM", kPaused}, {"MnTestPausedS", kPaused}, {"Ramvane", kActive},
+        {"MnTestPausedU", kPaused},
+    };
+    EXPECT_EQ(ours, expected);
+    int quoted = list.Find("MnTestPausedU");
+    EXPECT_EQ(list.Text(quoted, 1), "\"C:\\Program Files\\x.exe\" /a");
+    for (int row = 0; row < list.Count(); ++row) EXPECT_EQ(list.Image(row), row);
+    EXPECT_FALSE(IsEnabled(dlg, IDC_APPLYRUN_BUTTON));
+    EXPECT_FALSE(IsShown(GetDlgItem(dlg, IDC_LGRUN_BUTTON)));
+    EXPECT_EQ(RoundedFrameMismatch(dlg), "");
+    Sleep(200);
+    SaveScreenshot(ScreenshotDir() + "\\startup_manager.bmp");
+
+    // Set: delay an active item while the program does not start with Windows.
+    RegistryKey run;
+    ASSERT_EQ(run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath), ERROR_SUCCESS);
+    run.DeleteValue("Ramvane");
+    ClickRow(dlg, list, "MnTestActive");
+    PostClick(dlg, IDC_APPLYRUN_BUTTON);
+    HWND setup = WaitForWindow("Start-up item", app_.Pid(), 5000);
+    ASSERT_NE(setup, nullptr);
+    EXPECT_EQ(ControlText(setup, IDC_RUNSETUP_NAME), "MnTestActive");
+    EXPECT_EQ(ControlText(setup, IDC_RUNSETUP_COMMAND), active);
+    EXPECT_TRUE(IsChecked(setup, IDC_RADIOONE));
+    EXPECT_FALSE(IsEnabled(setup, IDC_RUNSETUP_DELAY));
+    Click(setup, IDC_RADIOTHREE);
+    EXPECT_TRUE(IsEnabled(setup, IDC_RUNSETUP_DELAY));
+    SetControlText(setup, IDC_RUNSETUP_DELAY, "61");
+    PostClick(setup, IDOK);
+    ExpectBox("Mnemora", "Enter a whole number of minutes from 1 to 60.");
+    ASSERT_TRUE(IsWindow(setup));
+    SetControlText(setup, IDC_RUNSETUP_DELAY, "7");
+    Sleep(200);
+    SaveScreenshot(ScreenshotDir() + "\\startup_run_setup.bmp");
+    PostClick(setup, IDOK);
+    ExpectBox("Mnemora",
+              "Delayed items are started by Mnemora, but Mnemora does not start with Windows. Tick \"Start with "
+              "Windows\" in the main window and save, or the delayed items will not start.");
+    EXPECT_FALSE(Has(SourceHklmRun, "MnTestActive"));
+    std::vector<StartupItem> file = ReadDelayedItems(delayFile_);
+    ASSERT_EQ(file.size(), 2u);
+    EXPECT_EQ(file[1].Name, "MnTestActive");
+    EXPECT_EQ(file[1].Command, active);
+    EXPECT_EQ(file[1].DelayMinutes, 7);
+    EXPECT_EQ(file[1].OldId, 0);
+    EXPECT_TRUE(WaitUntil([&] { return list.Text(list.Find("MnTestActive"), 2) == "Started by Mnemora after 7 minutes"; },
+                          5000));
+
+    // Delete.
+    ClickRow(dlg, list, "MnTestPausedU");
+    PostClick(dlg, IDC_DELRUN_BUTTON);
+    ExpectBox("Mnemora", "Delete the start-up item \"MnTestPausedU\"? It cannot be restored. ", IDYES);
+    EXPECT_TRUE(WaitUntil([&] { return list.Find("MnTestPausedU") < 0; }, 5000));
+    EXPECT_FALSE(Has(SourceHkcuRunDisabled, "MnTestPausedU"));
+
+    // Run: a running program is not started twice; the others are, or say why not.
+    ClickRow(dlg, list, "Ramvane");
+    PostClick(dlg, IDC_LGRUN_BUTTON);
+    ExpectBox("Mnemora", "The program of \"Ramvane\" is already running.");
+    ClickRow(dlg, list, "MnTestActive");
+    PostClick(dlg, IDC_LGRUN_BUTTON);
+    ExpectBox("Mnemora", "MnTestActive has been started.");
+    EXPECT_TRUE(WaitUntil([&] { return Marker() == "active\r\n"; }, 10000));
+    ClickRow(dlg, list, "MnTestService");
+    PostClick(dlg, IDC_LGRUN_BUTTON);
+    ExpectBox("Mnemora", "MnTestService could not be started: Windows did not find or could not run its program.");
+
+    // A delete refused while another program holds Delay.cfg (the list then lacks the delayed items).
+    ClickRow(dlg, list, "MnTestDelayed");
+    HANDLE lock = CreateFileA(delayFile_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    PostClick(dlg, IDC_DELRUN_BUTTON);
+    ExpectBox("Mnemora", "Delete the start-up item \"MnTestDelayed\"? It cannot be restored. ", IDYES);
+    ExpectBox("Mnemora",
+              "The start-up item \"MnTestDelayed\" could not be deleted. Items of the whole machine need administrator "
+              "rights; Delay.cfg must not be in use by another program.");
+    CloseHandle(lock);
+    EXPECT_EQ(ReadDelayedItems(delayFile_).size(), 2u);
+
+    PostClick(dlg, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dlg); }, 5000));
+    // The tray menu's command opens it as well.
+    HWND again = Open(main, true);
+    ASSERT_NE(again, nullptr);
+    PostClick(again, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(again); }, 5000));
+}
