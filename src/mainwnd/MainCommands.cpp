@@ -155,12 +155,6 @@ bool MainDialog::ConfirmToolWarning() {
                        MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
 }
 
-void MainDialog::OpenToolWindow(const char* titleKey, bool warn) {
-    if (FindWindowA(nullptr, Lang(titleKey).c_str())) return;  // already open
-    if (warn) ConfirmToolWarning();
-    // The tool windows plug in here; until one exists its command opens nothing.
-}
-
 void MainDialog::OnProcessButton(DialogMessage&) { OpenTool<ProcessDialog>(false); }
 void MainDialog::OnProcessManager(DialogMessage&) { OpenTool<ProcessDialog>(true); }
 void MainDialog::OnStartupManager(DialogMessage&) { OpenTool<StartupManagerDialog>(true); }

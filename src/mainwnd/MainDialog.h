@@ -102,8 +102,6 @@ private:
     }
     // Reads the controls; true when tools open without warning or the user agreed.
     bool ConfirmToolWarning();
-    // The same for a tool whose window does not exist yet: only the title check and the warning.
-    void OpenToolWindow(const char* titleKey, bool warn);
     void UpdateThresholdControls();
 
     void OnOptimizeButton(DialogMessage& m);

@@ -390,7 +390,8 @@ TEST_F(CommandsTest, TrayMenuAndItsCommands) {
     PostClick(about, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 5000));
 
-    // A tool window warns first; with no such tool yet, OK opens nothing and the window stays usable.
+    // A tool window warns first: Cancel opens nothing, OK opens it, and the same command
+    // while it is open neither warns nor opens a second one.
     PostMessageA(main, WM_COMMAND, ID_TRAY_SERVICE, 0);
     HWND box = WaitForMessageBox(app_.Pid(), 5000);
     ASSERT_NE(box, nullptr);
@@ -400,6 +401,16 @@ TEST_F(CommandsTest, TrayMenuAndItsCommands) {
     SaveScreenshot(ScreenshotDir() + "\\tool_warning.bmp");
     AnswerMessageBox(box, IDCANCEL);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
+    EXPECT_EQ(WaitForWindow("Service manager", app_.Pid(), 1000), nullptr);
+    PostMessageA(main, WM_COMMAND, ID_TRAY_SERVICE, 0);
+    ExpectBox("Mnemora", "This tool changes system settings. Continue only if you know what the changes do.", IDOK);
+    HWND services = WaitForWindow("Service manager", app_.Pid(), 10000);
+    ASSERT_NE(services, nullptr);
+    PostMessageA(main, WM_COMMAND, ID_TRAY_SERVICE, 0);
+    EXPECT_TRUE(NoBoxFor(1000));
+    EXPECT_EQ(FindWindowOf("Service manager", app_.Pid()), services);
+    PostClick(services, IDCANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(services); }, 5000));
 
     // Hide, then the double click on the icon shows the window again.
     Click(main, IDC_HIDEBT2);

@@ -63,6 +63,12 @@ TEST(SortRows, NumbersByValueTextsWithoutCaseAndTiesInTheirOrder) {
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"gamma", "beta", "Beta", "Alpha", "alpha"}));
     SortRows(rows, 5, true);  // a column no row has: order kept
     EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"gamma", "beta", "Beta", "Alpha", "alpha"}));
+    // Numbers with fractions and leading zeros, as the working-set column shows them.
+    std::vector<ListRow> sizes = {{{"12.35 MB"}}, {{"2.50  MB"}}, {{"012.3 MB"}}, {{"12.350 MB"}}, {{"100 MB"}}};
+    SortRows(sizes, 0, true);
+    EXPECT_EQ(Column(sizes, 0), (std::vector<std::string>{"2.50  MB", "012.3 MB", "12.35 MB", "12.350 MB", "100 MB"}));
+    SortRows(rows, 5, true);
+    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"gamma", "beta", "Beta", "Alpha", "alpha"}));
 }
 
 TEST_F(ListViewTest, ColumnsFromTheTableWithTranslatedHeaders) {
