@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/RegistryKey.h"
+#include "driver/RemoteList.h"
 #include "driver/TestDriver.h"
 #include "procmgr/ProcessRows.h"
 #include "resource.h"
@@ -26,82 +27,6 @@ const char kStarted[] =
     "The activity monitor is running. Programs that stay idle for two and a half minutes give their memory back.";
 const char kToolWarning[] = "This tool changes system settings. Continue only if you know what the changes do.";
 const char kStopped[] = "The activity monitor has stopped. Idle programs keep their memory until you start it again.";
-
-// The program's list view, read and clicked from this process: its messages carry pointers,
-// so the structures live in memory allocated inside the program.
-class RemoteList {
-public:
-    RemoteList(HWND list, DWORD pid)
-        : list_(list), process_(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid)) {
-        if (process_) memory_ = VirtualAllocEx(process_.get(), nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
-    }
-    ~RemoteList() {
-        if (memory_) VirtualFreeEx(process_.get(), memory_, 0, MEM_RELEASE);
-    }
-    RemoteList(const RemoteList&) = delete;
-    RemoteList& operator=(const RemoteList&) = delete;
-
-    int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Text(int row, int column) const {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = Remote(sizeof item);
-        item.cchTextMax = kSize - sizeof item;
-        Write(&item, sizeof item);
-        SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory_));
-        std::string text(kSize - sizeof item, '\0');
-        ReadProcessMemory(process_.get(), item.pszText, &text[0], text.size(), nullptr);
-        return text.c_str();
-    }
-    // Row whose hidden id column shows `pid`, -1 when none.
-    int RowOf(DWORD pid) const {
-        std::string id = ProcessIdText(pid);
-        for (int row = 0, n = Count(); row < n; ++row)
-            if (Text(row, 1) == id) return row;
-        return -1;
-    }
-    // First row whose program column contains `part` (case-insensitive), -1 when none.
-    int RowShowing(const char* part) const {
-        std::string wanted = Upper(part);
-        for (int row = 0, n = Count(); row < n; ++row)
-            if (Upper(Text(row, 0)).find(wanted) != std::string::npos) return row;
-        return -1;
-    }
-    // A left click in the middle of the row's first column, as the mouse would give it.
-    void Click(int row) const {
-        RECT r{};
-        r.left = LVIR_LABEL;
-        Write(&r, sizeof r);
-        SendMessageA(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory_));
-        ReadProcessMemory(process_.get(), memory_, &r, sizeof r, nullptr);
-        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        PostMessageA(list_, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        PostMessageA(list_, WM_LBUTTONUP, 0, at);
-    }
-    // Takes the focus and selection from every row.
-    void ClearChoice() const {
-        LVITEMA item{};
-        item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-        Write(&item, sizeof item);
-        SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(memory_));
-    }
-    int Focused() const {
-        return static_cast<int>(SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    }
-
-private:
-    static constexpr size_t kSize = 4096;
-    static std::string Upper(std::string s) {
-        CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
-        return s;
-    }
-    char* Remote(size_t offset) const { return static_cast<char*>(memory_) + offset; }
-    void Write(const void* data, size_t size) const { WriteProcessMemory(process_.get(), memory_, data, size, nullptr); }
-
-    HWND list_;
-    UniqueHandle process_;
-    void* memory_ = nullptr;
-};
 
 std::wstring WideText(HWND wnd) {
     wchar_t text[1024] = {};
@@ -181,14 +106,14 @@ TEST_F(ProcessWindowTest, ListsEndsAndGuardsProcesses) {
     SetAlwaysUnloadDll("x1y");
     HWND dlg = Open(IDC_CLEANRAM_BT);
     ASSERT_NE(dlg, nullptr);
-    RemoteList list(GetDlgItem(dlg, IDC_PROCESS_LIST), app_.Pid());
+    RemoteList list(GetDlgItem(dlg, IDC_PROCESS_LIST));
 
     // Rows: the children with their paths and working sets, and the program itself.
-    int row = list.RowOf(child.Pid());
+    int row = list.Find(ProcessIdText(child.Pid()), 1);
     ASSERT_GE(row, 0);
     EXPECT_EQ(lstrcmpiA(list.Text(row, 0).c_str(), kChild), 0) << list.Text(row, 0);
     EXPECT_TRUE(std::regex_match(list.Text(row, 2), std::regex(R"(\d+\.\d\d +MB)"))) << list.Text(row, 2);
-    int self = list.RowOf(app_.Pid());
+    int self = list.Find(ProcessIdText(app_.Pid()), 1);
     ASSERT_GE(self, 0);
     EXPECT_EQ(list.Text(self, 2), "Memory Manager");
     EXPECT_EQ(ControlText(dlg, IDC_KILLPROCESS_BT), "End process");
@@ -205,19 +130,19 @@ TEST_F(ProcessWindowTest, ListsEndsAndGuardsProcesses) {
     EXPECT_FALSE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
 
     // Ending a process: it is gone at once and its row with it.
-    list.Click(list.RowOf(child.Pid()));
+    list.Click(list.Find(ProcessIdText(child.Pid()), 1));
     ASSERT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
     Click(dlg, IDC_KILLPROCESS_BT);
     EXPECT_TRUE(child.WaitExit(0));
-    EXPECT_EQ(list.RowOf(child.Pid()), -1);
+    EXPECT_EQ(list.Find(ProcessIdText(child.Pid()), 1), -1);
     EXPECT_FALSE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
 
     // The program itself and the shell are refused.
-    list.Click(list.RowOf(app_.Pid()));
+    list.Click(list.Find(ProcessIdText(app_.Pid()), 1));
     ASSERT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
     PostClick(dlg, IDC_KILLPROCESS_BT);
     ExpectBox(kKillMe);
-    int shell = list.RowShowing("\\explorer.exe");
+    int shell = list.FindContaining("\\explorer.exe");
     ASSERT_GE(shell, 0);
     DWORD shellPid = static_cast<DWORD>(std::stoul(list.Text(shell, 1), nullptr, 16));
     list.Click(shell);
@@ -231,9 +156,9 @@ TEST_F(ProcessWindowTest, ListsEndsAndGuardsProcesses) {
     list.ClearChoice();
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ENERGYSAVE_BT, BN_CLICKED), 0);
     EXPECT_EQ(WideBox(L"错误"), L"您尚未选中哪个程序进入强制节能状态!");
-    row = list.RowOf(other.Pid());
+    row = list.Find(ProcessIdText(other.Pid()), 1);
     list.Click(row);
-    ASSERT_TRUE(WaitUntil([&] { return list.Focused() == row; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return list.FocusedRow() == row; }, 5000));
     std::string memory = list.Text(row, 2);
     std::wstring before(memory.begin(), memory.end());
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_ENERGYSAVE_BT, BN_CLICKED), 0);
@@ -256,17 +181,17 @@ TEST_F(ProcessWindowTest, MonitorButtonsAutomaticRefreshAndClose) {
     SetAlwaysUnloadDll("abc");
     HWND dlg = Open(ID_TRAY_PROCESS, true);
     ASSERT_NE(dlg, nullptr);
-    RemoteList list(GetDlgItem(dlg, IDC_PROCESS_LIST), app_.Pid());
+    RemoteList list(GetDlgItem(dlg, IDC_PROCESS_LIST));
     EXPECT_TRUE(IsChecked(dlg, IDC_CHECKAUTOREFRESH));
 
     // A process started now shows up by itself; the chosen row stays chosen.
-    list.Click(list.RowOf(app_.Pid()));
+    list.Click(list.Find(ProcessIdText(app_.Pid()), 1));
     ASSERT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
     AppProcess child;
     ASSERT_TRUE(child.Start(kChild));
-    EXPECT_TRUE(WaitUntil([&] { return list.RowOf(child.Pid()) >= 0; }, 12000));
+    EXPECT_TRUE(WaitUntil([&] { return list.Find(ProcessIdText(child.Pid()), 1) >= 0; }, 12000));
     EXPECT_TRUE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
-    EXPECT_EQ(list.Focused(), list.RowOf(app_.Pid()));
+    EXPECT_EQ(list.FocusedRow(), list.Find(ProcessIdText(app_.Pid()), 1));
 
     // Unticking stops it and stores the choice.
     SendDlgItemMessageA(dlg, IDC_CHECKAUTOREFRESH, BM_SETCHECK, BST_UNCHECKED, 0);

@@ -11,6 +11,7 @@
 
 #include "app/IniFile.h"
 #include "app/RegistryKey.h"
+#include "driver/RemoteList.h"
 #include "driver/TestDriver.h"
 #include "resource.h"
 #include "startup/DelayFile.h"
@@ -25,65 +26,6 @@ const char kActive[] = "Starts with Windows";
 const char kPaused[] = "Paused";
 const int kRegistrySources[] = {SourceHklmRun, SourceHklmRunServices, SourceHklmRunDisabled,
                                 SourceHklmRunServicesDisabled, SourceHkcuRun, SourceHkcuRunDisabled};
-
-// The list view of another process, read through memory in that process (list-view messages
-// carry pointers, which are not carried across processes).
-class RemoteList {
-public:
-    explicit RemoteList(HWND list) : list_(list) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(list, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process_) memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
-    }
-    ~RemoteList() {
-        if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
-        if (process_) CloseHandle(process_);
-    }
-    int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Text(int row, int column) const {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = memory_ + sizeof item;
-        item.cchTextMax = kSize - sizeof item;
-        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-        int length = static_cast<int>(SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory_)));
-        std::string text(static_cast<size_t>(length > 0 ? length : 0), '\0');
-        if (length > 0) ReadProcessMemory(process_, memory_ + sizeof item, &text[0], text.size(), nullptr);
-        return text;
-    }
-    int Image(int row) const {
-        LVITEMA item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = row;
-        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-        SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory_));
-        ReadProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-        return item.iImage;
-    }
-    int Find(const std::string& name) const {
-        for (int row = 0, n = Count(); row < n; ++row)
-            if (Text(row, 0) == name) return row;
-        return -1;
-    }
-    // Clicks the row's first cell with the mouse messages a user's click gives the list.
-    void Click(int row) const {
-        RECT rect{};
-        rect.left = LVIR_LABEL;
-        WriteProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
-        SendMessageA(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory_));
-        ReadProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
-        LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        PostMessageA(list_, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        PostMessageA(list_, WM_LBUTTONUP, 0, at);
-    }
-
-private:
-    static const int kSize = 8192;
-    HWND list_;
-    HANDLE process_ = nullptr;
-    char* memory_ = nullptr;
-};
 
 bool Put(int source, const std::string& name, const std::string& command) {
     StartupKey place = KeyOfSource(source);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/RegistryKey.h"
+#include "driver/RemoteList.h"
 #include "driver/TestDriver.h"
 #include "resource.h"
 #include "svcmgr/KnownServices.h"
@@ -21,65 +22,6 @@ const char kFirstGuide[] =
     "Choose a service to read what it does. Start makes it start with Windows from now on; Stop makes it start only "
     "when a program asks for it.";
 const int kTelnetRow = 10, kClipBookRow = 13;
-
-// The list view of another process, read through memory in that process (list-view
-// messages carry pointers, which are not carried across processes).
-class RemoteList {
-public:
-    explicit RemoteList(HWND list) : list_(list) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(list, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-        if (process_)
-            memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE));
-    }
-    ~RemoteList() {
-        if (memory_) VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
-        if (process_) CloseHandle(process_);
-    }
-    bool Ready() const { return memory_ != nullptr; }
-    int Count() const { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Text(int row, int column) const {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = memory_ + sizeof item;
-        item.cchTextMax = kSize - sizeof item;
-        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-        int length = static_cast<int>(SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(memory_)));
-        std::string text(static_cast<size_t>(length), '\0');
-        if (length > 0) ReadProcessMemory(process_, memory_ + sizeof item, &text[0], text.size(), nullptr);
-        return text;
-    }
-    int Image(int row) const {
-        LVITEMA item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = row;
-        WriteProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-        SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(memory_));
-        ReadProcessMemory(process_, memory_, &item, sizeof item, nullptr);
-        return item.iImage;
-    }
-    bool Focused(int row) const {
-        return (SendMessageA(list_, LVM_GETITEMSTATE, row, LVIS_FOCUSED) & LVIS_FOCUSED) != 0;
-    }
-    // Clicks the row's first cell with the mouse buttons the list would get from a user.
-    void Click(int row) const {
-        RECT rect{};
-        rect.left = LVIR_LABEL;
-        WriteProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
-        SendMessageA(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(memory_));
-        ReadProcessMemory(process_, memory_, &rect, sizeof rect, nullptr);
-        LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        PostMessageA(list_, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        PostMessageA(list_, WM_LBUTTONUP, 0, at);
-    }
-
-private:
-    static const int kSize = 8192;
-    HWND list_;
-    HANDLE process_ = nullptr;
-    char* memory_ = nullptr;
-};
 
 // What a service of the table was before the test, so start all and stop all can be undone.
 struct Before {
