@@ -230,6 +230,7 @@ Section "Uninstall"
     StrCpy $R9 "$R8\Delay.cfg"
     Call un.RestoreDelayedItems
     Delete "$R8\Delay.cfg"
+    Delete "$R8\Delay.cfg.new"
     RMDir "$R8"
     DeleteRegKey HKCU "Software\Classes\VirtualStore\MACHINE\SOFTWARE\Ramvane"
     DeleteRegKey HKCU "Software\Classes\VirtualStore\MACHINE\SOFTWARE\WOW6432Node\Ramvane"
@@ -239,6 +240,8 @@ Section "Uninstall"
     Delete "$INSTDIR\Alert.wav"
     Delete "$INSTDIR\Help.chm"
     Delete "$INSTDIR\Delay.cfg"
+    ; Left by a save that was cut short (the program writes Delay.cfg beside itself first).
+    Delete "$INSTDIR\Delay.cfg.new"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
 

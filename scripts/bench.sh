@@ -3,7 +3,9 @@
 # Wine (and Xvfb when there is no display) and the native memory reference next to
 # bench_optimize, printing all figures.
 # Usage: scripts/bench.sh [seconds per program run of bench_refresh, default 30]
-#        BUILD_ROOT=dir to build elsewhere; RUNS=n timed runs per block size (default 7).
+#        BUILD_ROOT=dir to build elsewhere; RUNS=n timed runs per block size (default 7);
+#        BASELINE=dir, the build root of an earlier version (its <arch>/bin/Ramvane.exe):
+#        bench_refresh then measures that program next to this one, in the same run.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" || exit 1
@@ -62,7 +64,11 @@ for arch in i686 x86_64; do
                 echo "== native reference (for $arch bench_optimize)"
                 "$native" "$runs" || status=1
             fi ;;
-        bench_refresh) args=("$seconds") ;;
+        bench_refresh)
+            args=("$seconds")
+            earlier=
+            [ -n "${BASELINE:-}" ] && earlier=$(cd "$BASELINE/$arch/bin" 2>/dev/null && pwd)/Ramvane.exe
+            if [ -f "$earlier" ]; then args+=("Z:${earlier//\//\\}"); fi ;;
         esac
         echo "== $arch: $name"
         "$MNEMORA_WINE" "$dir/bench/$name.exe" "${args[@]}" </dev/null || { echo "$name exited with $?"; status=1; }

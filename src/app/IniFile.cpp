@@ -4,6 +4,25 @@
 
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+// Puts the file `from` in the place of `to`, in one step where the system offers one.
+bool MoveOver(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    // The 9x line has no MoveFileEx: there the old file goes first.
+    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+    DeleteFileA(to.c_str());
+    return MoveFileA(from.c_str(), to.c_str()) != FALSE;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+}  // namespace
+
 int IniFile::FindSection(const std::string& name) const {
     for (size_t i = 0; i < names_.size(); ++i)
         if (names_[i] == name) return static_cast<int>(i);
@@ -66,9 +85,12 @@ void IniFile::ParseLine(const std::string& line, std::string& currentSection) {
         SetValue(currentSection, line.substr(0, eq), line.substr(eq + 1), true);
 }
 
-void IniFile::Save() const {
-    FILE* f = std::fopen(path_.c_str(), "w");  // text mode writes CR LF
-    if (!f) return;
+bool IniFile::Save() const {
+    // Written whole beside the file, which it then replaces: a program ended in the middle of
+    // a save, or a disk that fills up, leaves the file as it was instead of cut short.
+    const std::string temporary = path_ + ".new";
+    FILE* f = std::fopen(temporary.c_str(), "w");  // text mode writes CR LF
+    if (!f) return false;
     for (size_t i = 0; i < names_.size(); ++i) {
         const Section& s = sections_[i];
         if (s.keys.empty()) continue;
@@ -76,7 +98,11 @@ void IniFile::Save() const {
         for (size_t k = 0; k < s.keys.size(); ++k) std::fprintf(f, "%s=%s\n", s.keys[k].c_str(), s.values[k].c_str());
         std::fputs("\n", f);
     }
-    std::fclose(f);
+    bool written = !std::ferror(f);
+    written = std::fclose(f) == 0 && written;
+    if (written && MoveOver(temporary, path_)) return true;
+    std::remove(temporary.c_str());
+    return false;
 }
 
 std::string IniFile::GetValue(const std::string& section, const std::string& key) {

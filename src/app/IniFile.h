@@ -15,8 +15,9 @@ public:
     void LoadText(const std::string& bytes);
     // The bytes of the file at `path`; false when it cannot be opened (`bytes` is then empty).
     static bool ReadBytes(const std::string& path, std::string& bytes);
-    // Writes every section that has keys, each followed by one empty line (CR LF).
-    void Save() const;
+    // Writes every section that has keys, each followed by one empty line (CR LF). The file
+    // is replaced as a whole: false, with the file as it was, when it could not be written.
+    bool Save() const;
     // The value, or "" when the section or key is missing (ErrorText says which).
     std::string GetValue(const std::string& section, const std::string& key);
     // Sets a value; with `create` false a missing section or key fails and changes nothing.

@@ -96,6 +96,7 @@ bool MainDialog::OnUnrouted(DialogMessage& m) {
     if (m.message != TaskbarCreatedMessage()) return false;
     UniqueIcon icon = DrawLoadIcon();
     tray_.Recreate(icon.get());
+    trayShows_ = TrayPicture();  // drawn anew at the next tick
     return true;
 }
 

@@ -88,6 +88,17 @@ private:
     void LowMemoryTick();
     void UpdateTrayPicture();
     COLORREF TrayBackground() const;
+    // What the tray picture shows for the current memory use.
+    struct TrayPicture {
+        HICON base = nullptr;
+        std::string text;
+        bool percent = false;
+        COLORREF background = 0;
+        bool operator==(const TrayPicture& o) const {
+            return base == o.base && text == o.text && percent == o.percent && background == o.background;
+        }
+    };
+    TrayPicture CurrentTrayPicture() const;
 
     void MarkChanged();
     void CheckLoadThenOptimize();
@@ -168,4 +179,5 @@ private:
     OptimizeRun run_;
     DelayedStart delayedStart_;
     bool promptArmed_ = true;  // PromptArmed: an automatic run may be started or offered
+    TrayPicture trayShows_;    // the drawn picture the tray shows; base null when it shows another icon
 };

@@ -124,6 +124,7 @@ void MainDialog::LowMemoryTick() {
         SampleLoad(cpu, freeMem);
         if (ShouldSoundAlert(true, false, freeMem, threshold)) {
             tray_.SetIcon(IDI_ALERT);
+            trayShows_ = TrayPicture();
             // Synchronous: the tick waits for the sound; a failure changes nothing.
             PlaySoundA(ProgramFilePath("Alert.wav").c_str(), nullptr, SND_FILENAME);
         }
@@ -137,6 +138,7 @@ void MainDialog::LowMemoryTick() {
         switch (step.action) {
         case AutoAction::ShowRunning:
             tray_.SetIcon(IDI_RUNNING);
+            trayShows_ = TrayPicture();
             SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
             return;
         case AutoAction::Ask: {
@@ -158,8 +160,14 @@ void MainDialog::LowMemoryTick() {
 void MainDialog::UpdateTrayPicture() {
     if (run_.Running()) {
         tray_.SetIcon(IDI_RUNNING);
+        trayShows_ = TrayPicture();
         return;
     }
-    UniqueIcon icon = DrawLoadIcon();
+    // Drawn and handed to the shell only when it would look different: that was most of
+    // what the program cost while it waited in the tray.
+    TrayPicture picture = CurrentTrayPicture();
+    if (picture == trayShows_) return;
+    UniqueIcon icon = DrawTrayPicture(picture.base, picture.text, picture.percent, picture.background);
     tray_.SetIcon(icon.get());
+    trayShows_ = picture;
 }

@@ -122,9 +122,17 @@ COLORREF MainDialog::TrayBackground() const {
     return pixel != CLR_INVALID ? pixel : background;
 }
 
-UniqueIcon MainDialog::DrawLoadIcon() {
+MainDialog::TrayPicture MainDialog::CurrentTrayPicture() const {
     MemorySnapshot s = QueryMemorySnapshot();
-    HICON base = basePictures_[BasePictureIndex(s.TotalPhysMB - s.AvailPhysMB, s.TotalPhysMB)];
-    bool percent = settings_.percent != 0;
-    return DrawTrayPicture(base, TrayIconText(percent, s.AvailPhysMB, s.TotalPhysMB), percent, TrayBackground());
+    TrayPicture p;
+    p.base = basePictures_[BasePictureIndex(s.TotalPhysMB - s.AvailPhysMB, s.TotalPhysMB)];
+    p.percent = settings_.percent != 0;
+    p.text = TrayIconText(p.percent, s.AvailPhysMB, s.TotalPhysMB);
+    p.background = TrayBackground();
+    return p;
+}
+
+UniqueIcon MainDialog::DrawLoadIcon() {
+    TrayPicture p = CurrentTrayPicture();
+    return DrawTrayPicture(p.base, p.text, p.percent, p.background);
 }

@@ -65,7 +65,11 @@ void CTrayIcon::SetIcon(int resourceId) {
 
 void CTrayIcon::SetTooltipText(const std::string& text) {
     if (!enabled_) return;
-    CopyTruncated(data_.szTip, sizeof data_.szTip, text);
+    // Each change is a message to the shell's process: an unchanged text is not sent again.
+    char tip[sizeof data_.szTip];
+    CopyTruncated(tip, sizeof tip, text);
+    if (std::strcmp(tip, data_.szTip) == 0) return;
+    std::memcpy(data_.szTip, tip, sizeof tip);
     data_.uFlags = NIF_TIP;
     Shell_NotifyIconA(NIM_MODIFY, &data_);
 }

@@ -28,8 +28,8 @@ void WriteItem(IniFile& file, int index, const StartupItem& item) {
 // Missing and empty count alike; a file that exists but cannot be read does not.
 bool LoadOrEmpty(IniFile& file) { return file.Load() || file.ErrorText().empty(); }
 
-// IniFile::Save reports nothing: ask first whether the file can be written (appending changes
-// nothing), so a failed write is not taken for a done one.
+// Asked before anything is built: a file that exists but is locked or read-only is left alone
+// (appending nothing changes nothing).
 bool CanWrite(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "ab");
     if (!f) return false;
@@ -72,8 +72,7 @@ bool AppendDelayedItem(const std::string& path, const StartupItem& item) {
     IniFile file(path);
     if (!LoadOrEmpty(file) || !CanWrite(path)) return false;
     WriteItem(file, file.SectionCount(), item);
-    file.Save();
-    return true;
+    return file.Save();
 }
 
 bool RemoveDelayedItem(const std::string& path, const std::string& name) {
@@ -87,6 +86,5 @@ bool RemoveDelayedItem(const std::string& path, const std::string& name) {
     for (size_t k = 0; k < items.size(); ++k) file.DeleteSection(SectionName(static_cast<int>(k)));
     items.erase(items.begin() + drop);
     for (size_t k = 0; k < items.size(); ++k) WriteItem(file, static_cast<int>(k), items[k]);
-    file.Save();
-    return true;
+    return file.Save();
 }

@@ -58,55 +58,63 @@ void Dialog::OnOK() {
 
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
-std::string Dialog::ItemText(int id) const {
-    HWND item = Item(id);
-    int len = item ? GetWindowTextLengthA(item) : 0;
+std::string Dialog::ItemText(int id) const { return WindowText(Item(id)); }
+
+std::string Dialog::WindowText(HWND wnd) {
+    if (!wnd) return std::string();
+    // One call for the usual short text; the length is asked for only when it may not fit.
+    char buffer[256];
+    int got = GetWindowTextA(wnd, buffer, sizeof buffer);
+    if (got < static_cast<int>(sizeof buffer) - 1) return std::string(buffer, static_cast<size_t>(got));
+    int len = GetWindowTextLengthA(wnd);
     std::string text(static_cast<size_t>(len) + 1, '\0');
-    int got = item ? GetWindowTextA(item, &text[0], len + 1) : 0;
+    got = GetWindowTextA(wnd, &text[0], len + 1);
     text.resize(static_cast<size_t>(got));
     return text;
 }
 
 void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
 
-void Dialog::BindCheck(int id, int* member) { bindings_.push_back({Binding::Check, id, member, nullptr, 0}); }
+void Dialog::BindCheck(int id, int* member) { bindings_.push_back({Binding::Check, id, member, nullptr, 0, nullptr}); }
 void Dialog::BindText(int id, std::string* member, int maxChars) {
-    bindings_.push_back({Binding::Text, id, nullptr, member, maxChars});
+    bindings_.push_back({Binding::Text, id, nullptr, member, maxChars, nullptr});
 }
-void Dialog::BindSlider(int id, int* member) { bindings_.push_back({Binding::Slider, id, member, nullptr, 0}); }
-void Dialog::BindCombo(int id, int* member) { bindings_.push_back({Binding::Combo, id, member, nullptr, 0}); }
+void Dialog::BindSlider(int id, int* member) { bindings_.push_back({Binding::Slider, id, member, nullptr, 0, nullptr}); }
+void Dialog::BindCombo(int id, int* member) { bindings_.push_back({Binding::Combo, id, member, nullptr, 0, nullptr}); }
 
+// The main window reads its controls at every refresh, so each exchange is one message to a
+// control found once, when the window was created.
 void Dialog::ShowMembers() {
     if (!hwnd_) return;
     for (const Binding& b : bindings_) {
+        if (!b.wnd) continue;
         switch (b.kind) {
-        case Binding::Check: CheckDlgButton(hwnd_, b.id, *b.number ? BST_CHECKED : BST_UNCHECKED); break;
-        case Binding::Text:
-            if (b.maxChars > 0) SendDlgItemMessageA(hwnd_, b.id, EM_LIMITTEXT, b.maxChars, 0);
-            // Setting an unchanged text would raise a needless change notification.
-            if (ItemText(b.id) != *b.text) SetItemText(b.id, *b.text);
+        case Binding::Check:
+            SendMessageA(b.wnd, BM_SETCHECK, *b.number ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
-        case Binding::Slider: SendDlgItemMessageA(hwnd_, b.id, TBM_SETPOS, TRUE, *b.number); break;
-        case Binding::Combo: SendDlgItemMessageA(hwnd_, b.id, CB_SETCURSEL, static_cast<WPARAM>(*b.number), 0); break;
+        case Binding::Text:
+            if (b.maxChars > 0) SendMessageA(b.wnd, EM_LIMITTEXT, b.maxChars, 0);
+            // Setting an unchanged text would raise a needless change notification.
+            if (WindowText(b.wnd) != *b.text) SetWindowTextA(b.wnd, b.text->c_str());
+            break;
+        case Binding::Slider: SendMessageA(b.wnd, TBM_SETPOS, TRUE, *b.number); break;
+        case Binding::Combo: SendMessageA(b.wnd, CB_SETCURSEL, static_cast<WPARAM>(*b.number), 0); break;
         }
     }
 }
 
 bool Dialog::ReadControls() {
     if (!hwnd_) return false;
+    // A missing control reads as 0 or "", as the item functions would have it.
     for (const Binding& b : bindings_) {
         switch (b.kind) {
-        case Binding::Check: *b.number = IsDlgButtonChecked(hwnd_, b.id) == BST_CHECKED ? 1 : 0; break;
+        case Binding::Check: *b.number = SendMessageA(b.wnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; break;
         case Binding::Text:
-            *b.text = ItemText(b.id);
+            *b.text = WindowText(b.wnd);
             if (b.maxChars > 0 && b.text->size() > static_cast<size_t>(b.maxChars)) b.text->resize(b.maxChars);
             break;
-        case Binding::Slider:
-            *b.number = static_cast<int>(SendDlgItemMessageA(hwnd_, b.id, TBM_GETPOS, 0, 0));
-            break;
-        case Binding::Combo:
-            *b.number = static_cast<int>(SendDlgItemMessageA(hwnd_, b.id, CB_GETCURSEL, 0, 0));
-            break;
+        case Binding::Slider: *b.number = static_cast<int>(SendMessageA(b.wnd, TBM_GETPOS, 0, 0)); break;
+        case Binding::Combo: *b.number = static_cast<int>(SendMessageA(b.wnd, CB_GETCURSEL, 0, 0)); break;
         }
     }
     return true;
@@ -162,6 +170,7 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
     if (msg == WM_INITDIALOG) {
         gOpenTemplates.push_back(templateId_);
+        for (Binding& b : bindings_) b.wnd = Item(b.id);
         ShowMembers();
         return OnInitDialog();
     }
@@ -204,6 +213,7 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCDESTROY: {
         auto open = std::find(gOpenTemplates.begin(), gOpenTemplates.end(), templateId_);
         if (open != gOpenTemplates.end()) gOpenTemplates.erase(open);
+        for (Binding& b : bindings_) b.wnd = nullptr;
         hwnd_ = nullptr;
         break;
     }

@@ -96,7 +96,9 @@ private:
         int* number;
         std::string* text;
         int maxChars;
+        HWND wnd;  // the control, found once when the window is created
     };
+    static std::string WindowText(HWND wnd);
     static INT_PTR CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
     static HWND ReflectTarget(UINT msg, WPARAM wp, LPARAM lp);

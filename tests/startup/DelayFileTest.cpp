@@ -1,12 +1,15 @@
-// Delay.cfg as a real file: its layout as written, removal with renumbering, appending, and
-// the boot table's limit.
+// Delay.cfg as a real file: its layout as written, removal with renumbering, appending, the
+// boot table's limit, and saves that fail or are cut short.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/IniFile.h"
+#include "driver/TestDriver.h"
 #include "startup/DelayFile.h"
 
 namespace {
@@ -125,4 +128,44 @@ TEST_F(DelayFileTest, AFileThatCannotBeReadOrWrittenIsLeftAsItWas) {
         CloseHandle(lock);
         EXPECT_EQ(Bytes(), Section(0, kept));
     }
+}
+
+TEST_F(DelayFileTest, ASaveEndedAtAnyMomentLeavesTheOldFileOrTheNewOne) {
+    const StartupItem items[] = {Item("One", "one.exe", 1, 0), Item("Two", "C:\\two.exe -x", 2, 1),
+                                 Item("Three", "three.exe", 3, 5)};
+    const std::string three = Section(0, items[0]) + Section(1, items[1]) + Section(2, items[2]);
+    Write(three);
+    // A writer whose temporary file cannot be made leaves the file alone and says so.
+    const std::string temporary = path_ + ".new";
+    ASSERT_TRUE(CreateDirectoryA(temporary.c_str(), nullptr));
+    EXPECT_FALSE(AppendDelayedItem(path_, Item("Fourth", "four.exe", 4, 0)));
+    EXPECT_FALSE(RemoveDelayedItem(path_, "Two"));
+    EXPECT_EQ(Bytes(), three);
+    RemoveDirectoryA(temporary.c_str());
+
+    // A program that rewrites the file without pause, ended at random moments of its saves.
+    const std::string writer = std::string(MNEMORA_BINARY_DIR) + "\\tools\\startup_delay_writer.exe";
+    std::srand(GetTickCount());
+    int withFour = 0;
+    for (int round = 0; round < 20; ++round) {
+        Write(three);  // a round ended between its append and its removal left four
+        HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "Mnemora delay writer");
+        ResetEvent(ready);
+        driver::AppProcess app;
+        ASSERT_TRUE(app.Start(writer, "\"" + path_ + "\""));
+        ASSERT_EQ(WaitForSingleObject(ready, 20000), WAIT_OBJECT_0);
+        CloseHandle(ready);
+        Sleep(static_cast<DWORD>(std::rand() % 40));
+        ASSERT_TRUE(app.Running()) << "the writer stopped by itself";
+        app.Kill();
+        std::vector<StartupItem> read = ReadDelayedItems(path_);
+        ASSERT_TRUE(read.size() == 3 || read.size() == 4) << "round " << round << ": " << Bytes();
+        for (size_t k = 0; k < 3; ++k) EXPECT_EQ(read[k].Name, items[k].Name) << "round " << round;
+        if (read.size() == 4) {
+            ++withFour;
+            EXPECT_EQ(read[3].Command, "\"C:\\Program Files\\Fourth\\fourth.exe\" /quiet");
+        }
+    }
+    DeleteFileA(temporary.c_str());
+    std::printf("[          ] %d of 20 rounds ended with the fourth item written\n", withFour);
 }
