@@ -28,6 +28,8 @@ const int kActions[] = {IDC_LGRUN_BUTTON, IDC_DELRUN_BUTTON, IDC_APPLYRUN_BUTTON
 const StartupManagerDialog::Route StartupManagerDialog::kRoutes[] = {
     {WM_NOTIFY, IDC_AUTORUN_LIST, NM_CLICK, &StartupManagerDialog::OnListClick},
     {WM_NOTIFY, IDC_AUTORUN_LIST, NM_DBLCLK, &StartupManagerDialog::OnListDoubleClick},
+    {WM_NOTIFY, IDC_AUTORUN_LIST, LVN_GETDISPINFOA, &StartupManagerDialog::OnIconRequest},
+    {WM_NOTIFY, IDC_AUTORUN_LIST, LVN_GETDISPINFOW, &StartupManagerDialog::OnIconRequest},
     {WM_COMMAND, IDC_APPLYRUN_BUTTON, BN_CLICKED, &StartupManagerDialog::OnSet},
     {WM_COMMAND, IDC_DELRUN_BUTTON, BN_CLICKED, &StartupManagerDialog::OnDelete},
     {WM_COMMAND, IDC_LGRUN_BUTTON, BN_CLICKED, &StartupManagerDialog::OnRun},
@@ -41,7 +43,7 @@ BOOL StartupManagerDialog::OnInitDialog() {
     ReconcileStartupEntries();
     SetCaptions(kCaptions);
     list_.Attach(Item(IDC_AUTORUN_LIST));
-    list_.CreateSmallImages(9, 0);
+    icons_.Attach(list_.CreateSmallImages(9, 0));
     list_.SetUp(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kColumns);
     FillStartupList();
     CreateDisabledKeys();
@@ -51,16 +53,18 @@ BOOL StartupManagerDialog::OnInitDialog() {
 
 void StartupManagerDialog::FillStartupList() {
     items_ = ReadStartupItems();
-    // One icon per row, made anew each time, so the image list does not grow with every fill.
-    list_.ClearImages();
-    std::vector<int> images;
-    images.reserve(items_.size());
-    for (const StartupItem& item : items_) {
-        AddFileIcon(CommandToIconPath(item.Command), list_.SmallImages());
-        images.push_back(ImageList_GetImageCount(list_.SmallImages()) - 1);
-    }
+    // A program's icon is read when its row is first drawn, and once per program for as long as
+    // the window is open: under some systems each read costs milliseconds.
+    const std::vector<int> images(items_.size(), I_IMAGECALLBACK);
     list_.Clear();
     list_.SetRows(StartupRows(items_, LoadStartupStateTexts(), images));
+}
+
+void StartupManagerDialog::OnIconRequest(DialogMessage& m) {
+    // The image index is all that is asked for; it sits alike in the ANSI and wide records.
+    LVITEMA& row = reinterpret_cast<NMLVDISPINFOA*>(m.lParam)->item;
+    if (!(row.mask & LVIF_IMAGE) || row.iItem < 0 || static_cast<size_t>(row.iItem) >= items_.size()) return;
+    row.iImage = icons_.IndexFor(CommandToIconPath(items_[static_cast<size_t>(row.iItem)].Command));
 }
 
 bool StartupManagerDialog::FocusedItem(StartupItem& item) const {

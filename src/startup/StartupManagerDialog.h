@@ -3,6 +3,7 @@
 #pragma once
 #include <vector>
 
+#include "procmgr/FileIcon.h"
 #include "resource.h"
 #include "startup/StartupItem.h"
 #include "ui/Dialog.h"
@@ -15,13 +16,14 @@ public:
 
     StartupManagerDialog();
 
-    // Reads every item again and rebuilds the rows and their icons; no row keeps the focus.
+    // Reads every item again and rebuilds the rows; no row keeps the focus.
     void FillStartupList();
 
 private:
     BOOL OnInitDialog() override;
     void OnListClick(DialogMessage& m);
     void OnListDoubleClick(DialogMessage& m);
+    void OnIconRequest(DialogMessage& m);
     void OnSet(DialogMessage& m);
     void OnDelete(DialogMessage& m);
     void OnRun(DialogMessage& m);
@@ -32,6 +34,7 @@ private:
     void Tell(const std::string& text, const char* captionKey) const;
 
     ListView list_;
+    FileIconCache icons_;
     std::vector<StartupItem> items_;  // row k shows items_[k]
     int savedRowCount_ = 0;
 };

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "resource.h"
 #include "startup/DelayFile.h"
 #include "startup/StartupEntries.h"
+#include "startup/StartupItem.h"
 
 using namespace driver;
 
@@ -151,7 +154,19 @@ TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
     EXPECT_EQ(ours, expected);
     int quoted = list.Find("MnTestPausedU");
     EXPECT_EQ(list.Text(quoted, 1), "\"C:\\Program Files\\x.exe\" /a");
-    for (int row = 0; row < list.Count(); ++row) EXPECT_EQ(list.Image(row), row);
+    // One icon per program, shared by the rows that start it.
+    std::map<std::string, int> imageOf;
+    std::set<int> images;
+    for (int row = 0; row < list.Count(); ++row) {
+        const std::string program = CommandToIconPath(list.Text(row, 1));
+        const int image = list.Image(row);
+        EXPECT_GE(image, 0) << program;
+        auto known = imageOf.emplace(program, image);
+        EXPECT_EQ(known.first->second, image) << program;
+        if (known.second) {
+            EXPECT_TRUE(images.insert(image).second) << program << " shares an icon";
+        }
+    }
     EXPECT_FALSE(IsEnabled(dlg, IDC_APPLYRUN_BUTTON));
     EXPECT_FALSE(IsShown(GetDlgItem(dlg, IDC_LGRUN_BUTTON)));
     EXPECT_EQ(RoundedFrameMismatch(dlg), "");
