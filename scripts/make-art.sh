@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../res"
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 font=DejaVu-Sans-Bold
+# The logo names the project's version (CMakeLists.txt): draw it again when that changes.
+version=$(sed -n 's/^project(Mnemora VERSION \([0-9.]*\).*/\1/p' ../CMakeLists.txt)
 
 # Application icon: a memory chip with a green level bar on a dark rounded tile.
 chip() {  # size out
@@ -40,7 +42,7 @@ convert -size 360x240 gradient:'#0b2a12-#000000' \
     -stroke '#0b2a12' -strokewidth 2 -draw "line 60,150 60,170 line 90,150 90,170 line 120,150 120,170 line 150,150 150,170 line 180,150 180,170 line 210,150 210,170 line 240,150 240,170 line 270,150 270,170 line 300,150 300,170" -stroke none \
     -font $font -pointsize 44 -fill '#13eeff' -annotate +30+95 'Mnemora' \
     -font DejaVu-Sans -pointsize 15 -fill '#ffffff' -annotate +32+125 'Watches and frees physical memory' \
-    -font DejaVu-Sans -pointsize 12 -fill '#a0a0a0' -annotate +30+205 'Version 1.0.3' \
+    -font DejaVu-Sans -pointsize 12 -fill '#a0a0a0' -annotate +30+205 "Version $version" \
     "$tmp/logo.png"
 
 # Banner for the lower panel.

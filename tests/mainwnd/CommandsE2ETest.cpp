@@ -381,7 +381,7 @@ TEST_F(CommandsTest, TrayMenuAndItsCommands) {
     PostMessageA(main, WM_COMMAND, ID_TRAY_ABOUT, 0);
     HWND about = WaitForWindow("About", app_.Pid(), 5000);
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(ControlText(about, IDC_VERSIONTEXT), "Mnemora Version:1.0.3");
+    EXPECT_EQ(ControlText(about, IDC_VERSIONTEXT), "Mnemora Version:" MNEMORA_VERSION_TEXT);
     EXPECT_FALSE(ControlText(about, IDC_WEBSITE_LINK).empty());
     EXPECT_FALSE(ControlText(about, IDC_MAIL_LINK).empty());
     EXPECT_EQ(RoundedFrameMismatch(about), "");

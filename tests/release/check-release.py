@@ -3,7 +3,8 @@
 
 Usage: check-release.py --program-dir DIR --version X.Y.Z --zip ZIP [--setup SETUP]
 
-- Ramvane.exe carries the version the files are named after;
+- Ramvane.exe carries the version the files are named after, in its version resource and
+  its manifest;
 - the portable archive holds exactly the four program files, byte for byte, and
   Registry.txt (Windows line ends, naming the version and the program's key);
 - the setup is a 32-bit Windows GUI program with that version, and its archive (listed
@@ -13,6 +14,7 @@ Prints every failure and exits 1 when there was one.
 """
 import argparse
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -58,6 +60,10 @@ def check_program(program_dir, version):
     want = (version + ".0",) * 2
     if got != want:
         fail("Ramvane.exe has version %s, the files are named %s" % (got, version))
+    identity = re.search(rb'<assemblyIdentity version="([^"]*)"', read(os.path.join(program_dir, "Ramvane.exe")))
+    if not identity or identity.group(1).decode() != version + ".0":
+        fail("Ramvane.exe's manifest has version %s, want %s.0"
+             % (identity.group(1).decode() if identity else None, version))
 
 
 def check_zip(path, program_dir, version):
