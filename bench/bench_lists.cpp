@@ -33,43 +33,49 @@ struct Figures {
     int rows = 0;
 };
 
-// Times `gFills` calls of `fill`, each with the paint of the rows it shows, once the window
-// of `dialog` is up, then closes it. The opening is timed from the call
-// that creates the window until it is drawn.
-template <class D>
-Figures TimeFills(D& dialog, const std::function<void()>& fill, int listId) {
-    static Figures figures;
-    static D* current;
-    static std::function<void()> step;
-    static int list;
-    static double opened;
-    figures = Figures();
-    current = &dialog;
-    step = fill;
-    list = listId;
-    // A timer's message comes only when nothing else is queued: once the window is shown and
-    // drawn, with the icons of the rows it shows.
-    opened = Now();
-    SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        UpdateWindow(current->Item(list));
-        figures.first = (Now() - opened) * 1000.0;
-        std::vector<double> ms;
-        for (int i = 0; i < gFills; ++i) {
-            double t0 = Now();
-            step();
-            // The rows shown are drawn at once, with the icons they ask for.
-            UpdateWindow(current->Item(list));
-            ms.push_back((Now() - t0) * 1000.0);
-        }
-        std::sort(ms.begin(), ms.end());
-        figures.median = ms[ms.size() / 2];
-        figures.worst = ms.back();
-        figures.rows = static_cast<int>(SendMessageA(current->Item(list), LVM_GETITEMCOUNT, 0, 0));
-        PostMessageA(current->Handle(), WM_COMMAND, IDCANCEL, 0);
-    });
+// The window being measured, what refills it and the figures, for the timer below.
+struct Measured {
+    Dialog* dialog = nullptr;
+    std::function<void()> fill;
+    int list = 0;
+    double opened = 0;
+    Figures figures;
+} gMeasured;
+
+// A timer's message comes only when nothing else is queued: once the window is shown and
+// drawn, with the icons of the rows it shows. Then `gFills` refills, each with the paint of
+// the rows it shows, and the window closes.
+void CALLBACK MeasureFills(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    Measured& m = gMeasured;
+    HWND list = m.dialog->Item(m.list);
+    UpdateWindow(list);
+    m.figures.first = (Now() - m.opened) * 1000.0;
+    std::vector<double> ms;
+    for (int i = 0; i < gFills; ++i) {
+        double t0 = Now();
+        m.fill();
+        UpdateWindow(list);
+        ms.push_back((Now() - t0) * 1000.0);
+    }
+    std::sort(ms.begin(), ms.end());
+    m.figures.median = ms[ms.size() / 2];
+    m.figures.worst = ms.back();
+    m.figures.rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    PostMessageA(m.dialog->Handle(), WM_COMMAND, IDCANCEL, 0);
+}
+
+// The window of `dialog` opened (timed from the call that creates it until it is drawn) and
+// refilled by `fill`.
+Figures TimeFills(Dialog& dialog, const std::function<void()>& fill, int listId) {
+    gMeasured.dialog = &dialog;
+    gMeasured.fill = fill;
+    gMeasured.list = listId;
+    gMeasured.figures = Figures();
+    gMeasured.opened = Now();
+    SetTimer(nullptr, 0, 1, MeasureFills);
     dialog.RunModal();
-    return figures;
+    return gMeasured.figures;
 }
 
 void Print(const char* what, const Figures& f) {
