@@ -1,10 +1,11 @@
-// The start-up items manager with a Delay.cfg it cannot write: read-only, or its temporary
-// copy blocked by a folder of that name. Set to Delayed and Delete change nothing, lose
+// The start-up items manager with a Delay.cfg it cannot write: held by another program, or
+// its temporary copy blocked by a folder of that name. Set to Delayed and Delete change nothing, lose
 // nothing, and only the delete says so (a failed Set is silent; the list shows the item as
 // it was).
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "app/IniFile.h"
@@ -35,7 +36,6 @@ protected:
     void TearDown() override {
         app_.Kill();
         KillStrays();
-        SetFileAttributesA(delayFile_.c_str(), FILE_ATTRIBUTE_NORMAL);
         RemoveDirectoryA((delayFile_ + ".new").c_str());
         DeleteFileA(delayFile_.c_str());
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
@@ -87,21 +87,27 @@ TEST_F(DelayFileFaultTest, SetAndDeleteWithAnUnwritableDelayFileChangeAndLoseNot
     ASSERT_GE(delayedRow, 0);
     const std::string activeState = list.Text(activeRow, 2), delayedState = list.Text(delayedRow, 2);
 
+    // A read-only attribute would do on Windows, but Wine run as root writes such files all the
+    // same: another program that reads the file and lets others only read it stands in.
+    HANDLE reader = INVALID_HANDLE_VALUE;
     struct Blocker {
         const char* name;
-        bool (*block)(const std::string& file);
-        bool (*unblock)(const std::string& file);
+        std::function<bool()> block, unblock;
     };
     const Blocker blockers[] = {
-        {"read-only file", [](const std::string& f) { return SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_READONLY) != 0; },
-         [](const std::string& f) { return SetFileAttributesA(f.c_str(), FILE_ATTRIBUTE_NORMAL) != 0; }},
+        {"open in another program that lets others only read it",
+         [&] {
+             reader = CreateFileA(delayFile_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+             return reader != INVALID_HANDLE_VALUE;
+         },
+         [&] { return CloseHandle(reader) != 0; }},
         {"its temporary copy blocked by a folder",
-         [](const std::string& f) { return CreateDirectoryA((f + ".new").c_str(), nullptr) != 0; },
-         [](const std::string& f) { return RemoveDirectoryA((f + ".new").c_str()) != 0; }},
+         [&] { return CreateDirectoryA((delayFile_ + ".new").c_str(), nullptr) != 0; },
+         [&] { return RemoveDirectoryA((delayFile_ + ".new").c_str()) != 0; }},
     };
     for (const Blocker& b : blockers) {
         SCOPED_TRACE(b.name);
-        ASSERT_TRUE(b.block(delayFile_));
+        ASSERT_TRUE(b.block());
 
         // Set the active item to Delayed: it stays in its Run key and its row, and no message
         // (such as the hint that delayed items need the program at start-up) claims a change.
@@ -130,7 +136,7 @@ TEST_F(DelayFileFaultTest, SetAndDeleteWithAnUnwritableDelayFileChangeAndLoseNot
         EXPECT_EQ(list.Find("MnTestDelayed"), delayedRow);
         EXPECT_EQ(list.Text(delayedRow, 2), delayedState);
 
-        ASSERT_TRUE(b.unblock(delayFile_));
+        ASSERT_TRUE(b.unblock());
         std::string fileAfter;
         EXPECT_TRUE(IniFile::ReadBytes(delayFile_, fileAfter));
         EXPECT_EQ(fileAfter, fileBefore);
