@@ -13,6 +13,7 @@
 #include "app/RegistryKey.h"
 #include "driver/TestDriver.h"
 #include "resource.h"
+#include "ui/Handles.h"
 
 using namespace driver;
 
@@ -134,16 +135,26 @@ TEST_F(FaultsTest, KilledDuringAnAutomaticRunLosesNoSettingAndStartsAgain) {
     EXPECT_EQ(StoredMismatches(expected), "");
 }
 
-// Each round changes six settings in the window, clicks Save and kills the program a little
-// later each time: every value is then the old or the new one, whole, the values the save
-// does not write are untouched, and the next start works.
+// Busy-waits `us` microseconds: a sleep is far too coarse for the moments a save takes.
+void Spin(LONGLONG us) {
+    LARGE_INTEGER f, start, now;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&start);
+    do QueryPerformanceCounter(&now);
+    while ((now.QuadPart - start.QuadPart) * 1000000 / f.QuadPart < us);
+}
+
+// Each round changes six settings in the window, clicks Save and kills the program as soon
+// as the save's first write is seen, a little later each round. The save writes value by
+// value, so a kill can leave some new and some old; each value is one or the other, whole,
+// the values the save does not write are untouched, and the next start works.
 TEST_F(FaultsTest, KilledDuringASaveKeepsEachValueOldOrNew) {
     const std::vector<Stored> changed = {{"SoundAlert", 1}, {"AutoDefrag", 0}, {"CleanClipBoard", 0},
                                          {"BuildReport", 1}, {"NoticeDialog", 1}};
-    const DWORD delaysMs[] = {0, 1, 2, 4, 8, 30};
+    const LONGLONG delaysUs[] = {0, 0, 50, 100, 200, 400, 800, 5000};
     int allOld = 0, allNew = 0, mixed = 0;
-    for (DWORD delay : delaysMs) {
-        SCOPED_TRACE("killed " + std::to_string(delay) + " ms after the click");
+    for (LONGLONG delay : delaysUs) {
+        SCOPED_TRACE("killed " + std::to_string(delay) + " us after the first write");
         WriteSaved();
         WriteSettingDword("RamAlertValue", 10);
         HWND main = Start();
@@ -155,8 +166,14 @@ TEST_F(FaultsTest, KilledDuringASaveKeepsEachValueOldOrNew) {
         Click(main, IDC_CHECKLOG);
         SetControlText(main, IDC_HOTKEY, "Z");
         ASSERT_TRUE(IsEnabled(main, IDC_BUTTONSAVERAM));
+        RegistryKey program;
+        ASSERT_EQ(program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_NOTIFY), ERROR_SUCCESS);
+        UniqueHandle written(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        ASSERT_EQ(RegNotifyChangeKeyValue(program.Get(), FALSE, REG_NOTIFY_CHANGE_LAST_SET, written.get(), TRUE),
+                  ERROR_SUCCESS);
         PostClick(main, IDC_BUTTONSAVERAM);
-        if (delay) Sleep(delay);  // the moment of the kill is what varies here
+        ASSERT_EQ(WaitForSingleObject(written.get(), 5000), WAIT_OBJECT_0) << "the save wrote nothing";
+        Spin(delay);
         app_.Kill();
 
         int newCount = 0;
