@@ -169,10 +169,10 @@ int TrimWorkingSet(DWORD processId) {
     return SetProcessWorkingSetSize(process.get(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1)) ? 1 : 0;
 }
 
-int KillProcess(DWORD processId, DWORD waitMs) {
+int KillProcess(DWORD processId, DWORD waitMs, TerminateCall terminate) {
     UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
     if (!process) return 0;
-    if (!TerminateProcess(process.get(), 0)) return 0;
+    if (!terminate(process.get(), 0)) return 0;
     // Bounded: a process stuck in the kernel must not freeze the window that asked.
     return WaitForSingleObject(process.get(), waitMs) == WAIT_OBJECT_0 ? 1 : 0;
 }

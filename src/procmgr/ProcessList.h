@@ -45,10 +45,12 @@ int TrimWorkingSet(DWORD processId);
 
 // Longest wait of KillProcess for a terminated process to end.
 constexpr DWORD kKillWaitMs = 3000;
+// The terminate call of KillProcess; a test replaces it to get a process that does not end.
+using TerminateCall = BOOL(WINAPI*)(HANDLE process, UINT exitCode);
 // Terminates the process and waits up to `waitMs` until it has ended (so a list refreshed
 // afterwards no longer shows it). 1 when it ended, 0 when it could not be opened or
 // terminated or was still there when the wait ran out.
-int KillProcess(DWORD processId, DWORD waitMs = kKillWaitMs);
+int KillProcess(DWORD processId, DWORD waitMs = kKillWaitMs, TerminateCall terminate = TerminateProcess);
 
 // Display form of a kernel path: the text after "\??\", or "\SystemRoot\" replaced by the
 // Windows directory; any other path unchanged. The result may be longer than MAX_PATH.

@@ -54,16 +54,15 @@ ModeChange MoveToDelayed(StartupItem item, int delayMinutes) {
     if (!FitsOnOneLine(item.Name) || !FitsOnOneLine(item.Command)) return ModeChange::NotStorable;
     std::string path = DelayFilePath();
     item.DelayMinutes = delayMinutes;
-    if (item.Source == SourceDelayed) {
-        RemoveDelayedItem(path, item.Name);
-        AppendDelayedItem(path, item);
-        return ModeChange::Done;
-    }
+    if (item.Source == SourceDelayed)
+        return RemoveDelayedItem(path, item.Name) && AppendDelayedItem(path, item) ? ModeChange::Done
+                                                                                   : ModeChange::NotWritten;
     int oldId = OldIdOfSource(item.Source);
     if (oldId < 0) return ModeChange::Done;
     if (static_cast<int>(ReadDelayedItems(path).size()) >= kMaxBootItems) return ModeChange::DelayFileFull;
     item.OldId = oldId;
-    if (AppendDelayedItem(path, item)) DeleteValue(item.Source, item.Name);
+    if (!AppendDelayedItem(path, item)) return ModeChange::NotWritten;
+    DeleteValue(item.Source, item.Name);
     return ModeChange::Done;
 }
 }  // namespace
@@ -124,7 +123,8 @@ std::vector<StartupItem> ReadStartupItems() {
 ModeChange SetStartupMode(StartupItem item, int mode, int delayMinutes) {
     if (mode == Delayed) return MoveToDelayed(item, delayMinutes);
     int target = MoveTarget(item.Source, item.OldId, mode);
-    if (target < 0 || !WriteValue(target, item)) return ModeChange::Done;
+    if (target < 0) return ModeChange::Done;
+    if (!WriteValue(target, item)) return ModeChange::NotWritten;
     if (item.Source == SourceDelayed)
         RemoveDelayedItem(DelayFilePath(), item.Name);
     else

@@ -39,6 +39,7 @@ enum class ModeChange {
     Done,
     NotStorable,    // the name or command holds a line break or Ctrl-Z and cannot go to Delay.cfg
     DelayFileFull,  // Delay.cfg holds kMaxBootItems items: one more would stop every delayed start
+    NotWritten,     // the target could not be written (rights, Delay.cfg in use): nothing changed
 };
 // Moves `item` to `mode` (a StartupMode); `delayMinutes` is used for Delayed. The target is
 // written first, and the source is cleared only when that write succeeded.

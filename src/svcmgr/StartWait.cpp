@@ -9,10 +9,14 @@ DWORD StartPollPause(DWORD waitHintMs) {
 
 void WaitWhileStarting(SERVICE_STATUS& status, const std::function<bool(SERVICE_STATUS&)>& query,
                        const StartWaitClock& clock) {
-    DWORD progressTick = clock.ticks();
+    const DWORD firstTick = clock.ticks();
+    DWORD progressTick = firstTick;
     DWORD checkPoint = status.dwCheckPoint;
     while (status.dwCurrentState == SERVICE_START_PENDING) {
-        clock.sleep(StartPollPause(status.dwWaitHint));
+        DWORD spent = clock.ticks() - firstTick;  // unsigned: survives the wrap
+        if (spent >= kStartWaitLimitMs) return;
+        DWORD pause = StartPollPause(status.dwWaitHint);
+        clock.sleep(pause < kStartWaitLimitMs - spent ? pause : kStartWaitLimitMs - spent);
         if (!query(status)) return;
         if (status.dwCheckPoint > checkPoint) {
             checkPoint = status.dwCheckPoint;

@@ -15,8 +15,12 @@ struct StartWaitClock {
 // Pause in milliseconds before the next status poll: a tenth of the wait hint, 1 to 10 s.
 DWORD StartPollPause(DWORD waitHintMs);
 
+// Longest wait for one start, whatever the service reports: one that advances its check
+// point forever, or names a wait hint of days, would otherwise hold the window as long.
+constexpr DWORD kStartWaitLimitMs = 120000;
+
 // Polls `query` while `status` reads START_PENDING. Gives up when the check point has not
-// advanced for longer than the wait hint, or when a query fails; `status` then holds the
-// last status read.
+// advanced for longer than the wait hint, after kStartWaitLimitMs in all, or when a query
+// fails; `status` then holds the last status read.
 void WaitWhileStarting(SERVICE_STATUS& status, const std::function<bool(SERVICE_STATUS&)>& query,
                        const StartWaitClock& clock);

@@ -79,8 +79,9 @@ protected:
 };
 
 // A starting service as a script of check points, one per poll; past the end the last one
-// repeats. kRuns: the poll finds it running; kFails: the poll fails.
-const long kRuns = -1, kFails = -2;
+// repeats. kRuns: the poll finds it running; kFails: the poll fails; kAdvances: one check
+// point further at every poll, for ever.
+const long kRuns = -1, kFails = -2, kAdvances = -3;
 struct ScriptedStart {
     const char* name;
     DWORD waitHint;
@@ -106,6 +107,9 @@ TEST(StartWait, FollowsTheCheckPointsAndGivesUpWhenTheyStall) {
         {"stalls across the clock's wrap", 5000, {1}, 0xFFFFFC00u, 6, 1000, SERVICE_START_PENDING},
         {"slow steps within the hint", 200000, {1, 1, 2, kRuns}, 0, 4, 10000, SERVICE_RUNNING},
         {"the status cannot be read", 2000, {1, kFails}, 0, 2, 1000, SERVICE_START_PENDING},
+        // Whatever the service says, one start holds the window two minutes at most.
+        {"advances for ever", 30000, {kAdvances}, 0, 40, 3000, SERVICE_START_PENDING},
+        {"a wait hint of days", 0xFFFFFFFF, {1}, 0xFFFF0000u, 12, 10000, SERVICE_START_PENDING},
     };
     for (const ScriptedStart& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,6 +125,7 @@ TEST(StartWait, FollowsTheCheckPointsAndGivesUpWhenTheyStall) {
         auto query = [&](SERVICE_STATUS& s) {
             long step = c.polls[std::min(poll++, c.polls.size() - 1)];
             if (step == kFails) return false;
+            if (step == kAdvances) step = static_cast<long>(poll) + 1;
             s.dwCurrentState = step == kRuns ? SERVICE_RUNNING : SERVICE_START_PENDING;
             if (step != kRuns) s.dwCheckPoint = static_cast<DWORD>(step);
             return poll < 100;  // a loop that never gives up ends the test instead of hanging it

@@ -4,6 +4,10 @@
 //                                             points, then runs until stopped (pause and
 //                                             continue accepted)
 //   svcmgr_test_service.exe NAME fail         stops at once with service exit code 42
+//   svcmgr_test_service.exe NAME stuck HINT   reports START_PENDING with wait hint HINT ms
+//                                             and a check point that never advances; ends
+//                                             by itself after a minute (a pending service
+//                                             cannot be sent a stop)
 #include <windows.h>
 
 #include <cstdlib>
@@ -16,6 +20,8 @@ const DWORD kStepMs = 100;
 char* gName = nullptr;
 DWORD gPendingMs = 0;
 bool gFail = false;
+DWORD gStuckHintMs = 0;
+const DWORD kStuckLifeMs = 60000;
 SERVICE_STATUS_HANDLE gHandle = nullptr;
 HANDLE gStop = nullptr;
 
@@ -54,6 +60,12 @@ void WINAPI ServiceMain(DWORD, char**) {
         Report(SERVICE_STOPPED);
         return;
     }
+    if (gStuckHintMs) {
+        Report(SERVICE_START_PENDING, 1, gStuckHintMs);
+        WaitForSingleObject(gStop, kStuckLifeMs);
+        Report(SERVICE_STOPPED);
+        return;
+    }
     DWORD checkPoint = 1;
     for (DWORD spent = 0; spent < gPendingMs; spent += kStepMs) {
         Report(SERVICE_START_PENDING, checkPoint++, kWaitHintMs);
@@ -69,7 +81,9 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     gName = argv[1];
     gFail = std::strcmp(argv[2], "fail") == 0;
-    gPendingMs = gFail ? 0 : static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
+    if (std::strcmp(argv[2], "stuck") == 0 && argc > 3)
+        gStuckHintMs = static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10));
+    gPendingMs = gFail || gStuckHintMs ? 0 : static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));
     gStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     SERVICE_TABLE_ENTRYA table[] = {{gName, ServiceMain}, {nullptr, nullptr}};
     return StartServiceCtrlDispatcherA(table) ? 0 : 1;
