@@ -75,7 +75,9 @@ bool AppendDelayedItem(const std::string& path, const StartupItem& item) {
     return file.Save();
 }
 
-bool RemoveDelayedItem(const std::string& path, const std::string& name) {
+namespace {
+// Drops the last item named `name`, then appends `added` when given; one save.
+bool RewriteWithout(const std::string& path, const std::string& name, const StartupItem* added) {
     IniFile file(path);
     if (!file.Load()) return false;
     std::vector<StartupItem> items = DelayedItemsOf(file);
@@ -85,6 +87,14 @@ bool RemoveDelayedItem(const std::string& path, const std::string& name) {
     if (drop < 0 || !CanWrite(path)) return false;
     for (size_t k = 0; k < items.size(); ++k) file.DeleteSection(SectionName(static_cast<int>(k)));
     items.erase(items.begin() + drop);
+    if (added) items.push_back(*added);
     for (size_t k = 0; k < items.size(); ++k) WriteItem(file, static_cast<int>(k), items[k]);
     return file.Save();
+}
+}  // namespace
+
+bool RemoveDelayedItem(const std::string& path, const std::string& name) { return RewriteWithout(path, name, nullptr); }
+
+bool ReplaceDelayedItem(const std::string& path, const std::string& name, const StartupItem& item) {
+    return RewriteWithout(path, name, &item);
 }

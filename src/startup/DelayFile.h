@@ -26,3 +26,6 @@ bool AppendDelayedItem(const std::string& path, const StartupItem& item);
 // from Item0 in their order. False, with the file unchanged, when no item has the name or the
 // file cannot be read or written.
 bool RemoveDelayedItem(const std::string& path, const std::string& name);
+// RemoveDelayedItem of `name` followed by AppendDelayedItem of `item`, as one save: a file that
+// cannot be written then never loses the item in between.
+bool ReplaceDelayedItem(const std::string& path, const std::string& name, const StartupItem& item);

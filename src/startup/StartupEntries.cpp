@@ -55,8 +55,7 @@ ModeChange MoveToDelayed(StartupItem item, int delayMinutes) {
     std::string path = DelayFilePath();
     item.DelayMinutes = delayMinutes;
     if (item.Source == SourceDelayed)
-        return RemoveDelayedItem(path, item.Name) && AppendDelayedItem(path, item) ? ModeChange::Done
-                                                                                   : ModeChange::NotWritten;
+        return ReplaceDelayedItem(path, item.Name, item) ? ModeChange::Done : ModeChange::NotWritten;
     int oldId = OldIdOfSource(item.Source);
     if (oldId < 0) return ModeChange::Done;
     if (static_cast<int>(ReadDelayedItems(path).size()) >= kMaxBootItems) return ModeChange::DelayFileFull;

@@ -140,8 +140,14 @@ TEST_F(DelayFileTest, ASaveEndedAtAnyMomentLeavesTheOldFileOrTheNewOne) {
     ASSERT_TRUE(CreateDirectoryA(temporary.c_str(), nullptr));
     EXPECT_FALSE(AppendDelayedItem(path_, Item("Fourth", "four.exe", 4, 0)));
     EXPECT_FALSE(RemoveDelayedItem(path_, "Two"));
+    StartupItem later = items[1];
+    later.DelayMinutes = 9;
+    EXPECT_FALSE(ReplaceDelayedItem(path_, "Two", later));  // nothing lost in between
     EXPECT_EQ(Bytes(), three);
     RemoveDirectoryA(temporary.c_str());
+    // A new delay moves the item to the end in one save.
+    ASSERT_TRUE(ReplaceDelayedItem(path_, "Two", later));
+    EXPECT_EQ(Bytes(), Section(0, items[0]) + Section(1, items[2]) + Section(2, later));
 
     // A program that rewrites the file without pause, ended at random moments of its saves.
     const std::string writer = std::string(MNEMORA_BINARY_DIR) + "\\tools\\startup_delay_writer.exe";
