@@ -36,17 +36,34 @@ LONG RegistryKey::Close() {
 LONG RegistryKey::QueryDword(DWORD& number, const char* name) const {
     BYTE data[4] = {};
     DWORD size = sizeof data;
-    LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, data, &size);
+    DWORD type = REG_NONE;
+    LONG status = RegQueryValueExA(key_, name, nullptr, &type, data, &size);
     if (status != ERROR_SUCCESS) return status;
+    // Windows 9x keeps its numbers (CDFS, PerfStats) as 4-byte binaries, so those count; a
+    // short text such as "12" would read as 0x3231, and an empty value holds no number.
+    if ((type != REG_DWORD && type != REG_BINARY) || size == 0) return ERROR_INVALID_DATA;
     number = static_cast<DWORD>(data[0]) | static_cast<DWORD>(data[1]) << 8 | static_cast<DWORD>(data[2]) << 16 |
              static_cast<DWORD>(data[3]) << 24;
+    return status;
+}
+
+LONG RegistryKey::QueryDword(DWORD& number, const char* name, DWORD low, DWORD high) const {
+    DWORD value = 0;
+    LONG status = QueryDword(value, name);
+    if (status != ERROR_SUCCESS) return status;
+    if (value < low || value > high) return ERROR_INVALID_DATA;
+    number = value;
     return status;
 }
 
 LONG RegistryKey::QueryString(std::string& text, const char* name, size_t maxBytes) const {
     std::string data(maxBytes + 1, '\0');  // one spare byte keeps the text terminated when maxBytes came
     DWORD size = static_cast<DWORD>(maxBytes);
-    LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data[0]), &size);
+    DWORD type = REG_NONE;
+    LONG status = RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
+    // A number's bytes would read as a few stray characters.
+    if (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
+        status = ERROR_INVALID_DATA;
     if (status != ERROR_SUCCESS) {
         text.clear();
         return status;
@@ -103,6 +120,13 @@ DWORD ReadSettingDword(const char* name, DWORD defaultValue) {
     RegistryKey key;
     DWORD value = defaultValue;
     if (OpenProgramKey(key)) key.QueryDword(value, name);
+    return value;
+}
+
+DWORD ReadSettingDword(const char* name, DWORD defaultValue, DWORD low, DWORD high) {
+    RegistryKey key;
+    DWORD value = defaultValue;
+    if (OpenProgramKey(key)) key.QueryDword(value, name, low, high);
     return value;
 }
 

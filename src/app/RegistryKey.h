@@ -22,10 +22,14 @@ public:
     LONG Close();
     HKEY Get() const { return key_; }
 
-    // Any value of at most 4 bytes, read as a little-endian number whatever its type;
-    // on failure `number` keeps what the caller put there.
+    // A REG_DWORD or REG_BINARY of 1 to 4 bytes, read as a little-endian number; other types
+    // and empty values fail with ERROR_INVALID_DATA. On failure `number` keeps what the
+    // caller put there.
     LONG QueryDword(DWORD& number, const char* name) const;
-    // Data up to its first NUL; on failure (missing, or over `maxBytes`) `text` becomes "".
+    // As above, and a number outside [low, high] fails with ERROR_INVALID_DATA too.
+    LONG QueryDword(DWORD& number, const char* name, DWORD low, DWORD high) const;
+    // A REG_SZ, REG_EXPAND_SZ or REG_MULTI_SZ up to its first NUL; on failure (missing,
+    // over `maxBytes`, another type: ERROR_INVALID_DATA) `text` becomes "".
     LONG QueryString(std::string& text, const char* name, size_t maxBytes = 256) const;
     LONG SetDword(DWORD number, const char* name) const;
     // REG_SZ of at most `maxChars` characters; a longer text is refused
@@ -51,6 +55,8 @@ extern const char kRunKeyPath[];      // HKEY_LOCAL_MACHINE "...\CurrentVersion\
 // Single values of the program key; a missing key is created. A value that cannot be read
 // gives `defaultValue` (strings: "").
 DWORD ReadSettingDword(const char* name, DWORD defaultValue = 0);
+// As above; a number outside [low, high] gives `defaultValue` too.
+DWORD ReadSettingDword(const char* name, DWORD defaultValue, DWORD low, DWORD high);
 std::string ReadSettingString(const char* name);
 void WriteSettingDword(const char* name, DWORD value);
 void WriteSettingString(const char* name, const std::string& value);

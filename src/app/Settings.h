@@ -25,7 +25,14 @@ struct MainSettings {
     int sliderPos = 4;  // the amount slider, 1..8 eighths
 };
 
-// Loads the members in the main window constructor's order; missing values keep defaults.
+// The range of RamAlertValue the window accepts; a stored number outside it counts as missing.
+constexpr DWORD kLowestAlertThreshold = 1;
+constexpr DWORD kHighestAlertThreshold = 75;
+// The range of UserType, the preset list's indexes.
+constexpr DWORD kHighestUserType = 4;
+
+// Loads the members in the main window constructor's order; missing values keep defaults
+// (so do values of another type or outside their range).
 void LoadMainSettings(MainSettings& s);
 
 // Writes the main window's values to the program key in the stored order

@@ -41,7 +41,9 @@ void TakeCacheBackupOnce() {
     RegistryKey program;
     if (!OpenProgramKey(program)) return;
     DWORD taken = 1;
-    if (program.QueryDword(taken, "CacheBackupBOOL") != ERROR_SUCCESS) {
+    // Only a missing flag means no backup yet: a flag of another type or size must not let
+    // the values of today, perhaps already changed, replace the first backup.
+    if (program.QueryDword(taken, "CacheBackupBOOL") == ERROR_FILE_NOT_FOUND) {
         RegistryKey cdfs, memory;
         if (cdfs.Open(HKEY_LOCAL_MACHINE, kCdfsKeyPath) == ERROR_SUCCESS)
             for (const char* name : kCdfsValues) CopyDword(cdfs, name, program, name);

@@ -321,7 +321,8 @@ void MainDialog::SetUpPresetList() {
         SendDlgItemMessageA(hwnd_, IDC_USERTYPE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Lang(key).c_str()));
     }
     ReadControls();
-    settings_.userType = static_cast<int>(ReadSettingDword("UserType", 2));
+    // An index past the list would leave it without a selection, and the silent save would store that.
+    settings_.userType = static_cast<int>(ReadSettingDword("UserType", 2, 0, kHighestUserType));
     ShowMembers();
     if (settings_.userType == 4) EnableItem(IDC_SLIDER, true);
 }

@@ -1,8 +1,12 @@
 #include "optimizer/LowMemory.h"
 
 #include "app/RegistryKey.h"
+#include "app/Settings.h"
 
-int ReadAlertThreshold() { return static_cast<int>(ReadSettingDword("RamAlertValue", kDefaultAlertThreshold)); }
+int ReadAlertThreshold() {
+    return static_cast<int>(
+        ReadSettingDword("RamAlertValue", kDefaultAlertThreshold, kLowestAlertThreshold, kHighestAlertThreshold));
+}
 
 bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold) {
     return soundOn && !running && freePercent <= threshold;

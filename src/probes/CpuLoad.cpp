@@ -26,6 +26,7 @@ constexpr ULONG kBasicSize = 44, kProcessorsOffset = 40;
 #endif
 constexpr ULONG kPerformanceSize = 312, kTimeOfDaySize = 32;
 constexpr ULONG kCurrentTimeOffset = 8;
+constexpr DWORD kHighestClockMHz = 100000;
 
 std::uint64_t Read64(const unsigned char* p) {
     std::uint64_t v = 0;
@@ -125,7 +126,8 @@ int RegistryClockMHz() {
     if (key.Open(HKEY_LOCAL_MACHINE, "Hardware\\Description\\System\\CentralProcessor\\0", KEY_QUERY_VALUE) ==
         ERROR_SUCCESS)
         key.QueryDword(mhz, "~MHz");
-    return static_cast<int>(mhz);
+    // 0 asks the caller to measure; a number no processor runs at would show as "-1 MHz".
+    return mhz <= kHighestClockMHz ? static_cast<int>(mhz) : 0;
 }
 
 int CounterClockMHz() {

@@ -37,7 +37,7 @@ std::string GetProcessorClockText();
 // "%d MHz", or "Unknown" for 0.
 std::string ClockText(int mhz);
 // The clock methods in the order they are tried; each gives 0 when it yields nothing.
-int RegistryClockMHz();         // "~MHz" of the first processor's hardware key
+int RegistryClockMHz();         // "~MHz" of the first processor's hardware key (0 above 100000)
 int CounterClockMHz();          // time-stamp counter against the performance counter, 300 ms
 int MultimediaTimerClockMHz();  // time-stamp counter against timeGetTime, 500 ms busy
 // MHz of `tscDelta` ticks over `counterDelta` performance-counter counts; 0 when no

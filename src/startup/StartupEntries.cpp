@@ -92,7 +92,8 @@ std::vector<RunValue> ReadRunValues(HKEY root, const char* path) {
     for (DWORD index = 0;;) {
         DWORD nameSize = static_cast<DWORD>(name.size());
         DWORD dataSize = static_cast<DWORD>(data.size() - 1);  // a spare byte keeps the text terminated
-        LONG status = RegEnumValueA(key.Get(), index, &name[0], &nameSize, nullptr, nullptr,
+        DWORD type = REG_NONE;
+        LONG status = RegEnumValueA(key.Get(), index, &name[0], &nameSize, nullptr, &type,
                                     reinterpret_cast<BYTE*>(&data[0]), &dataSize);
         if (status == ERROR_MORE_DATA && data.size() < (64u << 20)) {
             // The value grew since the key was measured: ask again with room for it.
@@ -100,9 +101,12 @@ std::vector<RunValue> ReadRunValues(HKEY root, const char* path) {
             continue;
         }
         if (status != ERROR_SUCCESS) break;
+        ++index;
+        // Windows starts only texts. Read as text, a number or binary would show as stray
+        // characters, and moving it would store those in its place.
+        if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
         data[dataSize] = '\0';
         values.push_back({name.substr(0, nameSize), std::string(data.c_str())});
-        ++index;
     }
     return values;
 }

@@ -24,8 +24,8 @@ struct RunValue {
     std::string name;
     std::string data;
 };
-// Every value of the key in the order the system reports them, whole at any length; none
-// when the key cannot be opened.
+// Every text value (REG_SZ, REG_EXPAND_SZ) of the key in the order the system reports
+// them, whole at any length; none when the key cannot be opened.
 std::vector<RunValue> ReadRunValues(HKEY root, const char* path);
 
 // The items of the seven places in list order (HKLM Run, HKLM RunServices, Delay.cfg, HKLM

@@ -32,40 +32,97 @@ protected:
 };
 }  // namespace
 
-TEST_F(RegistryKeyTest, QueryDwordReadsAnyValueOfAtMostFourBytes) {
-    const BYTE three[3] = {0x01, 0x02, 0x03};
-    SetRaw("binary3", REG_BINARY, three, sizeof three);
+namespace {
+// One stored value: its type and raw bytes.
+struct RawValue {
+    const char* label;
+    DWORD type;
+    std::string bytes;
+};
+const std::string kBinary300(300, '\x01');
+const std::string kText10000(10000, 'p');
+}  // namespace
+
+// Numbers come from REG_DWORD or REG_BINARY of 1 to 4 bytes (the 9x line keeps its numbers
+// as binaries); a text's bytes, an empty value or a longer one fail and leave the default.
+TEST_F(RegistryKeyTest, QueryDwordTakesOnlyNumbersOfOneToFourBytes) {
+    struct Row {
+        RawValue value;
+        bool read;
+        DWORD number;
+    };
+    const Row rows[] = {
+        {{"dword", REG_DWORD, std::string("\x78\x56\x34\x12", 4)}, true, 0x12345678u},
+        {{"dword all ones", REG_DWORD, std::string(4, '\xFF')}, true, 0xFFFFFFFFu},
+        {{"binary of 3", REG_BINARY, std::string("\x01\x02\x03", 3)}, true, 0x030201u},
+        {{"binary of 1", REG_BINARY, std::string("\x7F", 1)}, true, 0x7Fu},
+        {{"short dword", REG_DWORD, std::string("\x05", 1)}, true, 5u},
+        {{"binary of 300", REG_BINARY, kBinary300}, false, 0},
+        {{"empty binary", REG_BINARY, ""}, false, 0},
+        {{"empty dword", REG_DWORD, ""}, false, 0},
+        {{"text 12", REG_SZ, std::string("12", 3)}, false, 0},
+        {{"text abc", REG_SZ, std::string("abc", 4)}, false, 0},
+        {{"empty text", REG_SZ, std::string("", 1)}, false, 0},
+        {{"expand", REG_EXPAND_SZ, std::string("%a%", 4)}, false, 0},
+        {{"multi", REG_MULTI_SZ, std::string("1\0\0", 3)}, false, 0},
+        {{"big endian", REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x01", 4)}, false, 0},
+        {{"qword", REG_QWORD, std::string(8, '\x02')}, false, 0},
+        {{"none", REG_NONE, std::string("\x01", 1)}, false, 0},
+    };
+    for (const Row& row : rows) {
+        SetRaw(row.value.label, row.value.type, row.value.bytes.data(), static_cast<DWORD>(row.value.bytes.size()));
+        DWORD n = 77;
+        LONG status = key_.QueryDword(n, row.value.label);
+        EXPECT_EQ(status == ERROR_SUCCESS, row.read) << row.value.label;
+        EXPECT_EQ(n, row.read ? row.number : 77u) << row.value.label;
+    }
     DWORD n = 77;
-    EXPECT_EQ(key_.QueryDword(n, "binary3"), ERROR_SUCCESS);
-    EXPECT_EQ(n, 0x030201u);
-
-    SetRaw("text", REG_SZ, "ab", 3);
-    EXPECT_EQ(key_.QueryDword(n, "text"), ERROR_SUCCESS);
-    EXPECT_EQ(n, 0x6261u);
-
-    SetRaw("long", REG_SZ, "abcdefgh", 9);
-    n = 77;
-    EXPECT_NE(key_.QueryDword(n, "long"), ERROR_SUCCESS);
-    EXPECT_EQ(n, 77u);  // a failed read keeps the caller's default
-    EXPECT_NE(key_.QueryDword(n, "missing"), ERROR_SUCCESS);
+    EXPECT_EQ(key_.QueryDword(n, "missing"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(n, 77u);
+
+    // With a range: its ends are kept, anything past them leaves the default.
+    key_.SetDword(75, "top");
+    key_.SetDword(76, "past");
+    key_.SetDword(0xFFFFFFFF, "huge");
+    EXPECT_EQ(key_.QueryDword(n, "top", 1, 75), ERROR_SUCCESS);
+    EXPECT_EQ(n, 75u);
+    n = 10;
+    EXPECT_EQ(key_.QueryDword(n, "past", 1, 75), ERROR_INVALID_DATA);
+    EXPECT_EQ(key_.QueryDword(n, "huge", 1, 75), ERROR_INVALID_DATA);
+    EXPECT_EQ(key_.QueryDword(n, "text 12", 1, 75), ERROR_INVALID_DATA);
+    EXPECT_EQ(n, 10u);
 }
 
-TEST_F(RegistryKeyTest, QueryStringEmptiesTheTextOnFailure) {
-    std::string big(300, 'x');
-    SetRaw("big", REG_SZ, big.c_str(), static_cast<DWORD>(big.size() + 1));
-    std::string text = "previous";
-    EXPECT_NE(key_.QueryString(text, "big"), ERROR_SUCCESS);
-    EXPECT_EQ(text, "");
-
-    std::string full(255, 'y');
-    SetRaw("full", REG_SZ, full.c_str(), 256);
-    EXPECT_EQ(key_.QueryString(text, "full"), ERROR_SUCCESS);
-    EXPECT_EQ(text, full);
-
-    SetRaw("nul", REG_BINARY, "ab\0cd", 5);
-    EXPECT_EQ(key_.QueryString(text, "nul"), ERROR_SUCCESS);
-    EXPECT_EQ(text, "ab");
+// Texts come from the three string types up to the first NUL, with or without a stored
+// terminator; numbers, binaries and texts over the buffer read as "" and fail.
+TEST_F(RegistryKeyTest, QueryStringTakesOnlyTextsThatFit) {
+    struct Row {
+        RawValue value;
+        bool read;
+        std::string text;
+    };
+    const std::string full(255, 'y');
+    const Row rows[] = {
+        {{"text", REG_SZ, std::string("abc", 4)}, true, "abc"},
+        {{"no terminator", REG_SZ, "xyz"}, true, "xyz"},
+        {{"zero length", REG_SZ, ""}, true, ""},
+        {{"full", REG_SZ, full + '\0'}, true, full},
+        {{"expand", REG_EXPAND_SZ, std::string("%w%\\a", 6)}, true, "%w%\\a"},
+        {{"multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9)}, true, "one"},
+        {{"300 characters", REG_SZ, std::string(300, 'x') + '\0'}, false, ""},
+        {{"10000 characters", REG_SZ, kText10000 + '\0'}, false, ""},
+        {{"dword", REG_DWORD, std::string("\x43\0\0\0", 4)}, false, ""},
+        {{"binary", REG_BINARY, std::string("ab\0cd", 5)}, false, ""},
+        {{"binary of 300", REG_BINARY, kBinary300}, false, ""},
+        {{"empty binary", REG_BINARY, ""}, false, ""},
+    };
+    for (const Row& row : rows) {
+        SetRaw(row.value.label, row.value.type, row.value.bytes.data(), static_cast<DWORD>(row.value.bytes.size()));
+        std::string text = "previous";
+        LONG status = key_.QueryString(text, row.value.label);
+        EXPECT_EQ(status == ERROR_SUCCESS, row.read) << row.value.label;
+        EXPECT_EQ(text, row.text) << row.value.label;
+    }
 }
 
 TEST_F(RegistryKeyTest, SetStringRefusesTextsOverTheLimit) {
