@@ -26,7 +26,7 @@ void LoadMainSettings(MainSettings& s) {
         ReadSwitch(key, "CleanClipBoard", s.clipboard);
         s.threshold = "10";
         DWORD threshold = 0;
-        if (key.QueryDword(threshold, "RamAlertValue", kLowestAlertThreshold, kHighestAlertThreshold) == ERROR_SUCCESS)
+        if (key.QueryDword(threshold, "RamAlertValue", 0, kHighestStoredThreshold) == ERROR_SUCCESS)
             s.threshold = std::to_string(static_cast<int>(threshold));
         ReadSwitch(key, "BuildReport", s.report);
         key.Close();

@@ -25,9 +25,9 @@ struct MainSettings {
     int sliderPos = 4;  // the amount slider, 1..8 eighths
 };
 
-// The range of RamAlertValue the window accepts; a stored number outside it counts as missing.
-constexpr DWORD kLowestAlertThreshold = 1;
-constexpr DWORD kHighestAlertThreshold = 75;
+// RamAlertValue is a percentage: a larger number (read as an int it may even be negative)
+// counts as missing. The window accepts 1..75 only when the user types.
+constexpr DWORD kHighestStoredThreshold = 100;
 // The range of UserType, the preset list's indexes.
 constexpr DWORD kHighestUserType = 4;
 

@@ -4,8 +4,7 @@
 #include "app/Settings.h"
 
 int ReadAlertThreshold() {
-    return static_cast<int>(
-        ReadSettingDword("RamAlertValue", kDefaultAlertThreshold, kLowestAlertThreshold, kHighestAlertThreshold));
+    return static_cast<int>(ReadSettingDword("RamAlertValue", kDefaultAlertThreshold, 0, kHighestStoredThreshold));
 }
 
 bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold) {

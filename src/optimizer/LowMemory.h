@@ -1,7 +1,7 @@
 // Decisions of the once-a-second low-memory check.
 #pragma once
 
-// Threshold in percent of free physical memory: RamAlertValue, 30 when unreadable or outside 1..75.
+// Threshold in percent of free physical memory: RamAlertValue, 30 when unreadable or over 100.
 int ReadAlertThreshold();
 constexpr int kDefaultAlertThreshold = 30;
 // A load at or above this counts as busy for the automatic path.

@@ -65,7 +65,7 @@ TEST(LowMemoryDecision, TheSoundPlaysOnEveryLowTickWithoutARun) {
     EXPECT_FALSE(ShouldSoundAlert(false, false, 10, 30));
 }
 
-TEST(LowMemoryThreshold, ReadAfreshWith30WhenMissingOrOutOfRange) {
+TEST(LowMemoryThreshold, ReadAfreshWith30WhenMissingOrNoPercentage) {
     driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
     EXPECT_EQ(ReadAlertThreshold(), 30);
     HKEY key = nullptr;
@@ -77,8 +77,10 @@ TEST(LowMemoryThreshold, ReadAfreshWith30WhenMissingOrOutOfRange) {
     EXPECT_EQ(ReadAlertThreshold(), 75);
     WriteSettingDword("RamAlertValue", 12);
     EXPECT_EQ(ReadAlertThreshold(), 12);
-    // Outside what the window accepts: as missing, not an alert at every tick or never.
-    for (DWORD stray : {0u, 76u, 0xFFFFFFFFu}) {
+    WriteSettingDword("RamAlertValue", 100);  // above what the window takes, still a percentage
+    EXPECT_EQ(ReadAlertThreshold(), 100);
+    // No percentage: as missing (0xFFFFFFFF would be -1, never low).
+    for (DWORD stray : {101u, 0x80000000u, 0xFFFFFFFFu}) {
         WriteSettingDword("RamAlertValue", stray);
         EXPECT_EQ(ReadAlertThreshold(), 30) << stray;
     }
