@@ -16,12 +16,16 @@ const char kOwnValue[] = "Ramvane";
 const DWORD kLongestValueName = 16383;  // the registry's own limit
 
 // Writes the value whole: the registry has no 255-character limit of its own, and a cut
-// command would start something else.
+// command would start something else. A command with %variables% keeps its type, or they
+// would no longer be expanded.
 bool WriteValue(int source, const StartupItem& item) {
     StartupKey place = KeyOfSource(source);
     RegistryKey key;
     if (!place.root || key.Open(place.root, place.path, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
-    return key.SetString(item.Command, item.Name.c_str(), item.Command.size()) == ERROR_SUCCESS;
+    if (!item.Expandable) return key.SetString(item.Command, item.Name.c_str(), item.Command.size()) == ERROR_SUCCESS;
+    return RegSetValueExA(key.Get(), item.Name.c_str(), 0, REG_EXPAND_SZ,
+                          reinterpret_cast<const BYTE*>(item.Command.c_str()),
+                          static_cast<DWORD>(item.Command.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool DeleteValue(int source, const std::string& name) {
@@ -46,6 +50,7 @@ void AddItems(std::vector<StartupItem>& items, int source, bool skipOwn) {
         item.Name = v.name;
         item.Command = v.data;
         item.Source = source;
+        item.Expandable = v.expandable;
         items.push_back(item);
     }
 }
@@ -106,7 +111,7 @@ std::vector<RunValue> ReadRunValues(HKEY root, const char* path) {
         // characters, and moving it would store those in its place.
         if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
         data[dataSize] = '\0';
-        values.push_back({name.substr(0, nameSize), std::string(data.c_str())});
+        values.push_back({name.substr(0, nameSize), std::string(data.c_str()), type == REG_EXPAND_SZ});
     }
     return values;
 }

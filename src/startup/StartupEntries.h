@@ -23,6 +23,7 @@ StartupKey KeyOfSource(int source);
 struct RunValue {
     std::string name;
     std::string data;
+    bool expandable = false;  // REG_EXPAND_SZ: the system expands %variables% before starting it
 };
 // Every text value (REG_SZ, REG_EXPAND_SZ) of the key in the order the system reports
 // them, whole at any length; none when the key cannot be opened.

@@ -131,6 +131,35 @@ TEST_F(StartupEntriesTest, EveryMoveOfTheThreeTablesEndsInItsPlaceWithTheCommand
     }
 }
 
+TEST_F(StartupEntriesTest, PausingAndResumingKeepsACommandWithVariablesExpandable) {
+    const std::string name = std::string(kPrefix) + "Expand", command = "%SystemRoot%\\expand.exe /x";
+    auto typeIn = [&](int source) {
+        StartupKey place = KeyOfSource(source);
+        HKEY key;
+        DWORD type = REG_NONE;
+        if (RegOpenKeyExA(place.root, place.path, 0, KEY_READ, &key) != ERROR_SUCCESS) return type;
+        RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, nullptr);
+        RegCloseKey(key);
+        return type;
+    };
+    StartupKey run = KeyOfSource(SourceHkcuRun);
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(run.root, run.path, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExA(key, name.c_str(), 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>(command.size() + 1));
+    RegCloseKey(key);
+    for (int mode : {Paused, RunAtStartup}) {
+        std::vector<StartupItem> now = Find(name);
+        ASSERT_EQ(now.size(), 1u);
+        EXPECT_EQ(SetStartupMode(now[0], mode, 0), ModeChange::Done);
+        const int place = mode == Paused ? SourceHkcuRunDisabled : SourceHkcuRun;
+        EXPECT_EQ(typeIn(place), static_cast<DWORD>(REG_EXPAND_SZ)) << "mode " << mode;
+        now = Find(name);
+        ASSERT_EQ(now.size(), 1u);
+        EXPECT_EQ(now[0].Command, command);
+    }
+}
+
 TEST_F(StartupEntriesTest, AMoveWhoseWriteFailsLeavesTheItemWhereItWas) {
     // No HKLM RunServices key: the item must not vanish from RunServices-.
     RegistryKey parent;
