@@ -62,6 +62,17 @@ HMODULE Psapi() {
     static const HMODULE psapi = LoadLibraryA("PSAPI.DLL");
     return psapi;
 }
+
+// Working set in megabytes of a process opened with PROCESS_QUERY_INFORMATION; -1 when it
+// cannot be read.
+double WorkingSetMB(HANDLE process) {
+    using MemoryInfoFn = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
+    static const auto memoryInfo = Proc<MemoryInfoFn>(Psapi(), "GetProcessMemoryInfo");
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!memoryInfo || !memoryInfo(process, &counters, sizeof counters)) return -1;
+    return static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0);
+}
 }  // namespace
 
 int ProcessList::Refresh() { return IsWindows9x() ? RefreshToolhelp() : RefreshPsapi(); }
@@ -69,6 +80,7 @@ int ProcessList::Refresh() { return IsWindows9x() ? RefreshToolhelp() : RefreshP
 int ProcessList::RefreshToolhelp() {
     ProcessIds.clear();
     ImagePaths.clear();
+    WorkingSetsMB.clear();
     const Toolhelp& tools = Tools();
     if (!tools.Complete()) return 0;
     UniqueHandle snapshot = tools.Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -114,6 +126,7 @@ int ProcessList::RefreshPsapi() {
     using FileNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
     ProcessIds.clear();
     ImagePaths.clear();
+    WorkingSetsMB.clear();
     HMODULE psapi = Psapi();
     auto enumProcesses = Proc<EnumProcessesFn>(psapi, "EnumProcesses");
     auto fileName = Proc<FileNameFn>(psapi, "GetModuleFileNameExA");
@@ -145,21 +158,18 @@ int ProcessList::RefreshPsapi() {
         path[MAX_PATH - 1] = '\0';
         ImagePaths.push_back(path);
         ProcessIds.push_back(id);
+        WorkingSetsMB.push_back(WorkingSetMB(process.get()));
     }
     return 1;
 }
 
 int QueryWorkingSetMB(DWORD processId, double& megabytes) {
-    using MemoryInfoFn = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
     megabytes = 0.0;
     UniqueHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId));
     if (!process) return 0;
-    auto memoryInfo = Proc<MemoryInfoFn>(Psapi(), "GetProcessMemoryInfo");
-    if (!memoryInfo) return 0;
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (!memoryInfo(process.get(), &counters, sizeof counters)) return 0;
-    megabytes = static_cast<double>(counters.WorkingSetSize) / (1024.0 * 1024.0);
+    double read = WorkingSetMB(process.get());
+    if (read < 0) return 0;
+    megabytes = read;
     return 1;
 }
 

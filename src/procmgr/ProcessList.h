@@ -28,6 +28,9 @@ public:
 
     std::vector<DWORD> ProcessIds;
     std::vector<std::string> ImagePaths;
+    // The working sets read by RefreshPsapi through the handle it had open anyway (opening a
+    // process is the dear part of a reading); empty after RefreshToolhelp, -1 where unread.
+    std::vector<double> WorkingSetsMB;
 };
 
 // Copies the first `length` bytes (at most a whole MODULEENTRY32) of the module entry with

@@ -87,7 +87,12 @@ bool FillProcessList(ListView& view, ProcessList& list) {
         f.id = list.ProcessIds[k];
         f.path = list.ImagePaths[k];
         // The 9x line has no working-set reading; our own row shows a label instead.
-        if (!windows9x && !IsOwnImage(f.path)) QueryWorkingSetMB(f.id, f.workingSetMB);
+        if (!windows9x && !IsOwnImage(f.path)) {
+            if (k < list.WorkingSetsMB.size() && list.WorkingSetsMB[k] >= 0)
+                f.workingSetMB = list.WorkingSetsMB[k];
+            else
+                QueryWorkingSetMB(f.id, f.workingSetMB);
+        }
         if (k < static_cast<size_t>(kMonitorPositions)) f.energySaved = EnergySavedFlags[k];
     }
     view.SetRows(ProcessRows(facts, windows9x, windows9x ? Lang("strMemStatusQueryError") : std::string()));

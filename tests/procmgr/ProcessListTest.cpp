@@ -54,7 +54,16 @@ TEST(ProcessList, ListsMeasuresTrimsAndEndsRealChildren) {
     ProcessList list;
     ASSERT_EQ(list.Refresh(), 1);
     EXPECT_EQ(list.ProcessIds.size(), list.ImagePaths.size());
+    ASSERT_EQ(list.ProcessIds.size(), list.WorkingSetsMB.size());
     EXPECT_TRUE(SamePath(PathOf(list, first.Pid()), kChild)) << PathOf(list, first.Pid());
+    // The working sets come with the list, each as its own reading gives it.
+    for (size_t k = 0; k < list.ProcessIds.size(); ++k) {
+        if (list.ProcessIds[k] != first.Pid()) continue;
+        double own = 0;
+        ASSERT_NE(QueryWorkingSetMB(first.Pid(), own), 0);
+        EXPECT_GT(list.WorkingSetsMB[k], 0.0);
+        EXPECT_NEAR(list.WorkingSetsMB[k], own, 1.0);
+    }
     EXPECT_TRUE(SamePath(PathOf(list, second.Pid()), kChild));
     // Toolhelp, the 9x line's way, finds them with the same paths.
     ProcessList toolhelp;
