@@ -215,7 +215,9 @@ TEST_F(StartUpTest, PowerOnStartsHiddenAndCancelIsRemembered) {
     ASSERT_TRUE(app_.Start(ProgramExe()));
     main = WaitForWindow("Mnemora", app_.Pid(), kStartMs, false);
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 8000));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 8000))
+        << "still shown: \"" << WindowTitle(main) << "\", ShowStatus " << ReadSettingDword("ShowStatus", 99)
+        << ", main window " << (FindWindowOf("Mnemora", app_.Pid()) == main ? "found again" : "another now");
     app_.Kill();
     EXPECT_NE(StartMain("/x"), nullptr);
 }
