@@ -80,6 +80,7 @@ const MainDialog::Route MainDialog::kRoutes[] = {
     {WM_TIMER, kRefreshTimer, 0, &MainDialog::OnTimer},
     {WM_TIMER, kLowMemoryTimer, 0, &MainDialog::OnTimer},
     {WM_TIMER, kHideTimer, 0, &MainDialog::OnTimer},
+    {WM_WINDOWPOSCHANGING, 0, 0, &MainDialog::OnWindowPosChanging},
     {WM_TIMER, kDelayedStartTimer, 0, &MainDialog::OnTimer},
     {WM_TIMER, kOptimizeTimer, 0, &MainDialog::OnTimer},
     {WM_TRAY_NOTIFY, 0, 0, &MainDialog::OnTrayNotify},
@@ -143,10 +144,26 @@ void MainDialog::OnCancel() {
 void MainDialog::OnHide(DialogMessage&) { ShowWindow(hwnd_, SW_HIDE); }
 
 void MainDialog::OnShowMain(DialogMessage&) {
+    keepHidden_ = false;
     SetWindowPos(hwnd_, nullptr, 0, 0, restoreRect_.right - restoreRect_.left, restoreRect_.bottom - restoreRect_.top,
                  SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     StoreShowStatus(1);
+}
+
+// The dialog manager shows a modal dialog the first time its queue goes empty, which can
+// come after the hide timer when initialization is slow: a hidden start lets no show of this
+// thread through until the window is asked for. A second copy's restore comes from another
+// thread and is let through.
+void MainDialog::OnWindowPosChanging(DialogMessage& m) {
+    auto* pos = reinterpret_cast<WINDOWPOS*>(m.lParam);
+    if (keepHidden_ && (pos->flags & SWP_SHOWWINDOW)) {
+        if (InSendMessage())
+            keepHidden_ = false;
+        else
+            pos->flags &= ~SWP_SHOWWINDOW;
+    }
+    m.passOn = true;
 }
 
 bool MainDialog::ConfirmToolWarning() {

@@ -335,6 +335,7 @@ bool MainDialog::StartedByPowerOn() const {
 }
 
 void MainDialog::StartHidden() {
+    keepHidden_ = true;
     SetWindowPos(hwnd_, nullptr, -1024, -1024, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SetTimer(hwnd_, kHideTimer, 50, nullptr);
 }

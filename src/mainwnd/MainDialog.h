@@ -122,6 +122,7 @@ private:
     void OnExit(DialogMessage& m);
     void OnHide(DialogMessage& m);
     void OnShowMain(DialogMessage& m);
+    void OnWindowPosChanging(DialogMessage& m);
     void OnProcessButton(DialogMessage& m);
     void OnProcessManager(DialogMessage& m);
     void OnStartupManager(DialogMessage& m);
@@ -157,6 +158,7 @@ private:
     bool xpTray_ = false;  // XP's tray: its own pictures, and text on the taskbar's colour
     std::string displayModeText_;
     int expanded_ = 0;
+    bool keepHidden_ = false;  // started hidden and not yet asked to show
     RECT fullRect_{}, compactRect_{}, restoreRect_{}, compactClientRect_{}, fullClientRect_{};
     std::vector<std::string> weekDays_;
     std::vector<std::string> presetTexts_;

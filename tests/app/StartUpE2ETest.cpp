@@ -203,6 +203,10 @@ TEST_F(StartUpTest, PowerOnStartsHiddenAndCancelIsRemembered) {
     HWND main = WaitForWindow("Mnemora", app_.Pid(), kStartMs, false);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 5000));
+    // Kept hidden from its own thread only: a second copy still brings it back.
+    ASSERT_TRUE(other_.Start(ProgramExe(), "/x"));
+    ASSERT_TRUE(other_.WaitExit(kStartMs));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
     app_.Kill();
 
     main = StartMain();
