@@ -233,7 +233,8 @@ TEST_F(CommandsTest, CancelHidesTheRunningCopyAndExitMakesTheNextStartHidden) {
     ASSERT_NE(main, nullptr);
     PressKeyWhereFocused(main, VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 5000));
-    EXPECT_EQ(ReadSettingDword("ShowStatus"), 0u);
+    // Stored after the hide: wait for it, with a default that is not the value looked for.
+    EXPECT_TRUE(WaitUntil([&] { return ReadSettingDword("ShowStatus", 99) == 0; }, 5000));
     EXPECT_TRUE(TrayIconPresent(main));
     // A second start restores the hidden copy and ends.
     ASSERT_TRUE(other_.Start(ProgramExe()));
