@@ -168,12 +168,12 @@ TEST_F(CommandsTest, SaveWritesEverySettingAndTellsTheUser) {
     EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(main, IDC_BUTTONSAVERAM); }, 3000));
 
     EXPECT_EQ(ReadSettingDword("UserType"), 2u);
-    EXPECT_EQ(ReadSettingDword("SoundAlert"), 0u);
+    EXPECT_EQ(ReadSettingDword("SoundAlert", 99), 0u);
     EXPECT_EQ(ReadSettingDword("AutoDefrag"), 1u);
-    EXPECT_EQ(ReadSettingDword("CleanClipBoard"), 0u);
+    EXPECT_EQ(ReadSettingDword("CleanClipBoard", 99), 0u);
     EXPECT_EQ(ReadSettingDword("RamAlertValue"), 10u);
     EXPECT_EQ(ReadSettingDword("SliderPos"), 1u);
-    EXPECT_EQ(ReadSettingDword("BuildReport"), 0u);
+    EXPECT_EQ(ReadSettingDword("BuildReport", 99), 0u);
     EXPECT_EQ(ReadSettingDword("NoticeDialog"), 1u);
     RegistryKey program;
     DWORD logo = 99;
