@@ -11,15 +11,13 @@
 #include <vector>
 
 #include "app/RegistryKey.h"
-#include "driver/TestDriver.h"
+#include "driver/ProgramTest.h"
 #include "resource.h"
 #include "ui/Handles.h"
 
 using namespace driver;
 
 namespace {
-const DWORD kStartMs = 20000;
-
 struct Stored {
     const char* name;
     DWORD value;
@@ -68,28 +66,14 @@ std::string StoredMismatches(const std::vector<Stored>& expected) {
     return out.str();
 }
 
-class FaultsTest : public ::testing::Test {
+class FaultsTest : public ProgramTest {
 protected:
-    void SetUp() override {
-        KillStrays();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
-    }
     void TearDown() override {
-        app_.Kill();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        ProgramTest::TearDown();
         RegistryKey run;
         if (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) run.DeleteValue("Ramvane");
     }
-    // Starts the program and waits until its modal loop refreshes the window.
-    HWND Start(const std::string& exe = ProgramExe()) {
-        if (!app_.Start(exe, "/x")) return nullptr;
-        HWND main = WaitForWindow("Mnemora", app_.Pid(), kStartMs);
-        if (main && !WaitUntil([&] { return ControlText(main, IDC_CLOCK).find(':') != std::string::npos; }, 5000))
-            return nullptr;
-        return main;
-    }
     bool RunGoing(HWND main) { return ControlText(main, IDC_PERCENT) != "0 %" && !IsEnabled(main, IDC_LZL_BUTTON); }
-    AppProcess app_;
 };
 
 // A threshold at which this machine is low on memory (as the program stores it).
@@ -103,7 +87,7 @@ DWORD LowThreshold() {
 
 TEST_F(FaultsTest, KilledDuringAnAutomaticRunLosesNoSettingAndStartsAgain) {
     WriteSaved();
-    HWND main = Start();
+    HWND main = StartMain();
     ASSERT_NE(main, nullptr);
     const std::vector<Stored> expected = {{"RamAlertValue", LowThreshold()}};
     WriteSettingDword("RamAlertValue", expected[0].value);
@@ -116,7 +100,7 @@ TEST_F(FaultsTest, KilledDuringAnAutomaticRunLosesNoSettingAndStartsAgain) {
     EXPECT_EQ(StoredMismatches(expected), "");
 
     // The mutex went with the process: the next start is a first copy with the same settings.
-    main = Start();
+    main = StartMain();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(IsChecked(main, IDC_CHECKSOUND));
     EXPECT_TRUE(IsChecked(main, IDC_CHECKAUTODEFRAG));
@@ -157,7 +141,7 @@ TEST_F(FaultsTest, KilledDuringASaveKeepsEachValueOldOrNew) {
         SCOPED_TRACE("killed " + std::to_string(delay) + " us after the first write");
         WriteSaved();
         WriteSettingDword("RamAlertValue", 10);
-        HWND main = Start();
+        HWND main = StartMain();
         ASSERT_NE(main, nullptr) << "the program did not start again after a kill";
         Click(main, IDC_CHECKAUTODEFRAGTIP);  // before the switch it depends on is turned off
         Click(main, IDC_CHECKSOUND);
@@ -196,7 +180,7 @@ TEST_F(FaultsTest, KilledDuringASaveKeepsEachValueOldOrNew) {
     std::printf("killed during a save: %d rounds found the old values, %d the new ones, %d a mix\n", allOld, allNew,
                 mixed);
     // The last round's values show at the next start.
-    HWND main = Start();
+    HWND main = StartMain();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(IsChecked(main, IDC_CHECKSOUND), ReadSettingDword("SoundAlert") != 0);
     EXPECT_EQ(IsChecked(main, IDC_CHECKCLIPBOARD), ReadSettingDword("CleanClipBoard") != 0);
@@ -225,7 +209,7 @@ TEST_F(FaultsTest, ALanguageFileMissingKeysShowsEmptyTextsAndNothingHangs) {
         ASSERT_EQ(dropped, 2);
     }
     DWORD begun = GetTickCount();
-    HWND main = Start(dir + "\\Ramvane.exe");
+    HWND main = StartMain("/x", dir + "\\Ramvane.exe");
     ASSERT_NE(main, nullptr);
     std::printf("missing keys: the window was up and refreshing %lu ms after the start\n",
                 static_cast<unsigned long>(GetTickCount() - begun));

@@ -5,30 +5,17 @@
 #include <string>
 
 #include "app/RegistryKey.h"
-#include "driver/TestDriver.h"
+#include "driver/ProgramTest.h"
 #include "resource.h"
 
 using namespace driver;
 
 namespace {
-const DWORD kStartMs = 20000;
-
-class StartUpTest : public ::testing::Test {
+class StartUpTest : public ProgramTest {
 protected:
-    void SetUp() override {
-        KillStrays();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
-    }
     void TearDown() override {
-        app_.Kill();
         other_.Kill();
-    }
-    // Starts the program with an argument (no logo) and waits for its main window.
-    HWND StartMain(const std::string& args = "/x") {
-        EXPECT_TRUE(app_.Start(ProgramExe(), args));
-        HWND main = WaitForWindow("Mnemora", app_.Pid(), kStartMs);
-        EXPECT_NE(main, nullptr);
-        return main;
+        ProgramTest::TearDown();
     }
     // Answers the exit question with `answer`.
     void Exit(HWND main, int answer) {
@@ -39,7 +26,7 @@ protected:
         EXPECT_EQ(MessageBoxText(box), "Exit Mnemora? Memory will no longer be watched.");
         AnswerMessageBox(box, answer);
     }
-    AppProcess app_, other_;
+    AppProcess other_;
 };
 
 std::string CopyProgramTo(const std::string& folderName, bool withLanguage) {

@@ -12,7 +12,7 @@
 #include "app/RegistryKey.h"
 #include "cache/CacheRegistry.h"
 #include "driver/RemoteList.h"
-#include "driver/TestDriver.h"
+#include "driver/ProgramTest.h"
 #include "resource.h"
 
 using namespace driver;
@@ -120,16 +120,12 @@ struct ShownRow {
     const char* text;  // for Shows::Text
 };
 
-class BadRegistryTest : public ::testing::Test {
+class BadRegistryTest : public ProgramTest {
 protected:
-    void SetUp() override {
-        KillStrays();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
-    }
     void TearDown() override {
         app_.Kill();
         patch_.Restore();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        ProgramTest::TearDown();
     }
     void PutAll(const std::vector<RawValue>& values) {
         for (const RawValue& v : values) ASSERT_TRUE(patch_.Put(v)) << v.path << "\\" << v.name;
@@ -147,10 +143,8 @@ protected:
         }
     }
     void StartMain() {
-        ASSERT_TRUE(app_.Start(ProgramExe(), "/x"));
-        main_ = WaitForWindow("Mnemora", app_.Pid(), 20000);
+        main_ = ProgramTest::StartMain();
         ASSERT_NE(main_, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return ControlText(main_, IDC_CLOCK).find(':') != std::string::npos; }, 5000));
     }
     bool Alive() const { return app_.Running() && IsWindow(main_); }
     // Opens a tool window by a main-window command (no tools warning: OtherFunctionTips is 1).
@@ -163,7 +157,6 @@ protected:
         return WaitUntil([&] { return !IsWindow(wnd); }, 5000);
     }
 
-    AppProcess app_;
     HWND main_ = nullptr;
     RegistryPatch patch_;
 };

@@ -6,27 +6,17 @@
 #include <string>
 
 #include "app/RegistryKey.h"
-#include "driver/TestDriver.h"
+#include "driver/ProgramTest.h"
 #include "resource.h"
 
 using namespace driver;
 
 namespace {
-const DWORD kStartMs = 20000;
-
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ProgramTest {
 protected:
     void SetUp() override {
-        KillStrays();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        ProgramTest::SetUp();
         WriteSettingDword("BuildReport", 0);
-    }
-    void TearDown() override { app_.Kill(); }
-    HWND Start(const std::string& args = "/x") {
-        EXPECT_TRUE(app_.Start(ProgramExe(), args));
-        HWND main = WaitForWindow("Mnemora", app_.Pid(), kStartMs);
-        EXPECT_NE(main, nullptr);
-        return main;
     }
     static RECT Rect(HWND wnd) {
         RECT r;
@@ -35,12 +25,11 @@ protected:
     }
     // Starts a manual run from the tray command (no processor-load check).
     void RunFromTray(HWND main) { PostMessageA(main, WM_COMMAND, ID_TRAY_OPTIMIZE, 0); }
-    AppProcess app_;
 };
 }  // namespace
 
 TEST_F(MainWindowTest, StartsCompactAndTheTabButtonTogglesTheLowerHalf) {
-    HWND main = Start();
+    HWND main = StartMain();
     ASSERT_NE(main, nullptr);
     RECT compact = Rect(main);
     EXPECT_EQ(ControlText(main, IDC_TAB_BUTTON), "Advanced >>");
@@ -63,7 +52,7 @@ TEST_F(MainWindowTest, StartsCompactAndTheTabButtonTogglesTheLowerHalf) {
 }
 
 TEST_F(MainWindowTest, FiguresAndClockRefreshEveryHalfSecond) {
-    HWND main = Start();
+    HWND main = StartMain();
     ASSERT_NE(main, nullptr);
     const std::regex clockFormat(R"( \d\d:\d\d:\d\d  \d\d-\d\d-\d{4}  \w+day)");
     std::string clock;
@@ -83,7 +72,7 @@ TEST_F(MainWindowTest, FiguresAndClockRefreshEveryHalfSecond) {
 TEST_F(MainWindowTest, PresetAndSliderFromTheStoredSettings) {
     WriteSettingDword("UserType", 4);
     WriteSettingDword("SliderPos", 8);
-    HWND main = Start();
+    HWND main = StartMain();
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(IsEnabled(main, IDC_SLIDER));
     EXPECT_EQ(SendMessageA(GetDlgItem(main, IDC_SLIDER), TBM_GETPOS, 0, 0), 8);
@@ -94,7 +83,7 @@ TEST_F(MainWindowTest, PresetAndSliderFromTheStoredSettings) {
 }
 
 TEST_F(MainWindowTest, ChoosingAPresetMovesTheSlider) {
-    HWND main = Start();
+    HWND main = StartMain();
     ASSERT_NE(main, nullptr);
     EXPECT_FALSE(IsEnabled(main, IDC_BUTTONSAVERAM));
     HWND combo = GetDlgItem(main, IDC_USERTYPE);
@@ -114,7 +103,7 @@ TEST_F(MainWindowTest, ChoosingAPresetMovesTheSlider) {
 TEST_F(MainWindowTest, ManualRunShowsProgressThenTheReportThenRests) {
     WriteSettingDword("BuildReport", 1);
     WriteSettingDword("SliderPos", 1);
-    HWND main = Start();
+    HWND main = StartMain();
     ASSERT_NE(main, nullptr);
     RunFromTray(main);
     ASSERT_TRUE(WaitUntil([&] { return ControlText(main, IDC_PERCENT) != "0 %"; }, 3000));
@@ -160,7 +149,7 @@ TEST_F(MainWindowTest, RunEmptiesTheClipboardWhenAsked) {
         GlobalUnlock(text);
         SetClipboardData(CF_TEXT, text);
         CloseClipboard();
-        HWND main = Start();
+        HWND main = StartMain();
         ASSERT_NE(main, nullptr);
         // The silent save at start wrote the window's own value back: set it again.
         WriteSettingDword("CleanClipBoard", clean);

@@ -8,7 +8,7 @@
 
 #include "app/RegistryKey.h"
 #include "driver/RemoteList.h"
-#include "driver/TestDriver.h"
+#include "driver/ProgramTest.h"
 #include "procmgr/ProcessRows.h"
 #include "resource.h"
 #include "ui/Handles.h"
@@ -16,7 +16,6 @@
 using namespace driver;
 
 namespace {
-const DWORD kStartMs = 20000;
 const char kChild[] = MNEMORA_BINARY_DIR "\\tools\\procmgr_child.exe";
 const char kTitle[] = "Process manager";
 const char kExplorerKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
@@ -39,16 +38,14 @@ bool ProcessAlive(DWORD pid) {
     return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
-class ProcessWindowTest : public ::testing::Test {
+class ProcessWindowTest : public ProgramTest {
 protected:
     void SetUp() override {
-        KillStrays();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        ProgramTest::SetUp();
         WriteSettingDword("BuildReport", 0);
     }
     void TearDown() override {
-        app_.Kill();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        ProgramTest::TearDown();
         SetAlwaysUnloadDll(nullptr);
     }
     static void SetAlwaysUnloadDll(const char* text) {
@@ -67,10 +64,8 @@ protected:
     // Starts the program and opens the window with `command` (a button or tray command),
     // agreeing to the warning about system tools when `warned`.
     HWND Open(UINT command, bool warned = false) {
-        EXPECT_TRUE(app_.Start(ProgramExe(), "/x"));
-        HWND main = WaitForWindow("Mnemora", app_.Pid(), kStartMs);
+        HWND main = StartMain();
         EXPECT_NE(main, nullptr);
-        EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_CLOCK).find(':') != std::string::npos; }, 5000));
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
         if (warned) ExpectBox(kToolWarning);
         HWND dlg = WaitForWindow(kTitle, app_.Pid(), kStartMs);
@@ -95,7 +90,6 @@ protected:
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, 5000));
         return text;
     }
-    AppProcess app_;
 };
 }  // namespace
 
