@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -25,6 +26,14 @@ public:
     void Attach(HIMAGELIST images);
     // Index in the image list of the icon for `command` (see AddFileIcon), added on first use.
     int IndexFor(const std::string& command);
+    // Answers a list view's LVN_GETDISPINFO when it asks for the image of a row that shows the
+    // icon of `commandOf(row)`; the index sits alike in the ANSI and wide records.
+    template <class CommandOf>
+    void AnswerImageRequest(LPARAM dispInfo, size_t rowCount, CommandOf commandOf) {
+        LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(dispInfo)->item;
+        if (!(item.mask & LVIF_IMAGE) || item.iItem < 0 || static_cast<size_t>(item.iItem) >= rowCount) return;
+        item.iImage = IndexFor(commandOf(static_cast<size_t>(item.iItem)));
+    }
 
 private:
     HIMAGELIST images_ = nullptr;

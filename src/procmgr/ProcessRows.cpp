@@ -100,11 +100,7 @@ bool FillProcessList(ListView& view, ProcessList& list) {
 }
 
 void AnswerIconRequest(LPARAM lp, const ProcessList& list, FileIconCache& icons) {
-    // The image index is all that is asked for; it sits alike in the ANSI and wide records.
-    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lp)->item;
-    if (!(item.mask & LVIF_IMAGE)) return;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= list.ImagePaths.size()) return;
-    item.iImage = icons.IndexFor(list.ImagePaths[item.iItem]);
+    icons.AnswerImageRequest(lp, list.ImagePaths.size(), [&](size_t k) { return list.ImagePaths[k]; });
 }
 
 TerminateRefusal TerminateRefusalFor(const std::string& path, const std::string& workingSetText) {

@@ -61,10 +61,7 @@ void StartupManagerDialog::FillStartupList() {
 }
 
 void StartupManagerDialog::OnIconRequest(DialogMessage& m) {
-    // The image index is all that is asked for; it sits alike in the ANSI and wide records.
-    LVITEMA& row = reinterpret_cast<NMLVDISPINFOA*>(m.lParam)->item;
-    if (!(row.mask & LVIF_IMAGE) || row.iItem < 0 || static_cast<size_t>(row.iItem) >= items_.size()) return;
-    row.iImage = icons_.IndexFor(CommandToIconPath(items_[static_cast<size_t>(row.iItem)].Command));
+    icons_.AnswerImageRequest(m.lParam, items_.size(), [&](size_t k) { return CommandToIconPath(items_[k].Command); });
 }
 
 bool StartupManagerDialog::FocusedItem(StartupItem& item) const {
