@@ -76,9 +76,9 @@ LONG RegistryKey::SetDword(DWORD number, const char* name) const {
     return RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
 }
 
-LONG RegistryKey::SetString(const std::string& text, const char* name, size_t maxChars) const {
+LONG RegistryKey::SetString(const std::string& text, const char* name, size_t maxChars, DWORD type) const {
     if (text.size() > maxChars) return ERROR_INVALID_PARAMETER;
-    return RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    return RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(text.size() + 1));
 }
 

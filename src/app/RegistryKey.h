@@ -32,9 +32,10 @@ public:
     // over `maxBytes`, another type: ERROR_INVALID_DATA) `text` becomes "".
     LONG QueryString(std::string& text, const char* name, size_t maxBytes = 256) const;
     LONG SetDword(DWORD number, const char* name) const;
-    // REG_SZ of at most `maxChars` characters; a longer text is refused
-    // (ERROR_INVALID_PARAMETER) rather than written cut.
-    LONG SetString(const std::string& text, const char* name, size_t maxChars = kMaxStringChars) const;
+    // REG_SZ (or `type`, REG_EXPAND_SZ) of at most `maxChars` characters; a longer text is
+    // refused (ERROR_INVALID_PARAMETER) rather than written cut.
+    LONG SetString(const std::string& text, const char* name, size_t maxChars = kMaxStringChars,
+                   DWORD type = REG_SZ) const;
     LONG DeleteValue(const char* name) const;
     LONG DeleteSubKey(const char* name) const;
     // Name of the value at `index`, "" on any failure (including data over 256 bytes).

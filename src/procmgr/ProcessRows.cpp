@@ -88,8 +88,10 @@ bool FillProcessList(ListView& view, ProcessList& list) {
         f.path = list.ImagePaths[k];
         // The 9x line has no working-set reading; our own row shows a label instead.
         if (!windows9x && !IsOwnImage(f.path)) {
-            if (k < list.WorkingSetsMB.size() && list.WorkingSetsMB[k] >= 0)
-                f.workingSetMB = list.WorkingSetsMB[k];
+            // Read through the enumeration's handle; one that failed there fails again, and
+            // shows as unread.
+            if (k < list.WorkingSetsMB.size())
+                f.workingSetMB = std::max(0.0, list.WorkingSetsMB[k]);
             else
                 QueryWorkingSetMB(f.id, f.workingSetMB);
         }

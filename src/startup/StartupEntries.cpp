@@ -22,10 +22,8 @@ bool WriteValue(int source, const StartupItem& item) {
     StartupKey place = KeyOfSource(source);
     RegistryKey key;
     if (!place.root || key.Open(place.root, place.path, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
-    if (!item.Expandable) return key.SetString(item.Command, item.Name.c_str(), item.Command.size()) == ERROR_SUCCESS;
-    return RegSetValueExA(key.Get(), item.Name.c_str(), 0, REG_EXPAND_SZ,
-                          reinterpret_cast<const BYTE*>(item.Command.c_str()),
-                          static_cast<DWORD>(item.Command.size() + 1)) == ERROR_SUCCESS;
+    return key.SetString(item.Command, item.Name.c_str(), item.Command.size(),
+                         item.Expandable ? REG_EXPAND_SZ : REG_SZ) == ERROR_SUCCESS;
 }
 
 bool DeleteValue(int source, const std::string& name) {
