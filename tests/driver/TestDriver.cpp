@@ -39,14 +39,36 @@ BOOL CALLBACK FindBox(HWND wnd, LPARAM lp) {
 }
 }  // namespace
 
-std::string ProgramDir() { return MNEMORA_PROGRAM_DIR; }
+std::string EnvText(const char* name) {
+    char value[1024];
+    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
+}
+
+std::string ProgramDir() {
+    std::string chosen = EnvText("MNEMORA_PROGRAM_DIR");
+    return chosen.empty() ? MNEMORA_PROGRAM_DIR : chosen;
+}
 std::string ProgramExe() { return ProgramDir() + "\\Ramvane.exe"; }
+std::string TestProgramDir() { return std::string(MNEMORA_BINARY_DIR) + "\\testbin"; }
+
+bool RightsRefused() { return !EnvText("MNEMORA_AS_USER").empty() && EnvText("MNEMORA_AS_USER") != "0"; }
 
 std::string ScreenshotDir() {
-    std::string dir = std::string(MNEMORA_BINARY_DIR) + "\\screenshots";
+    std::string condition = EnvText("MNEMORA_CONDITION");
+    std::string dir = std::string(MNEMORA_BINARY_DIR) + "\\screenshots" + (condition.empty() ? "" : "-" + condition);
     CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
 }
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+    char old[1024];
+    DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
+    had_ = n > 0 && n < sizeof old;
+    if (had_) old_.assign(old, n);
+    SetEnvironmentVariableA(name, value);
+}
+ScopedEnv::~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
 bool AppProcess::Start(const std::string& exe, const std::string& args, const std::string& workDir) {
     Kill();

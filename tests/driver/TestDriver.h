@@ -8,11 +8,33 @@
 
 namespace driver {
 
-// Folder with Ramvane.exe and its files, as laid out by the build.
+// Folder with Ramvane.exe and its files, as laid out by the build; MNEMORA_PROGRAM_DIR in the
+// environment chooses another (the test build, for a run under refused rights).
 std::string ProgramDir();
 std::string ProgramExe();
-// Folder for screenshots taken by tests (created on demand).
+// Folder of the test build of the program, whose Windows calls answer as Windows does where
+// Wine is friendlier (refusals with MNEMORA_AS_USER=1 in its environment).
+std::string TestProgramDir();
+// True when this run stands for a user without administrator rights (MNEMORA_AS_USER).
+bool RightsRefused();
+// An environment variable of this process, "" when unset.
+std::string EnvText(const char* name);
+// Folder for screenshots taken by tests (created on demand); one per condition of the run.
 std::string ScreenshotDir();
+
+// Sets an environment variable (null: removes it) for the scope, so programs started
+// meanwhile inherit it; the old value comes back at the end.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
 
 class AppProcess {
 public:

@@ -1,0 +1,305 @@
+// Linked only into the test build of the program (testbin\Ramvane.exe), never into the one
+// that ships. Before the program starts, it points the program's own imports of a few Windows
+// calls at stand-ins, so that each call answers as Windows answers where Wine is friendlier:
+//
+// - always: the UTF-8 and UTF-7 code pages take no conversion flags and no default character
+//   (Windows refuses the call; Wine converts anyway). With an ANSI code page of UTF-8 this is
+//   what every CP_ACP conversion meets.
+// - MNEMORA_AS_USER=1: the refusals a user without administrator rights meets on Windows
+//   Vista to 11: no write access below HKEY_LOCAL_MACHINE, no opening of the system's own
+//   processes beyond a limited query, and the service manager only for reading.
+//   MNEMORA_SYSTEM_PROCESSES adds image names (comma-separated) that count as the system's.
+//
+// The stand-ins give the refusal as the call's own result, with the error Windows sets, so the
+// program meets it exactly where it would on Windows. Calls the program looks up at run time
+// are caught through GetProcAddress.
+#include <windows.h>
+#include <tlhelp32.h>
+#include <winsvc.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <type_traits>
+
+namespace {
+
+bool AsUser() {
+    const char* v = std::getenv("MNEMORA_AS_USER");
+    return v && *v && std::strcmp(v, "0") != 0;
+}
+
+// The real entry points, as the import table held them.
+struct Real {
+    decltype(&RegOpenKeyExA) regOpenKeyEx;
+    decltype(&RegCreateKeyExA) regCreateKeyEx;
+    decltype(&RegSetValueExA) regSetValueEx;
+    decltype(&RegDeleteValueA) regDeleteValue;
+    decltype(&RegDeleteKeyA) regDeleteKey;
+    decltype(&RegCloseKey) regCloseKey;
+    decltype(&OpenProcess) openProcess;
+    decltype(&WideCharToMultiByte) wideToMulti;
+    decltype(&MultiByteToWideChar) multiToWide;
+    decltype(&GetProcAddress) getProcAddress;
+    decltype(&OpenSCManagerA) openSCManager;
+    decltype(&OpenServiceA) openService;
+} real;
+
+// ---- Code pages --------------------------------------------------------------------------
+
+UINT Effective(UINT codePage) {
+    if (codePage == CP_ACP || codePage == CP_THREAD_ACP) return GetACP();
+    if (codePage == CP_OEMCP) return GetOEMCP();
+    return codePage;
+}
+
+int WINAPI WideToMulti(UINT cp, DWORD flags, LPCWCH wide, int wideLength, LPSTR out, int outSize,
+                       LPCCH defaultChar, LPBOOL usedDefault) {
+    UINT page = Effective(cp);
+    if (page == CP_UTF8 || page == CP_UTF7) {
+        const DWORD kErrInvalidChars = 0x80;  // WC_ERR_INVALID_CHARS, declared from Vista on
+        DWORD allowed = page == CP_UTF8 ? kErrInvalidChars : 0;
+        if (flags & ~allowed) {
+            SetLastError(ERROR_INVALID_FLAGS);
+            return 0;
+        }
+        if (defaultChar || usedDefault) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+    }
+    return real.wideToMulti(cp, flags, wide, wideLength, out, outSize, defaultChar, usedDefault);
+}
+
+int WINAPI MultiToWide(UINT cp, DWORD flags, LPCCH text, int length, LPWSTR out, int outSize) {
+    UINT page = Effective(cp);
+    if ((page == CP_UTF8 && (flags & ~MB_ERR_INVALID_CHARS)) || (page == CP_UTF7 && flags)) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    return real.multiToWide(cp, flags, text, length, out, outSize);
+}
+
+// ---- Registry ----------------------------------------------------------------------------
+
+const REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
+
+// Keys below HKEY_LOCAL_MACHINE that this process holds open; every one is read-only here.
+CRITICAL_SECTION gKeysLock;
+std::set<HKEY>* gMachineKeys;
+
+bool IsMachineKey(HKEY key) {
+    if (key == HKEY_LOCAL_MACHINE) return true;
+    EnterCriticalSection(&gKeysLock);
+    bool found = gMachineKeys->count(key) != 0;
+    LeaveCriticalSection(&gKeysLock);
+    return found;
+}
+
+void RememberMachineKey(HKEY key) {
+    EnterCriticalSection(&gKeysLock);
+    gMachineKeys->insert(key);
+    LeaveCriticalSection(&gKeysLock);
+}
+
+bool WantsWrite(REGSAM access) {
+    // GENERIC_WRITE and GENERIC_ALL map onto the key's write rights.
+    return (access & (kWriteRights | GENERIC_WRITE | GENERIC_ALL)) != 0;
+}
+
+LSTATUS WINAPI RegOpenKeyExStandIn(HKEY parent, LPCSTR sub, DWORD options, REGSAM access, PHKEY out) {
+    bool machine = IsMachineKey(parent);
+    if (machine && WantsWrite(access)) return ERROR_ACCESS_DENIED;
+    LSTATUS status = real.regOpenKeyEx(parent, sub, options, access, out);
+    if (status == ERROR_SUCCESS && machine) RememberMachineKey(*out);
+    return status;
+}
+
+LSTATUS WINAPI RegCreateKeyExStandIn(HKEY parent, LPCSTR sub, DWORD reserved, LPSTR cls, DWORD options,
+                                     REGSAM access, const LPSECURITY_ATTRIBUTES security, PHKEY out,
+                                     LPDWORD disposition) {
+    if (!IsMachineKey(parent))
+        return real.regCreateKeyEx(parent, sub, reserved, cls, options, access, security, out, disposition);
+    // Creating needs write access to the parent; opening an existing key for reading does not.
+    if (WantsWrite(access)) return ERROR_ACCESS_DENIED;
+    LSTATUS status = real.regOpenKeyEx(parent, sub, 0, access, out);
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_ACCESS_DENIED;
+    if (status == ERROR_SUCCESS) {
+        RememberMachineKey(*out);
+        if (disposition) *disposition = REG_OPENED_EXISTING_KEY;
+    }
+    return status;
+}
+
+LSTATUS WINAPI RegSetValueExStandIn(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
+    if (IsMachineKey(key)) return ERROR_ACCESS_DENIED;
+    return real.regSetValueEx(key, name, reserved, type, data, size);
+}
+
+LSTATUS WINAPI RegDeleteValueStandIn(HKEY key, LPCSTR name) {
+    if (IsMachineKey(key)) return ERROR_ACCESS_DENIED;
+    return real.regDeleteValue(key, name);
+}
+
+LSTATUS WINAPI RegDeleteKeyStandIn(HKEY key, LPCSTR sub) {
+    if (IsMachineKey(key)) return ERROR_ACCESS_DENIED;
+    return real.regDeleteKey(key, sub);
+}
+
+LSTATUS WINAPI RegCloseKeyStandIn(HKEY key) {
+    EnterCriticalSection(&gKeysLock);
+    gMachineKeys->erase(key);
+    LeaveCriticalSection(&gKeysLock);
+    return real.regCloseKey(key);
+}
+
+// ---- Processes ---------------------------------------------------------------------------
+
+// What a standard user may still ask of another account's process.
+const DWORD kLimitedProcessRights = 0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */ | SYNCHRONIZE;
+
+std::string Upper(std::string s) {
+    CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+    return s;
+}
+
+bool IsSystemImage(const std::string& exeName) {
+    static const char* const kSystem[] = {"SYSTEM",       "SMSS.EXE",     "CSRSS.EXE",   "WININIT.EXE",
+                                          "SERVICES.EXE", "LSASS.EXE",    "WINLOGON.EXE", "SVCHOST.EXE",
+                                          "RPCSS.EXE",    "PLUGPLAY.EXE", "WINEDEVICE.EXE"};
+    std::string name = Upper(exeName);
+    for (const char* s : kSystem)
+        if (name == s) return true;
+    if (const char* extra = std::getenv("MNEMORA_SYSTEM_PROCESSES")) {
+        std::string list = Upper(extra) + ",";
+        for (size_t at = 0, comma; (comma = list.find(',', at)) != std::string::npos; at = comma + 1)
+            if (list.compare(at, comma - at, name) == 0 && comma > at) return true;
+    }
+    return false;
+}
+
+bool IsSystemProcess(DWORD pid) {
+    if (pid == 0 || pid == 4) return true;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool system = false;
+    for (BOOL ok = Process32First(snapshot, &entry); ok; ok = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID != pid) continue;
+        const char* base = std::strrchr(entry.szExeFile, '\\');
+        system = IsSystemImage(base ? base + 1 : entry.szExeFile);
+        break;
+    }
+    CloseHandle(snapshot);
+    return system;
+}
+
+HANDLE WINAPI OpenProcessStandIn(DWORD access, BOOL inherit, DWORD pid) {
+    if ((access & ~kLimitedProcessRights) && IsSystemProcess(pid)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return real.openProcess(access, inherit, pid);
+}
+
+// ---- Service manager ---------------------------------------------------------------------
+
+const DWORD kManagerReadRights = SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS |
+                                 STANDARD_RIGHTS_READ | GENERIC_READ;
+const DWORD kServiceReadRights = SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS | SERVICE_ENUMERATE_DEPENDENTS |
+                                 SERVICE_INTERROGATE | SERVICE_USER_DEFINED_CONTROL | STANDARD_RIGHTS_READ |
+                                 GENERIC_READ;
+
+SC_HANDLE WINAPI OpenSCManagerStandIn(LPCSTR machine, LPCSTR database, DWORD access) {
+    if (access & ~kManagerReadRights) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return real.openSCManager(machine, database, access);
+}
+
+SC_HANDLE WINAPI OpenServiceStandIn(SC_HANDLE manager, LPCSTR name, DWORD access) {
+    if (access & ~kServiceReadRights) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return real.openService(manager, name, access);
+}
+
+// ---- Lookups at run time -----------------------------------------------------------------
+
+FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
+    FARPROC found = real.getProcAddress(module, name);
+    // Ordinals are not names.
+    if (!found || reinterpret_cast<ULONG_PTR>(name) <= 0xFFFF || !AsUser()) return found;
+    auto swap = [&](auto& slot, auto standIn) {
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(reinterpret_cast<void*>(found));
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(standIn));
+    };
+    if (std::strcmp(name, "OpenSCManagerA") == 0) return swap(real.openSCManager, &OpenSCManagerStandIn);
+    if (std::strcmp(name, "OpenServiceA") == 0) return swap(real.openService, &OpenServiceStandIn);
+    if (std::strcmp(name, "OpenProcess") == 0) return swap(real.openProcess, &OpenProcessStandIn);
+    return found;
+}
+
+// ---- The import table --------------------------------------------------------------------
+
+struct Patch {
+    const char* name;
+    void* standIn;
+    void** original;
+    bool asUserOnly;
+};
+
+void PatchImports(const Patch* patches, size_t count) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    bool asUser = AsUser();
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const char* name = reinterpret_cast<const char*>(
+                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
+            for (size_t i = 0; i < count; ++i) {
+                const Patch& p = patches[i];
+                if (std::strcmp(p.name, name) != 0) continue;
+                *p.original = reinterpret_cast<void*>(slots->u1.Function);
+                if (p.asUserOnly && !asUser) break;
+                DWORD old = 0;
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old);
+                slots->u1.Function = reinterpret_cast<ULONG_PTR>(p.standIn);
+                VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, old, &old);
+                break;
+            }
+        }
+    }
+}
+
+template <class Fn>
+void** Slot(Fn& fn) { return reinterpret_cast<void**>(&fn); }
+
+__attribute__((constructor)) void InstallStandIns() {
+    InitializeCriticalSection(&gKeysLock);
+    gMachineKeys = new std::set<HKEY>;  // lives as long as the process: keys close until the end
+    static const Patch kPatches[] = {
+        {"WideCharToMultiByte", reinterpret_cast<void*>(&WideToMulti), Slot(real.wideToMulti), false},
+        {"MultiByteToWideChar", reinterpret_cast<void*>(&MultiToWide), Slot(real.multiToWide), false},
+        {"RegOpenKeyExA", reinterpret_cast<void*>(&RegOpenKeyExStandIn), Slot(real.regOpenKeyEx), true},
+        {"RegCreateKeyExA", reinterpret_cast<void*>(&RegCreateKeyExStandIn), Slot(real.regCreateKeyEx), true},
+        {"RegSetValueExA", reinterpret_cast<void*>(&RegSetValueExStandIn), Slot(real.regSetValueEx), true},
+        {"RegDeleteValueA", reinterpret_cast<void*>(&RegDeleteValueStandIn), Slot(real.regDeleteValue), true},
+        {"RegDeleteKeyA", reinterpret_cast<void*>(&RegDeleteKeyStandIn), Slot(real.regDeleteKey), true},
+        {"RegCloseKey", reinterpret_cast<void*>(&RegCloseKeyStandIn), Slot(real.regCloseKey), true},
+        {"OpenProcess", reinterpret_cast<void*>(&OpenProcessStandIn), Slot(real.openProcess), true},
+        {"GetProcAddress", reinterpret_cast<void*>(&GetProcAddressStandIn), Slot(real.getProcAddress), false},
+    };
+    PatchImports(kPatches, sizeof kPatches / sizeof kPatches[0]);
+}
+
+}  // namespace
