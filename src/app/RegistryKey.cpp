@@ -108,43 +108,53 @@ bool RegistryKey::EnumValueNames(std::vector<std::string>& names) const {
 }
 
 namespace {
-// Opens the program key, creating it when it cannot be opened; true when it existed.
-bool OpenProgramKey(RegistryKey& key) {
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) return true;
+// Opens the program key with `access`, creating it when it cannot be opened; true when it
+// existed. Reading asks for read access only: a user without administrator rights may read
+// the machine's keys but not write them.
+bool OpenProgramKey(RegistryKey& key, REGSAM access) {
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, access) == ERROR_SUCCESS) return true;
     if (key.Open(HKEY_LOCAL_MACHINE, "Software") == ERROR_SUCCESS) key.Create("Ramvane");
     return false;
+}
+
+// Opens the program key for writing, creating it when missing; the status of the last step.
+LONG OpenProgramKeyToWrite(RegistryKey& key) {
+    LONG status = key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+    if (status == ERROR_SUCCESS) return status;
+    status = key.Open(HKEY_LOCAL_MACHINE, "Software");
+    return status == ERROR_SUCCESS ? key.Create("Ramvane") : status;
 }
 }  // namespace
 
 DWORD ReadSettingDword(const char* name, DWORD defaultValue) {
     RegistryKey key;
     DWORD value = defaultValue;
-    if (OpenProgramKey(key)) key.QueryDword(value, name);
+    if (OpenProgramKey(key, KEY_READ)) key.QueryDword(value, name);
     return value;
 }
 
 DWORD ReadSettingDword(const char* name, DWORD defaultValue, DWORD low, DWORD high) {
     RegistryKey key;
     DWORD value = defaultValue;
-    if (OpenProgramKey(key)) key.QueryDword(value, name, low, high);
+    if (OpenProgramKey(key, KEY_READ)) key.QueryDword(value, name, low, high);
     return value;
 }
 
 std::string ReadSettingString(const char* name) {
     RegistryKey key;
     std::string value;
-    if (OpenProgramKey(key)) key.QueryString(value, name);
+    if (OpenProgramKey(key, KEY_READ)) key.QueryString(value, name);
     return value;
 }
 
-void WriteSettingDword(const char* name, DWORD value) {
+LONG WriteSettingDword(const char* name, DWORD value) {
     RegistryKey key;
-    OpenProgramKey(key);
-    key.SetDword(value, name);
+    LONG status = OpenProgramKeyToWrite(key);
+    return status == ERROR_SUCCESS ? key.SetDword(value, name) : status;
 }
 
-void WriteSettingString(const char* name, const std::string& value) {
+LONG WriteSettingString(const char* name, const std::string& value) {
     RegistryKey key;
-    OpenProgramKey(key);
-    key.SetString(value, name);
+    LONG status = OpenProgramKeyToWrite(key);
+    return status == ERROR_SUCCESS ? key.SetString(value, name) : status;
 }

@@ -59,5 +59,6 @@ DWORD ReadSettingDword(const char* name, DWORD defaultValue = 0);
 // As above; a number outside [low, high] gives `defaultValue` too.
 DWORD ReadSettingDword(const char* name, DWORD defaultValue, DWORD low, DWORD high);
 std::string ReadSettingString(const char* name);
-void WriteSettingDword(const char* name, DWORD value);
-void WriteSettingString(const char* name, const std::string& value);
+// Writes one value of the program key; the status of the write (or of the opening).
+LONG WriteSettingDword(const char* name, DWORD value);
+LONG WriteSettingString(const char* name, const std::string& value);

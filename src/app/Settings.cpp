@@ -20,7 +20,8 @@ void ReadSwitch(const RegistryKey& key, const char* name, int& member) {
 void LoadMainSettings(MainSettings& s) {
     s = MainSettings();
     RegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
+    // Read access only: a user without administrator rights still sees what is stored.
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) == ERROR_SUCCESS) {
         ReadSwitch(key, "SoundAlert", s.sound);
         ReadSwitch(key, "AutoDefrag", s.autoDefrag);
         ReadSwitch(key, "CleanClipBoard", s.clipboard);
@@ -31,19 +32,19 @@ void LoadMainSettings(MainSettings& s) {
         ReadSwitch(key, "BuildReport", s.report);
         key.Close();
     }
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) == ERROR_SUCCESS) {
         DWORD notice = 0;
         if (key.QueryDword(notice, "NoticeDialog") == ERROR_SUCCESS) s.askBeforeRun = notice == 1;
         key.Close();
     }
     s.toolsNoWarning = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) == ERROR_SUCCESS) {
         DWORD tips = 0;
         if (key.QueryDword(tips, "OtherFunctionTips") == ERROR_SUCCESS) s.toolsNoWarning = tips == 1;
         key.Close();
     }
     s.autoRun = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) {
+    if (key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath, KEY_READ) == ERROR_SUCCESS) {
         std::string command;
         s.autoRun = key.QueryString(command, kAutoRunValue, kMaxAutoRunCommandChars + 1) == ERROR_SUCCESS;
         key.Close();
@@ -54,18 +55,28 @@ void LoadMainSettings(MainSettings& s) {
     if (s.hotKey.size() != 1) s.hotKey = "C";
 }
 
-void WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
+LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
     RegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) {
-        key.SetDword(static_cast<DWORD>(userType), "UserType");
-        key.SetDword(s.sound ? 1 : 0, "SoundAlert");
-        key.SetDword(s.autoDefrag ? 1 : 0, "AutoDefrag");
-        key.SetDword(s.clipboard ? 1 : 0, "CleanClipBoard");
-        key.SetDword(static_cast<DWORD>(std::atoi(s.threshold.c_str())), "RamAlertValue");
-        key.SetDword(static_cast<DWORD>(sliderPos), "SliderPos");
-        key.SetDword(s.report ? 1 : 0, "BuildReport");
-        key.SetDword(s.askBeforeRun ? 1 : 0, "NoticeDialog");
+    LONG status = key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+    if (status != ERROR_SUCCESS) return status;
+    const struct {
+        DWORD value;
+        const char* name;
+    } values[] = {
+        {static_cast<DWORD>(userType), "UserType"},
+        {s.sound ? 1u : 0u, "SoundAlert"},
+        {s.autoDefrag ? 1u : 0u, "AutoDefrag"},
+        {s.clipboard ? 1u : 0u, "CleanClipBoard"},
+        {static_cast<DWORD>(std::atoi(s.threshold.c_str())), "RamAlertValue"},
+        {static_cast<DWORD>(sliderPos), "SliderPos"},
+        {s.report ? 1u : 0u, "BuildReport"},
+        {s.askBeforeRun ? 1u : 0u, "NoticeDialog"},
+    };
+    for (const auto& v : values) {
+        LONG written = key.SetDword(v.value, v.name);
+        if (status == ERROR_SUCCESS) status = written;
     }
+    return status;
 }
 
 void SaveMainSettings(const MainSettings& s, int userType, int sliderPos) {
@@ -93,7 +104,7 @@ LONG WriteAutoRunEntry(bool on, const std::string& exePath) {
 
 void ReloadSettingsSnapshot() {
     RegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) != ERROR_SUCCESS) return;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) != ERROR_SUCCESS) return;
     ReadSwitch(key, "SoundAlert", gSettingsSnapshot.soundAlert);
     ReadSwitch(key, "AutoDefrag", gSettingsSnapshot.autoDefrag);
 }

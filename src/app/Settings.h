@@ -35,9 +35,9 @@ constexpr DWORD kHighestUserType = 4;
 // (so do values of another type or outside their range).
 void LoadMainSettings(MainSettings& s);
 
-// Writes the main window's values to the program key in the stored order
-// (no creation of the key).
-void WriteMainValues(const MainSettings& s, int userType, int sliderPos);
+// Writes the main window's values to the program key in the stored order (no creation of
+// the key); the first failure's status, or ERROR_SUCCESS when every value was written.
+LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos);
 // WriteMainValues, then the auto-run entry.
 void SaveMainSettings(const MainSettings& s, int userType, int sliderPos);
 

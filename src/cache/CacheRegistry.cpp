@@ -15,24 +15,34 @@ bool OpenProgramKey(RegistryKey& key) {
     return key.Open(HKEY_LOCAL_MACHINE, "Software") == ERROR_SUCCESS && key.Create("Ramvane") == ERROR_SUCCESS;
 }
 
-// Copies value `from` of `source` as `to` into `target` when it reads as 4 bytes.
-void CopyDword(const RegistryKey& source, const char* from, const RegistryKey& target, const char* to) {
+// The first failure of a series of registry steps; later steps still run.
+struct Steps {
+    LONG status = ERROR_SUCCESS;
+    LONG operator+=(LONG step) {
+        if (status == ERROR_SUCCESS) status = step;
+        return step;
+    }
+};
+
+// Copies value `from` of `source` as `to` into `target` when it reads as 4 bytes; the
+// status of the write (success when there was nothing to copy).
+LONG CopyDword(const RegistryKey& source, const char* from, const RegistryKey& target, const char* to) {
     DWORD value = 0;
-    if (source.QueryDword(value, from) == ERROR_SUCCESS) target.SetDword(value, to);
+    if (source.QueryDword(value, from) != ERROR_SUCCESS) return ERROR_SUCCESS;
+    return target.SetDword(value, to);
 }
 
-void WriteClearPageFile(const RegistryKey& memory, bool clear) {
-    if (clear)
-        memory.SetDword(1, "ClearPageFileAtShutdown");
-    else
-        memory.DeleteValue("ClearPageFileAtShutdown");
+LONG WriteClearPageFile(const RegistryKey& memory, bool clear) {
+    if (clear) return memory.SetDword(1, "ClearPageFileAtShutdown");
+    LONG status = memory.DeleteValue("ClearPageFileAtShutdown");
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 }  // namespace
 
 bool ReadClearPageFile() {
     RegistryKey memory;
     DWORD value = 0;
-    if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath) == ERROR_SUCCESS)
+    if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath, KEY_READ) == ERROR_SUCCESS)
         memory.QueryDword(value, "ClearPageFileAtShutdown");
     return value != 0;
 }
@@ -58,57 +68,63 @@ void TakeCacheBackupOnce() {
 StoredCachePositions ReadStoredCachePositions() {
     StoredCachePositions stored;
     RegistryKey program;
-    if (program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) != ERROR_SUCCESS) return stored;
+    if (program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) != ERROR_SUCCESS) return stored;
     stored.hasDisk = program.QueryDword(stored.disk, "HDUSEValue") == ERROR_SUCCESS;
     program.QueryDword(stored.cd, "CDUSEValue");
     return stored;
 }
 
-void SaveCacheSettings(int cdPosition, int diskPosition, bool clearPageFile) {
+LONG SaveCacheSettings(int cdPosition, int diskPosition, bool clearPageFile) {
+    Steps steps;
     RegistryKey cdfs;
-    if (cdfs.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\FileSystem") == ERROR_SUCCESS &&
-        cdfs.Create("CDFS") == ERROR_SUCCESS) {
+    if ((steps += cdfs.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\FileSystem")) == ERROR_SUCCESS &&
+        (steps += cdfs.Create("CDFS")) == ERROR_SUCCESS) {
         const CdCacheStep& cd = CdStepAt(cdPosition);
-        cdfs.SetDword(cd.cacheSize, "CacheSize");
-        cdfs.SetDword(cd.prefetch, "Prefetch");
-        cdfs.SetDword(cd.prefetchTail, "PrefetchTail");
+        steps += cdfs.SetDword(cd.cacheSize, "CacheSize");
+        steps += cdfs.SetDword(cd.prefetch, "Prefetch");
+        steps += cdfs.SetDword(cd.prefetchTail, "PrefetchTail");
     }
     RegistryKey memory;
-    if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath) == ERROR_SUCCESS) {
-        memory.SetDword(DiskStepAt(diskPosition).ioPageLockLimit, "IOPageLockLimit");
-        memory.SetDword(1, "LargeSystemCache");
-        WriteClearPageFile(memory, clearPageFile);
+    if ((steps += memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath)) == ERROR_SUCCESS) {
+        steps += memory.SetDword(DiskStepAt(diskPosition).ioPageLockLimit, "IOPageLockLimit");
+        steps += memory.SetDword(1, "LargeSystemCache");
+        steps += WriteClearPageFile(memory, clearPageFile);
     }
     RegistryKey program;
     if (OpenProgramKey(program)) {
-        program.SetDword(static_cast<DWORD>(cdPosition), "CDUSEValue");
-        program.SetDword(static_cast<DWORD>(diskPosition), "HDUSEValue");
+        steps += program.SetDword(static_cast<DWORD>(cdPosition), "CDUSEValue");
+        steps += program.SetDword(static_cast<DWORD>(diskPosition), "HDUSEValue");
+    } else {
+        steps += ERROR_ACCESS_DENIED;
     }
+    return steps.status;
 }
 
-void RestoreCacheSettings() {
+LONG RestoreCacheSettings() {
+    Steps steps;
     RegistryKey program;
     bool haveBackup = program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS;
     RegistryKey cdfs;
     if (haveBackup && cdfs.Open(HKEY_LOCAL_MACHINE, kCdfsKeyPath) == ERROR_SUCCESS)
-        for (const char* name : kCdfsValues) CopyDword(program, name, cdfs, name);
+        for (const char* name : kCdfsValues) steps += CopyDword(program, name, cdfs, name);
     RegistryKey memory;
-    if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath) == ERROR_SUCCESS) {
+    if ((steps += memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath)) == ERROR_SUCCESS) {
         if (haveBackup) {
-            CopyDword(program, "MMDefault", memory, "");
-            CopyDword(program, "IOPageLockLimit", memory, "IOPageLockLimit");
+            steps += CopyDword(program, "MMDefault", memory, "");
+            steps += CopyDword(program, "IOPageLockLimit", memory, "IOPageLockLimit");
         }
-        memory.SetDword(0, "LargeSystemCache");
+        steps += memory.SetDword(0, "LargeSystemCache");
     }
     if (haveBackup) {
         program.DeleteValue("CDUSEValue");
         program.DeleteValue("HDUSEValue");
     }
+    return steps.status;
 }
 
-void ApplyClearPageFile(bool clear) {
+LONG ApplyClearPageFile(bool clear) {
     RegistryKey memory;
-    if (memory.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager") == ERROR_SUCCESS &&
-        memory.Create("Memory Management") == ERROR_SUCCESS)
-        WriteClearPageFile(memory, clear);
+    LONG status = memory.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager");
+    if (status == ERROR_SUCCESS) status = memory.Create("Memory Management");
+    return status == ERROR_SUCCESS ? WriteClearPageFile(memory, clear) : status;
 }

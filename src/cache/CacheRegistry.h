@@ -1,6 +1,6 @@
 // The registry values the cache settings change, their one-time backup in the program
-// key, and the slider positions kept there. Every write is silent on failure (without
-// administrator rights nothing changes).
+// key, and the slider positions kept there. The writes report the first failure (without
+// administrator rights Windows refuses them all); the window says so.
 #pragma once
 #include <windows.h>
 
@@ -24,9 +24,10 @@ StoredCachePositions ReadStoredCachePositions();
 
 // Writes the CD table's values at `cdPosition` (creating the CDFS key), the disk table's
 // IOPageLockLimit at `diskPosition` with LargeSystemCache 1, the page-file setting, and
-// both positions into the program key.
-void SaveCacheSettings(int cdPosition, int diskPosition, bool clearPageFile);
-// Writes the backup back, LargeSystemCache 0, and forgets the stored positions.
-void RestoreCacheSettings();
+// both positions into the program key. Every step is tried; the first failure's status.
+LONG SaveCacheSettings(int cdPosition, int diskPosition, bool clearPageFile);
+// Writes the backup back, LargeSystemCache 0, and forgets the stored positions; the first
+// failure's status.
+LONG RestoreCacheSettings();
 // Writes ClearPageFileAtShutdown 1, or deletes it; creates the memory-management key.
-void ApplyClearPageFile(bool clear);
+LONG ApplyClearPageFile(bool clear);

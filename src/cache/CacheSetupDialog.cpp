@@ -88,19 +88,25 @@ void CacheSetupDialog::OnSliderMoved(DialogMessage& m) {
 
 void CacheSetupDialog::OnSave(DialogMessage&) {
     ReadControls();
-    SaveCacheSettings(SliderPosition(IDC_CDCACHE_SLIDER), SliderPosition(IDC_HDCACHE_SLIDER), clearPageFile_ != 0);
+    LONG status =
+        SaveCacheSettings(SliderPosition(IDC_CDCACHE_SLIDER), SliderPosition(IDC_HDCACHE_SLIDER), clearPageFile_ != 0);
     InitCacheControls();
-    MessageBoxA(hwnd_, Lang("MessageCacheSetupEnd").c_str(), kMainWindowTitle, MB_OK);
+    MessageBoxA(hwnd_, Lang(status == ERROR_SUCCESS ? "MessageCacheSetupEnd" : "MessageCacheRefused").c_str(),
+                kMainWindowTitle, MB_OK);
 }
 
 void CacheSetupDialog::OnRestore(DialogMessage&) {
-    RestoreCacheSettings();
+    LONG status = RestoreCacheSettings();
     InitCacheControls();
-    MessageBoxA(hwnd_, Lang("MessageCacheRestore").c_str(), kMainWindowTitle, MB_OK);
+    MessageBoxA(hwnd_, Lang(status == ERROR_SUCCESS ? "MessageCacheRestore" : "MessageCacheRefused").c_str(),
+                kMainWindowTitle, MB_OK);
 }
 
 void CacheSetupDialog::OnOK() {
     ReadControls();
-    ApplyClearPageFile(clearPageFile_ != 0);
+    // The page-file box is applied on closing; a refusal that leaves another setting than the
+    // box shows is said before the window goes.
+    if (ApplyClearPageFile(clearPageFile_ != 0) != ERROR_SUCCESS && ReadClearPageFile() != (clearPageFile_ != 0))
+        MessageBoxA(hwnd_, Lang("MessageCacheRefused").c_str(), kMainWindowTitle, MB_OK);
     EndDialog(IDOK);
 }

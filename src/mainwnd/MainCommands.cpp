@@ -188,12 +188,18 @@ void MainDialog::OnMemoryModules(DialogMessage&) {
 
 void MainDialog::OnSave(DialogMessage&) {
     ReadControls();
-    WriteMainValues(settings_, settings_.userType, settings_.sliderPos);
-    WriteSettingDword("DisableLogo", settings_.logoOff ? 1 : 0);
-    WriteSettingString("HotKey", settings_.hotKey);
-    WriteAutoRunEntry(settings_.autoRun != 0);
-    MessageBoxA(hwnd_, Lang("strSaveLogMessage").c_str(), Lang("strDeleteBootItem").c_str(),
-                MB_ICONEXCLAMATION | MB_OK);
+    LONG values = WriteMainValues(settings_, settings_.userType, settings_.sliderPos);
+    LONG logo = WriteSettingDword("DisableLogo", settings_.logoOff ? 1 : 0);
+    LONG hotKey = WriteSettingString("HotKey", settings_.hotKey);
+    LONG autoRun = WriteAutoRunEntry(settings_.autoRun != 0);
+    // A user without administrator rights may not write the machine's keys: say so, and keep
+    // Save enabled, rather than claim a save that did not happen.
+    bool settingsSaved = values == ERROR_SUCCESS && logo == ERROR_SUCCESS && hotKey == ERROR_SUCCESS;
+    const char* text = !settingsSaved                ? "strSaveRefused"
+                       : autoRun != ERROR_SUCCESS    ? "strAutoRunRefused"
+                                                     : "strSaveLogMessage";
+    MessageBoxA(hwnd_, Lang(text).c_str(), Lang("strDeleteBootItem").c_str(), MB_ICONEXCLAMATION | MB_OK);
+    if (!settingsSaved || autoRun != ERROR_SUCCESS) return;
     EnableItem(IDC_BUTTONSAVERAM, false);
     promptArmed_ = true;
 }

@@ -40,6 +40,10 @@ protected:
     void SetUp() override {
         KillStrays();
         Clean();
+        // Windows always has the file systems' key, a fresh Wine prefix not.
+        RegistryKey control;
+        if (control.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control") == ERROR_SUCCESS)
+            control.Create("FileSystem");
         Set(kMemoryManagementKeyPath, "IOPageLockLimit", 3333);
         Set(kMemoryManagementKeyPath, "LargeSystemCache", 1);
         WriteSettingDword("OtherFunctionTips", 0);  // the tool warning comes first
