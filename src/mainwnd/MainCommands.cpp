@@ -199,7 +199,7 @@ void MainDialog::OnSave(DialogMessage&) {
 }
 
 void MainDialog::OnAbout(DialogMessage&) {
-    AboutDialog about(appIcon_);
+    AboutDialog about(appIcon_, hwnd_);
     about.RunModal();
 }
 
