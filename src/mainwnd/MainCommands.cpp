@@ -205,7 +205,7 @@ void MainDialog::OnSave(DialogMessage&) {
 }
 
 void MainDialog::OnAbout(DialogMessage&) {
-    AboutDialog about(appIcon_);
+    AboutDialog about(appIcon_, hwnd_);
     about.RunModal();
 }
 

@@ -103,13 +103,13 @@ private:
     void MarkChanged();
     void CheckLoadThenOptimize();
     // Runs tool window T (a dialog with `static constexpr int kTemplate` and a constructor
-    // without parent) modally over this window, unless one is open already; with `warn`,
-    // asks first unless tools open without warning.
+    // without parent) modally over this window, shown or hidden, unless one is open already;
+    // with `warn`, asks first unless tools open without warning.
     template <class T>
     void OpenTool(bool warn) {
         if (Dialog::IsOpen(T::kTemplate) || (warn && !ConfirmToolWarning())) return;
         T tool;
-        tool.RunModal();
+        tool.RunModal(hwnd_);
     }
     // Reads the controls; true when tools open without warning or the user agreed.
     bool ConfirmToolWarning();

@@ -44,8 +44,8 @@ void Dialog::SetDialogBkColor(COLORREF background, COLORREF text) {
     gCustomColors = true;
 }
 
-INT_PTR Dialog::RunModal() {
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent_, Proc,
+INT_PTR Dialog::RunModal(HWND owner) {
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), owner, Proc,
                            reinterpret_cast<LPARAM>(this));
 }
 

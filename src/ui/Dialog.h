@@ -38,8 +38,11 @@ public:
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
 
-    // Runs the dialog modally; returns the value passed to EndDialog, -1 on failure.
-    INT_PTR RunModal();
+    // Runs the dialog modally over the parent given at construction; returns the value
+    // passed to EndDialog, -1 on failure.
+    INT_PTR RunModal() { return RunModal(parent_); }
+    // Runs it modally over `owner`, which owns it and takes no input until it closes.
+    INT_PTR RunModal(HWND owner);
     HWND Handle() const { return hwnd_; }
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 

@@ -7,7 +7,9 @@
 
 #include "app/RegistryKey.h"
 #include "cache/CacheRegistry.h"
+#include "cache/CacheTables.h"
 #include "driver/TestDriver.h"
+#include "hwinfo/MemoryModules.h"
 #include "resource.h"
 
 using namespace driver;
@@ -35,6 +37,11 @@ void Set(const char* path, const char* name, DWORD value) {
 
 LRESULT SliderPos(HWND wnd, int id) { return SendDlgItemMessageA(wnd, id, TBM_GETPOS, 0, 0); }
 
+// The disk slider's end for the installed memory as the program reads it.
+int HighestHere() { return HighestDiskPosition(InstalledMemoryMB()); }
+// The size label of a disk position: 4 MB doubled at each step.
+std::string DiskLabel(int position) { return std::to_string(4 << position) + "MB"; }
+
 class CacheSetupTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -46,6 +53,11 @@ protected:
             control.Create("FileSystem");
         Set(kMemoryManagementKeyPath, "IOPageLockLimit", 3333);
         Set(kMemoryManagementKeyPath, "LargeSystemCache", 1);
+        // The save creates CDFS below FileSystem, which every Windows has and a fresh Wine
+        // prefix lacks until something creates it.
+        RegistryKey fileSystem;
+        ASSERT_EQ(fileSystem.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control"), ERROR_SUCCESS);
+        ASSERT_EQ(fileSystem.Create("FileSystem"), ERROR_SUCCESS);
         WriteSettingDword("OtherFunctionTips", 0);  // the tool warning comes first
     }
     void TearDown() override {
@@ -93,13 +105,15 @@ TEST_F(CacheSetupTest, SaveRestoreAndCancel) {
     StartMain();
     HWND wnd = Open();
     ASSERT_NE(wnd, nullptr);
-    // A machine of far more than 512 MB: every disk position, the slider at the top.
+    // No stored position: the disk slider at the end the installed memory allows.
+    const int highest = HighestHere();
+    ASSERT_GE(highest, 2) << "a machine of less than 128 MB";
     EXPECT_EQ(Value(kProgramKeyPath, "CacheBackupBOOL"), 1);
     EXPECT_EQ(Value(kProgramKeyPath, "IOPageLockLimit"), 3333);
-    EXPECT_EQ(SliderPos(wnd, IDC_HDCACHE_SLIDER), 4);
-    EXPECT_EQ(ControlText(wnd, IDC_HDCACHE_VALUE), "64MB");
+    EXPECT_EQ(SliderPos(wnd, IDC_HDCACHE_SLIDER), highest);
+    EXPECT_EQ(ControlText(wnd, IDC_HDCACHE_VALUE), DiskLabel(highest));
     EXPECT_EQ(ControlText(wnd, IDC_HDCACHE_MIN), "4 MB");
-    EXPECT_EQ(ControlText(wnd, IDC_HDCACHE_MAX), "64 MB");
+    EXPECT_EQ(ControlText(wnd, IDC_HDCACHE_MAX), std::to_string(4 << highest) + " MB");
     EXPECT_EQ(SliderPos(wnd, IDC_CDCACHE_SLIDER), 0);
     EXPECT_EQ(ControlText(wnd, IDC_CDCACHE_VALUE), "CD/DVD-ROM 228KB");
     EXPECT_EQ(ControlText(wnd, IDC_BUTTONSURECACHE), "Save");
@@ -108,7 +122,7 @@ TEST_F(CacheSetupTest, SaveRestoreAndCancel) {
 
     // A key moves the slider and its label with it.
     PressKey(GetDlgItem(wnd, IDC_HDCACHE_SLIDER), VK_LEFT);
-    EXPECT_TRUE(WaitUntil([&] { return ControlText(wnd, IDC_HDCACHE_VALUE) == "32MB"; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(wnd, IDC_HDCACHE_VALUE) == DiskLabel(highest - 1); }, 3000));
 
     SendDlgItemMessageA(wnd, IDC_HDCACHE_SLIDER, TBM_SETPOS, TRUE, 2);
     PostClick(wnd, IDC_BUTTONSURECACHE);
@@ -129,7 +143,7 @@ TEST_F(CacheSetupTest, SaveRestoreAndCancel) {
     EXPECT_EQ(Value(kMemoryManagementKeyPath, "LargeSystemCache"), 0);
     EXPECT_EQ(Value(kProgramKeyPath, "HDUSEValue"), -1);
     EXPECT_EQ(Value(kProgramKeyPath, "CDUSEValue"), -1);
-    EXPECT_EQ(SliderPos(wnd, IDC_HDCACHE_SLIDER), 4);
+    EXPECT_EQ(SliderPos(wnd, IDC_HDCACHE_SLIDER), highest);
     EXPECT_EQ(Value(kProgramKeyPath, "IOPageLockLimit"), 3333);  // the backup stays
 
     // Esc writes nothing, not even a ticked page-file box.
@@ -146,7 +160,8 @@ TEST_F(CacheSetupTest, OutOfRangePositionsAndClose) {
     StartMain();
     HWND wnd = Open();
     ASSERT_NE(wnd, nullptr);
-    EXPECT_EQ(SliderPos(wnd, IDC_HDCACHE_SLIDER), 4);
+    // The slider stops at its end; the label shows the stored size, read as the table's last.
+    EXPECT_EQ(SliderPos(wnd, IDC_HDCACHE_SLIDER), HighestHere());
     EXPECT_EQ(ControlText(wnd, IDC_HDCACHE_VALUE), "64MB");
     EXPECT_EQ(SliderPos(wnd, IDC_CDCACHE_SLIDER), 3);
     EXPECT_EQ(ControlText(wnd, IDC_CDCACHE_VALUE), "DVD-RW 4128KB");

@@ -11,16 +11,15 @@ TEST(CacheTables, HighestDiskPositionFollowsInstalledMemory) {
     for (const auto& c : cases) EXPECT_EQ(HighestDiskPosition(c.mb), c.highest) << c.mb;
 }
 
-// Stored positions come from the registry and may hold anything.
+// Stored positions come from the registry and may hold anything; the window cuts them to its
+// sliders (shown end to end). What that path does not reach on a machine of 512 MB or more:
+// the tables read any position as their nearest end, and a slider whose end came down with
+// the memory cuts a stored position to that end.
 TEST(CacheTables, PositionsOutsideTheTablesReadAsTheirEnds) {
     EXPECT_EQ(DiskStepAt(-1).sizeMB, 4);
     EXPECT_EQ(DiskStepAt(5).sizeMB, 64);
     EXPECT_EQ(CdStepAt(4).sizeKB, 4128);
-    EXPECT_EQ(CdSettingText(1000000), "DVD-RW 4128KB");
     EXPECT_EQ(CdMovedText(-3), "CD/DVD-ROM 228 KB");
-    EXPECT_EQ(StoredPosition(2, 4), 2);
     EXPECT_EQ(StoredPosition(4, 2), 2);
-    EXPECT_EQ(StoredPosition(0xFFFFFFFFu, 3), 3);
-    EXPECT_EQ(StoredPosition(0x80000000u, 4), 4);
 }
 }  // namespace

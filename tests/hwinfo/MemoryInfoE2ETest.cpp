@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/RegistryKey.h"
 #include "driver/TestDriver.h"
-#include "hwinfo/MemoryModules.h"
+#include "hwinfo/WmiConnection.h"
 #include "resource.h"
 
 using namespace driver;
@@ -21,14 +22,22 @@ TEST(MemoryInfoWindow, ShowsWineModuleWithUnknownForWhatIsMissing) {
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return ControlText(main, IDC_CLOCK).find(':') != std::string::npos; }, 5000));
 
-    const std::string size = std::to_string(InstalledMemoryMB()) + " MB";  // Wine: one module with all of it
+    // The count and the first module's size, as the management service reports them.
+    std::vector<std::string> capacity;
+    {
+        WmiConnection wmi;
+        ASSERT_TRUE(wmi.Connect() && wmi.QueryProperty("Win32_PhysicalMemory", "Capacity", capacity));
+        ASSERT_FALSE(capacity.empty());
+    }
+    const std::string count = std::to_string(capacity.size());
+    const std::string size = std::to_string(std::stoll(capacity[0]) / 1048576) + " MB";
     for (int round = 0; round < 2; ++round) {  // a second opening connects again in the same process
         PostClick(main, IDC_MEMHDINFOBT);
         HWND wnd = WaitForWindow("Memory modules", app.Pid(), 10000);
         ASSERT_NE(wnd, nullptr) << round;
         EXPECT_EQ(WaitForMessageBox(app.Pid(), 0), nullptr);
         EXPECT_EQ(ControlText(wnd, IDC_STATICHD1), "Number of modules:");
-        EXPECT_EQ(ControlText(wnd, IDC_MODULE_COUNT), "1");
+        EXPECT_EQ(ControlText(wnd, IDC_MODULE_COUNT), count);
         EXPECT_EQ(ControlText(wnd, IDC_MODULE_SIZE), size);
         EXPECT_EQ(ControlText(wnd, IDC_MODULE_CHIP), "Unknown");  // TypeDetail is missing
         EXPECT_EQ(ControlText(wnd, IDC_MODULE_PACKAGE), "DIMM");

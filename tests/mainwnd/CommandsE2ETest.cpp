@@ -425,6 +425,49 @@ TEST_F(CommandsTest, TrayMenuAndItsCommands) {
     EXPECT_TRUE(RunEnded(main, 30000));
 }
 
+// Each tool window and the about box, from the shown window's buttons and from the tray
+// menu while the window is hidden: owned by the main window, which takes no input meanwhile.
+TEST_F(CommandsTest, ToolWindowsAreOwnedByTheMainWindowWhichWaitsForThem) {
+    WriteSettingDword("OtherFunctionTips", 1);  // no warning before each tool
+    const struct {
+        const char* title;
+        int button;
+        int trayCommand;  // 0: not on the tray menu
+        int close;
+    } kWindows[] = {
+        {"Process manager", IDC_CLEANRAM_BT, ID_TRAY_PROCESS, IDCANCEL},
+        {"Start-up items", IDC_MSCONFIG_BT, ID_TRAY_STARTUP, IDCANCEL},
+        {"Service manager", IDC_SERVICEMG_BT, ID_TRAY_SERVICE, IDCANCEL},
+        {"Cache settings", IDC_BUTTONOT1, ID_TRAY_CACHE, IDCANCEL},
+        {"Memory modules", IDC_MEMHDINFOBT, 0, IDOK},
+        {"About", IDC_ABOUT2, ID_TRAY_ABOUT, IDOK},
+    };
+    HWND main = Start();
+    ASSERT_NE(main, nullptr);
+    for (bool fromTray : {false, true}) {
+        if (fromTray) {
+            Click(main, IDC_HIDEBT2);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 5000));
+        }
+        for (const auto& w : kWindows) {
+            if (fromTray && !w.trayCommand) continue;
+            SCOPED_TRACE(std::string(w.title) + (fromTray ? " from the tray" : " from the window"));
+            if (fromTray)
+                PostMessageA(main, WM_COMMAND, w.trayCommand, 0);
+            else
+                PostClick(main, w.button);
+            HWND tool = WaitForWindow(w.title, app_.Pid(), 20000);
+            ASSERT_NE(tool, nullptr);
+            EXPECT_EQ(GetWindow(tool, GW_OWNER), main);
+            EXPECT_FALSE(IsWindowEnabled(main));
+            PostClick(tool, w.close);
+            ASSERT_TRUE(WaitUntil([&] { return !IsWindow(tool); }, 5000));
+            EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 3000));
+        }
+    }
+    EXPECT_FALSE(IsWindowVisible(main));
+}
+
 TEST_F(CommandsTest, TheTrayIconAfterTheTaskbarComesBack) {
     HWND main = Start();
     ASSERT_NE(main, nullptr);

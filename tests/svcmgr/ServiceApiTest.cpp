@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/ProgramPath.h"
-#include "svcmgr/KnownServices.h"
 #include "svcmgr/StartWait.h"
 #include "svcmgr/TestServices.h"
 
@@ -177,20 +176,22 @@ TEST_F(ServiceApiTest, BindingNeedsAllTwelveEntryPoints) {
     EXPECT_EQ(api.ConnectServiceManager(), 0);
 }
 
-TEST_F(ServiceApiTest, StateAndStartTypeTexts) {
+// The values Windows documents for dwCurrentState and dwStartType that a real service of the
+// test does not take (those are read from one below): a pending state reads as where it
+// leads, values Windows does not define as stopped or as no start type at all.
+TEST_F(ServiceApiTest, PendingAndUndefinedStatesAndDriverStartTypes) {
     const std::pair<DWORD, const char*> states[] = {
-        {SERVICE_STOPPED, "Stopped"},       {SERVICE_START_PENDING, "Starting"}, {SERVICE_STOP_PENDING, "Stopping"},
-        {SERVICE_RUNNING, "Running"},       {SERVICE_CONTINUE_PENDING, "Starting"},
-        {SERVICE_PAUSE_PENDING, "Paused"},  {SERVICE_PAUSED, "Paused"},          {0, "Stopped"}, {8, "Stopped"},
+        {2, "Starting"}, {5, "Starting"}, {3, "Stopping"}, {6, "Paused"},  // start, continue, stop, pause pending
+        {0, "Stopped"},  {8, "Stopped"},  {0xFFFFFFFF, "Stopped"},
     };
     for (const auto& s : states) EXPECT_EQ(ServiceStateText(s.first), s.second) << "state " << s.first;
+    // Boot and system start belong to drivers: both start with Windows.
     const std::pair<DWORD, const char*> types[] = {
-        {SERVICE_BOOT_START, "Automatic"}, {SERVICE_SYSTEM_START, "Automatic"}, {SERVICE_AUTO_START, "Automatic"},
-        {SERVICE_DEMAND_START, "HandWork"}, {SERVICE_DISABLED, "Disabled"},     {5, nullptr},
+        {0, "Automatic"}, {1, "Automatic"}, {5, nullptr}, {0xFFFFFFFF, nullptr},
     };
     for (const auto& t : types) {
         const char* text = StartTypeText(t.first);
-        EXPECT_EQ(text ? std::string(text) : "(none)", t.second ? std::string(t.second) : "(none)");
+        EXPECT_EQ(text ? std::string(text) : "(none)", t.second ? std::string(t.second) : "(none)") << t.first;
     }
 }
 
@@ -239,6 +240,10 @@ TEST_F(ServiceApiOnWine, StartMakesAutomaticStopMakesOnDemand) {
     ASSERT_TRUE(testsvc::SetStartType(kName, SERVICE_AUTO_START));
     EXPECT_EQ(api_.StopServiceManual(kName), 0);
     EXPECT_EQ(testsvc::StartType(kName), static_cast<DWORD>(SERVICE_AUTO_START));
+
+    ASSERT_TRUE(testsvc::SetStartType(kName, SERVICE_DISABLED));
+    EXPECT_EQ(api_.QueryServiceInfo(kName, info), 0);
+    EXPECT_EQ(info.startTypeText, "Disabled");
 }
 
 TEST_F(ServiceApiOnWine, DescriptionsAndServicesThatAreNotInstalled) {
@@ -270,19 +275,4 @@ TEST_F(ServiceApiOnWine, DescriptionsAndServicesThatAreNotInstalled) {
     api_.StartServiceAuto("Alerter");
     EXPECT_FALSE(testsvc::Exists("Alerter"));
     EXPECT_TRUE(Reported("OpenService"));
-}
-
-TEST(ServiceRows, RowKShowsEntryKWithItsStateImage) {
-    std::vector<ServiceRowState> states(kKnownServiceCount);
-    states[2] = {true, {"Schedule", "Running", "Automatic", "svchost.exe -k netsvcs", "Runs tasks."}};
-    states[10] = {false, {"TlntSvr", "Paused", "HandWork", "tlntsvr.exe", "Remote log-on."}};
-    std::vector<ListRow> rows = ServiceRows(states);
-    ASSERT_EQ(rows.size(), static_cast<size_t>(kKnownServiceCount));
-    EXPECT_EQ(rows[0].cells[0], "Computer Browser");
-    EXPECT_EQ(rows[14].cells[0], "Distributed Transaction Coordinator");
-    EXPECT_EQ(rows[2].cells,
-              (std::vector<std::string>{"Task scheduler", "Running", "Runs tasks.", "svchost.exe -k netsvcs"}));
-    EXPECT_EQ(rows[2].image, 1);
-    EXPECT_EQ(rows[10].cells, (std::vector<std::string>{"Telnet", "Paused", "Remote log-on.", "tlntsvr.exe"}));
-    EXPECT_EQ(rows[10].image, 0);
 }

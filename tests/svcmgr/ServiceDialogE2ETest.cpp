@@ -118,6 +118,12 @@ TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
     Sleep(300);
     SaveScreenshot(ScreenshotDir() + "\\service_manager.bmp");
 
+    // The refresh left no row chosen: stop and start of one service do nothing.
+    for (int k = 0; k < kKnownServiceCount; ++k) ASSERT_FALSE(list.Focused(k)) << k;
+    Click(wnd, IDC_STOPSEVONE_BT);
+    EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_EQ(testsvc::State("TlntSvr"), static_cast<DWORD>(SERVICE_RUNNING));
+
     // Paused, it shows the not-running picture.
     ASSERT_TRUE(testsvc::Control("TlntSvr", SERVICE_CONTROL_PAUSE));
     ASSERT_TRUE(testsvc::WaitForState("TlntSvr", SERVICE_PAUSED));
@@ -134,8 +140,13 @@ TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
     Click(wnd, IDC_STOPSEVONE_BT);
     EXPECT_TRUE(testsvc::WaitForState("TlntSvr", SERVICE_STOPPED));
     EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_DEMAND_START));
+    Click(wnd, IDC_StartSEVONE_BT);  // no row chosen since that refresh
+    EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_DEMAND_START));
+    EXPECT_EQ(testsvc::State("TlntSvr"), static_cast<DWORD>(SERVICE_STOPPED));
 
-    // All fifteen: Telnet runs; ClipBook fails to start but is automatic now.
+    // All fifteen: the disabled Telnet is made automatic first, so it runs; ClipBook fails to
+    // start but is automatic now.
+    ASSERT_TRUE(testsvc::SetStartType("TlntSvr", SERVICE_DISABLED));
     Click(wnd, IDC_StartSEVALL_BT);
     EXPECT_EQ(testsvc::State("TlntSvr"), static_cast<DWORD>(SERVICE_RUNNING));
     EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_AUTO_START));
