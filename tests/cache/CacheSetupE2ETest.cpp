@@ -47,10 +47,6 @@ protected:
     void SetUp() override {
         KillStrays();
         Clean();
-        // Windows always has the file systems' key, a fresh Wine prefix not.
-        RegistryKey control;
-        if (control.Open(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control") == ERROR_SUCCESS)
-            control.Create("FileSystem");
         Set(kMemoryManagementKeyPath, "IOPageLockLimit", 3333);
         Set(kMemoryManagementKeyPath, "LargeSystemCache", 1);
         // The save creates CDFS below FileSystem, which every Windows has and a fresh Wine
