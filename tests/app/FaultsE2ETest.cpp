@@ -133,6 +133,7 @@ void Spin(LONGLONG us) {
 // value, so a kill can leave some new and some old; each value is one or the other, whole,
 // the values the save does not write are untouched, and the next start works.
 TEST_F(FaultsTest, KilledDuringASaveKeepsEachValueOldOrNew) {
+    SKIP_WITHOUT_RIGHTS();
     const std::vector<Stored> changed = {{"SoundAlert", 1}, {"AutoDefrag", 0}, {"CleanClipBoard", 0},
                                          {"BuildReport", 1}, {"NoticeDialog", 1}};
     const LONGLONG delaysUs[] = {0, 0, 50, 100, 200, 400, 800, 5000};

@@ -167,7 +167,9 @@ TEST_F(StartUpTest, FirstStartShowsDefaultsAndStoresThem) {
     EXPECT_EQ(ControlText(main, IDC_EXITBT), "Exit");
     EXPECT_EQ(ControlText(main, IDC_HELPBT), "Help");
     EXPECT_EQ(ControlText(main, IDC_TAB_BUTTON), "Advanced >>");
+    SaveScreenshot(ScreenshotDir() + "\\main_first_start.bmp");
 
+    SKIP_WITHOUT_RIGHTS();
     RegistryKey key;
     ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
     DWORD v = 0;
@@ -177,10 +179,10 @@ TEST_F(StartUpTest, FirstStartShowsDefaultsAndStoresThem) {
     EXPECT_EQ(v, 10u);
     EXPECT_EQ(key.QueryDword(v, "UserType"), ERROR_SUCCESS);
     EXPECT_EQ(v, 2u);
-    SaveScreenshot(ScreenshotDir() + "\\main_first_start.bmp");
 }
 
 TEST_F(StartUpTest, AutoRunEntryFollowsTheMovedExecutable) {
+    SKIP_WITHOUT_RIGHTS();
     std::string dir = CopyProgramTo("mnemora_moved", true);
     {
         RegistryKey run;
@@ -208,6 +210,7 @@ TEST_F(StartUpTest, PowerOnStartsHiddenAndCancelIsRemembered) {
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
     app_.Kill();
 
+    SKIP_WITHOUT_RIGHTS();
     main = StartMain();
     ASSERT_NE(main, nullptr);
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

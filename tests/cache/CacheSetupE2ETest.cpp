@@ -8,6 +8,7 @@
 #include "app/RegistryKey.h"
 #include "cache/CacheRegistry.h"
 #include "cache/CacheTables.h"
+#include "driver/ProgramTest.h"
 #include "driver/TestDriver.h"
 #include "hwinfo/MemoryModules.h"
 #include "resource.h"
@@ -98,6 +99,7 @@ protected:
 };
 
 TEST_F(CacheSetupTest, SaveRestoreAndCancel) {
+    SKIP_WITHOUT_RIGHTS();
     StartMain();
     HWND wnd = Open();
     ASSERT_NE(wnd, nullptr);
@@ -162,6 +164,7 @@ TEST_F(CacheSetupTest, OutOfRangePositionsAndClose) {
     EXPECT_EQ(SliderPos(wnd, IDC_CDCACHE_SLIDER), 3);
     EXPECT_EQ(ControlText(wnd, IDC_CDCACHE_VALUE), "DVD-RW 4128KB");
     EXPECT_FALSE(IsChecked(wnd, IDC_PAGECLEAN_CHECK));
+    SKIP_WITHOUT_RIGHTS();
     SendDlgItemMessageA(wnd, IDC_PAGECLEAN_CHECK, BM_SETCHECK, BST_CHECKED, 0);
     PostClick(wnd, IDOK);
     EXPECT_TRUE(Closed(wnd));

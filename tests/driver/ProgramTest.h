@@ -10,6 +10,13 @@
 #include "driver/TestDriver.h"
 #include "resource.h"
 
+// For a check of what the program stores: under refused rights (a user without administrator
+// rights) nothing can be stored, and RefusedRightsTest checks what the program says instead.
+#define SKIP_WITHOUT_RIGHTS()                                                             \
+    do {                                                                                  \
+        if (::driver::RightsRefused()) GTEST_SKIP() << "needs administrator rights here"; \
+    } while (0)
+
 namespace driver {
 
 const DWORD kStartMs = 20000;  // a start under a loaded Wine, with room

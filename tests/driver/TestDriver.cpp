@@ -235,6 +235,15 @@ void AnswerMessageBox(HWND box, int buttonId) {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
 }
 
+std::string AnswerNextBox(DWORD pid, int buttonId, DWORD timeoutMs) {
+    HWND box = WaitForMessageBox(pid, timeoutMs);
+    if (!box) return std::string();
+    std::string text = MessageBoxText(box);
+    AnswerMessageBox(box, buttonId);
+    WaitUntil([&] { return !IsWindow(box); }, 5000);
+    return text;
+}
+
 COLORREF ClientPixel(HWND wnd, int x, int y) {
     RECT client;
     if (!GetClientRect(wnd, &client)) return CLR_INVALID;

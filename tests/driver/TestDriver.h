@@ -86,6 +86,9 @@ std::string MessageBoxText(HWND box);
 std::string WindowTitle(HWND wnd);
 // Presses the box's button `buttonId` (IDOK, IDYES, IDNO …).
 void AnswerMessageBox(HWND box, int buttonId);
+// Waits for the next message box of `pid`, answers it with `buttonId` and returns its text,
+// "" when none came.
+std::string AnswerNextBox(DWORD pid, int buttonId = IDOK, DWORD timeoutMs = 5000);
 
 // The colour on screen at client point (x, y) of `wnd` (negative: from the right or bottom
 // edge), CLR_INVALID when it cannot be read.
