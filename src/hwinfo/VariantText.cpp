@@ -22,8 +22,11 @@ bool Narrow(const wchar_t* wide, int length, UINT codePage, std::string& out) {
     out.clear();
     if (length <= 0) return true;
     BOOL usedDefault = FALSE;
-    // UTF-7 and UTF-8 take neither flags nor the used-default report; elsewhere a "best
-    // fit" look-alike (a 'v' for the check) would hide that the character is missing.
+    // The ANSI code page itself may be UTF-8 (a Windows 10 option).
+    if (codePage == CP_ACP || codePage == CP_THREAD_ACP) codePage = GetACP();
+    // UTF-7 and UTF-8 take neither flags nor the used-default report (Windows refuses the
+    // call); elsewhere a "best fit" look-alike (a 'v' for the check) would hide that the
+    // character is missing.
     bool utf = codePage == CP_UTF7 || codePage == CP_UTF8;
     DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL* flag = utf ? nullptr : &usedDefault;
