@@ -69,6 +69,10 @@ public:
         if (h_) api_.closeServiceHandle_(h_);
     }
     SC_HANDLE get() const { return h_; }
+    void reset(SC_HANDLE h) {
+        if (h_) api_.closeServiceHandle_(h_);
+        h_ = h;
+    }
     explicit operator bool() const { return h_ != nullptr; }
 
 private:
@@ -120,6 +124,9 @@ int ServiceApi::ConnectServiceManager() {
     // Each refresh connects anew; the earlier connection would otherwise stay open.
     if (manager_) closeServiceHandle_(manager_);
     manager_ = openSCManager_(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (!manager_ && GetLastError() == ERROR_ACCESS_DENIED)
+        manager_ = openSCManager_(nullptr, nullptr,
+                                  SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS);
     if (!manager_) {
         Report("OpenSCManager");
         return 0;
@@ -129,6 +136,12 @@ int ServiceApi::ConnectServiceManager() {
 
 SC_HANDLE ServiceApi::Open(const char* name, DWORD access) const {
     return bound_ && manager_ ? openService_(manager_, name, access) : nullptr;
+}
+
+SC_HANDLE ServiceApi::OpenToChange(const char* name, DWORD access) const {
+    SC_HANDLE service = Open(name, access);
+    if (!service && GetLastError() == ERROR_ACCESS_DENIED) refused_ = true;
+    return service;
 }
 
 bool ServiceApi::ReadConfig(SC_HANDLE service, std::vector<BYTE>& buffer) const {
@@ -154,6 +167,9 @@ int ServiceApi::QueryServiceInfo(const char* name, ServiceInfo& info) {
     info.description.clear();
     info.stateText = ServiceStateText(SERVICE_STOPPED);
     Handle service(*this, Open(name, SERVICE_ALL_ACCESS));
+    // Reading needs no more than this; a user without administrator rights gets no more.
+    if (!service && GetLastError() == ERROR_ACCESS_DENIED)
+        service.reset(Open(name, SERVICE_QUERY_CONFIG | SERVICE_QUERY_STATUS));
     if (!service) {
         Report("OpenService Error");
         return 0;
@@ -198,7 +214,7 @@ bool ServiceApi::SetStartType(const char* name, DWORD startType) const {
     SC_LOCK lock = LockDatabase();
     bool changed = false;
     {
-        Handle service(*this, Open(name, SERVICE_CHANGE_CONFIG));
+        Handle service(*this, OpenToChange(name, SERVICE_CHANGE_CONFIG));
         if (!service)
             Report("OpenService");
         else if (!changeServiceConfig_(service.get(), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr,
@@ -213,7 +229,7 @@ bool ServiceApi::SetStartType(const char* name, DWORD startType) const {
 
 int ServiceApi::StopServiceManual(const char* name) {
     if (!bound_) return 0;
-    Handle service(*this, Open(name, SERVICE_STOP));
+    Handle service(*this, OpenToChange(name, SERVICE_STOP));
     if (!service) {
         Report("OpenService STOP");
         return 0;
@@ -230,7 +246,7 @@ int ServiceApi::StopServiceManual(const char* name) {
 void ServiceApi::StartServiceAuto(const char* name) {
     if (!bound_) return;
     SetStartType(name, SERVICE_AUTO_START);
-    Handle service(*this, Open(name, SERVICE_ALL_ACCESS));
+    Handle service(*this, OpenToChange(name, SERVICE_ALL_ACCESS));
     if (!service) {
         Report("OpenService");
         return;

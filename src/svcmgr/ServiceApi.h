@@ -48,7 +48,8 @@ public:
     // Closes the manager connection and frees the library.
     void Release();
     // Opens the local service control manager with full access (closing an earlier
-    // connection); 1 when connected, else 0.
+    // connection), or for reading only where full access is refused (a user without
+    // administrator rights: the states still show); 1 when connected, else 0.
     int ConnectServiceManager();
     // Reads state, start type, command and description of service `name` into `info`;
     // 1 when the service is running. When the service cannot be read, the state text reads
@@ -64,10 +65,18 @@ public:
     void SetErrorSink(std::function<void(const char*)> sink) { sink_ = std::move(sink); }
     // True after a bind that found all twelve entry points.
     bool Bound() const { return bound_; }
+    // True when Windows refused a change (access denied) since the last call; clears it.
+    bool TakeRefusal() {
+        bool refused = refused_;
+        refused_ = false;
+        return refused;
+    }
 
 private:
     class Handle;
     SC_HANDLE Open(const char* name, DWORD access) const;
+    // Open for a change: a refusal is remembered for TakeRefusal.
+    SC_HANDLE OpenToChange(const char* name, DWORD access) const;
     SC_LOCK LockDatabase() const;
     void UnlockDatabase(SC_LOCK lock) const;
     bool SetStartType(const char* name, DWORD startType) const;
@@ -94,4 +103,5 @@ private:
     decltype(&::LockServiceDatabase) lockServiceDatabase_ = nullptr;
     decltype(&::UnlockServiceDatabase) unlockServiceDatabase_ = nullptr;
     SC_HANDLE manager_ = nullptr;
+    mutable bool refused_ = false;
 };

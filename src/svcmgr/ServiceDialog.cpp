@@ -96,24 +96,31 @@ void ServiceDialog::OnStartOne(DialogMessage&) {
     int row = list_.FocusedRow();
     if (row < 0 || row >= kKnownServiceCount) return;
     api_.StartServiceAuto(KnownServices[row].serviceName);
-    FillServiceList();
+    FillAfterChange();
 }
 
 void ServiceDialog::OnStopOne(DialogMessage&) {
     int row = list_.FocusedRow();
     if (row < 0 || row >= kKnownServiceCount) return;
     api_.StopServiceManual(KnownServices[row].serviceName);
-    FillServiceList();
+    FillAfterChange();
 }
 
 void ServiceDialog::OnStartAll(DialogMessage&) {
     for (const KnownService& service : KnownServices) api_.StartServiceAuto(service.serviceName);
-    FillServiceList();
+    FillAfterChange();
 }
 
 void ServiceDialog::OnStopAll(DialogMessage&) {
     for (const KnownService& service : KnownServices) api_.StopServiceManual(service.serviceName);
+    FillAfterChange();
+}
+
+void ServiceDialog::FillAfterChange() {
     FillServiceList();
+    // Other failures show in the refreshed states; a refusal would look like nothing happened.
+    if (api_.TakeRefusal())
+        MessageBoxA(hwnd_, Lang("strServiceRefused").c_str(), kMainWindowTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ServiceDialog::OnServicesConsole(DialogMessage&) {

@@ -18,6 +18,8 @@ public:
     int FillServiceList();
 
 private:
+    // Refills after a start or stop and says so when Windows refused it.
+    void FillAfterChange();
     BOOL OnInitDialog() override;
     void OnCancel() override;
     void OnListClick(DialogMessage& m);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/RegistryKey.h"
+#include "driver/ProgramTest.h"
 #include "driver/RemoteList.h"
 #include "driver/TestDriver.h"
 #include "resource.h"
@@ -57,8 +58,8 @@ protected:
     static bool Ours(const char* name) { return std::string(name) == "TlntSvr" || std::string(name) == "ClipSrv"; }
 
     // Opens the window from the main window's button, past the warning.
-    HWND OpenFromMainWindow() {
-        EXPECT_TRUE(app_.Start(ProgramExe(), "/x"));
+    HWND OpenFromMainWindow(const std::string& exe = ProgramExe()) {
+        EXPECT_TRUE(app_.Start(exe, "/x"));
         HWND main = WaitForWindow("Mnemora", app_.Pid(), 20000);
         if (!main) return nullptr;
         EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_CLOCK).find(':') != std::string::npos; }, 5000));
@@ -108,6 +109,7 @@ TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
     ASSERT_TRUE(
         WaitUntil([&] { return IsEnabled(wnd, IDC_StartSEVONE_BT) && IsEnabled(wnd, IDC_STOPSEVONE_BT); }, 5000));
     EXPECT_EQ(ControlText(wnd, IDC_STATICSERVICESM), std::string(kGuide) + kTelnetText);
+    SKIP_WITHOUT_RIGHTS();
 
     // Start waits until the service runs and makes it automatic.
     Click(wnd, IDC_StartSEVONE_BT);
@@ -166,6 +168,30 @@ TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
     PostClick(wnd, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wnd); }, 5000));
     EXPECT_NE(FindWindowOf("Mnemora", app_.Pid()), nullptr);
+}
+
+// A user without administrator rights sees every state; a start or stop that Windows refuses
+// is said, and changes nothing.
+TEST_F(ServiceWindowTest, WithoutAdministratorRightsStatesShowAndAChangeIsRefusedAloud) {
+    ScopedEnv asUser("MNEMORA_AS_USER", "1");
+    HWND wnd = OpenFromMainWindow(TestProgramDir() + "\\Ramvane.exe");
+    ASSERT_NE(wnd, nullptr);
+    RemoteList list(GetDlgItem(wnd, IDC_SERVICE_LIST));
+    ASSERT_TRUE(list.Ready());
+    ASSERT_EQ(list.Count(), kKnownServiceCount);
+    EXPECT_EQ(list.Text(kTelnetRow, 1), "Stopped");
+    EXPECT_EQ(list.Text(kTelnetRow, 2), kTelnetText);
+    for (int button : {IDC_StartSEVONE_BT, IDC_STOPSEVALL_BT}) {
+        list.Click(kTelnetRow);
+        ASSERT_TRUE(WaitUntil([&] { return list.Focused(kTelnetRow); }, 5000));
+        PostClick(wnd, button);
+        EXPECT_EQ(AnswerNextBox(app_.Pid(), IDOK, 20000),
+                  "Windows refused to change the service. Starting and stopping services needs administrator "
+                  "rights; start Mnemora as an administrator.")
+            << button;
+    }
+    EXPECT_EQ(testsvc::State("TlntSvr"), static_cast<DWORD>(SERVICE_STOPPED));
+    EXPECT_EQ(testsvc::StartType("TlntSvr"), static_cast<DWORD>(SERVICE_DEMAND_START));
 }
 
 // Where the system lacks an entry point the window explains it and never appears.
