@@ -37,6 +37,18 @@ for arch in i686 x86_64; do
         done
     fi
 done
+# A slice of the conditions matrix (scripts/conditions.sh): Windows 10 at 144 DPI with a UTF-8
+# code page, and a user without administrator rights, on the first architecture that runs here.
+for arch in $MNEMORA_RUN_ARCHS; do
+    echo "== $arch: conditions slice"
+    if MNEMORA_NO_BUILD=1 BUILD_ROOT="$build_root" "$root/scripts/conditions.sh" --arch "$arch" --slice; then
+        summary+=("$arch: conditions slice (modern, user) passed")
+    else
+        status=1
+        summary+=("$arch: conditions slice (modern, user) FAILED")
+    fi
+    break
+done
 # The i686 program must carry what the tested x86_64 one carries.
 if ! mnemora_can_run i686; then
     python3 "$root/scripts/check-exe.py" "$build_root/i686/bin/Ramvane.exe" --arch i686 \

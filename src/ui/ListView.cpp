@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ui/Dpi.h"
 #include "ui/UiText.h"
 
 namespace {
@@ -67,12 +68,14 @@ void SortRows(std::vector<ListRow>& rows, int column, bool ascending) {
 void ListView::SetUp(DWORD extendedStyles, const ListColumn* columns, size_t count) {
     if (!list_) return;
     SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyles, extendedStyles);
+    // The widths are for 96 DPI; the list's font grows with the scaling, so must they.
+    int dpi = WindowDpi(list_);
     for (size_t i = 0; i < count; ++i) {
         std::string text = UiText(columns[i].key);
         LVCOLUMNA column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = columns[i].format;
-        column.cx = columns[i].width;
+        column.cx = ScaleToDpi(columns[i].width, dpi);
         column.pszText = &text[0];
         column.iSubItem = static_cast<int>(i);
         SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));

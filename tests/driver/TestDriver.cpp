@@ -235,6 +235,19 @@ void AnswerMessageBox(HWND box, int buttonId) {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
 }
 
+int DialogTextWidth(const std::string& text) {
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+    HGDIOBJ old = SelectObject(screen, font);
+    SIZE size{};
+    GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    return size.cx;
+}
+
 std::string AnswerNextBox(DWORD pid, int buttonId, DWORD timeoutMs) {
     HWND box = WaitForMessageBox(pid, timeoutMs);
     if (!box) return std::string();

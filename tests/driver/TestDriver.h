@@ -97,6 +97,9 @@ COLORREF ClientPixel(HWND wnd, int x, int y);
 // dark edge on its right, white inside), else the colours it shows there.
 std::string RoundedFrameMismatch(HWND wnd);
 
+// Width in pixels of `text` in the dialogs' font (Tahoma 8 points) at the screen's DPI.
+int DialogTextWidth(const std::string& text);
+
 // Saves the screen to a 24-bit BMP; true on success.
 bool SaveScreenshot(const std::string& path);
 

@@ -92,6 +92,8 @@ TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
     EXPECT_EQ(list.Image(kTelnetRow), 0);
     EXPECT_EQ(list.Text(kTelnetRow, 2), kTelnetText);
     EXPECT_EQ(list.Text(kTelnetRow, 3), telnetCommand_);
+    // The state column holds its text at any scaling: its width is given for 96 DPI.
+    EXPECT_GE(SendDlgItemMessageA(wnd, IDC_SERVICE_LIST, LVM_GETCOLUMNWIDTH, 1, 0), DialogTextWidth("Stopped") + 12);
     // Alerter is not installed: no description, and no other service's command.
     EXPECT_EQ(list.Text(12, 1), "Stopped");
     EXPECT_EQ(list.Text(12, 2), "");

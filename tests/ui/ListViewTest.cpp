@@ -1,4 +1,5 @@
 // The list-view helper on a real report-view control.
+#include "ui/Dpi.h"
 #include "ui/ListView.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +80,7 @@ TEST_F(ListViewTest, ColumnsFromTheTableWithTranslatedHeaders) {
     column.cchTextMax = sizeof text;
     ASSERT_TRUE(SendMessageA(list_.Handle(), LVM_GETCOLUMNA, 2, reinterpret_cast<LPARAM>(&column)));
     EXPECT_STREQ(text, "<SIZE>");
-    EXPECT_EQ(column.cx, 80);
+    EXPECT_EQ(column.cx, MulDiv(80, WindowDpi(list_.Handle()), 96));  // the table's width is for 96 DPI
     EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
     EXPECT_EQ(SendMessageA(list_.Handle(), LVM_GETCOLUMNWIDTH, 1, 0), 0);
     DWORD ex = static_cast<DWORD>(SendMessageA(list_.Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
