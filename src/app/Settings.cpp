@@ -94,8 +94,10 @@ LONG WriteAutoRunEntry(bool on) { return WriteAutoRunEntry(on, ExecutablePath())
 LONG WriteAutoRunEntry(bool on, const std::string& exePath) {
     RegistryKey key;
     LONG status = key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath);
+    if (status == ERROR_SUCCESS && !on) status = key.DeleteValue(kAutoRunValue);
+    // Nothing to remove is what "off" asks for.
+    if (!on) return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
     if (status != ERROR_SUCCESS) return status;
-    if (!on) return key.DeleteValue(kAutoRunValue);
     std::string command = AutoRunCommand(exePath);
     if (command.empty()) return ERROR_FILENAME_EXCED_RANGE;
     // The one text longer than the usual 255 characters: the entry has a buffer of its own.

@@ -48,8 +48,8 @@ constexpr size_t kMaxAutoRunPathChars = 250;
 constexpr size_t kMaxAutoRunCommandChars = 259;  // the path, " -PowerOn", within 260 with the NUL
 
 // Writes (on) or deletes (off) the `Ramvane` value of the Run key for `exePath` (default:
-// the running executable). A path too long for the entry leaves the value untouched and
-// returns ERROR_FILENAME_EXCED_RANGE.
+// the running executable); the status, ERROR_SUCCESS for "off" where there was no value. A
+// path too long for the entry leaves the value untouched and returns ERROR_FILENAME_EXCED_RANGE.
 LONG WriteAutoRunEntry(bool on);
 LONG WriteAutoRunEntry(bool on, const std::string& exePath);
 

@@ -136,6 +136,8 @@ TEST(AutoRunCommand, RefusesPathsTheEntryCannotHold) {
     EXPECT_EQ(stored(), "C:\\" + std::string(247, 'p') + " -PowerOn");
     EXPECT_EQ(WriteAutoRunEntry(false, longest), ERROR_SUCCESS);
     EXPECT_EQ(stored(), "(none)");
+    // Off when there is nothing left to remove is no failure (the Save command would say so).
+    EXPECT_EQ(WriteAutoRunEntry(false, longest), ERROR_SUCCESS);
 }
 
 TEST_F(SettingsTest, SnapshotKeepsItsCopiesWhenReadsFail) {

@@ -12,6 +12,7 @@
 #include "driver/ProgramTest.h"
 #include "driver/TestDriver.h"
 #include "mainwnd/TrayIcon.h"
+#include "probes/OsVersion.h"
 #include "resource.h"
 
 using namespace driver;
@@ -283,6 +284,8 @@ TEST_F(CommandsTest, HotKeyStartsARunUnlessTheProcessorIsBusy) {
     EXPECT_TRUE(StartedDespiteABusyMachine(main, [&] { PostMessageA(main, WM_HOTKEY, 0x2006, 0); }));
     EXPECT_TRUE(RunEnded(main, 30000));
 
+    // The 9x line's load comes from HKEY_DYN_DATA, which Wine lacks: no load is ever high there.
+    if (IsWindows9x()) GTEST_SKIP() << "Wine has no processor statistics of the 9x line";
     Burner burn;
     Sleep(1500);  // two refreshes: the load sample covers only busy time
     PostMessageA(main, WM_HOTKEY, 0x2006, 0);
@@ -460,6 +463,8 @@ TEST_F(CommandsTest, ToolWindowsAreOwnedByTheMainWindowWhichWaitsForThem) {
         }
         for (const auto& w : kWindows) {
             if (fromTray && !w.trayCommand) continue;
+            // The 9x line has no memory-module window: OnThe9xLine... checks what it says instead.
+            if (w.button == IDC_MEMHDINFOBT && IsWindows9x()) continue;
             SCOPED_TRACE(std::string(w.title) + (fromTray ? " from the tray" : " from the window"));
             if (fromTray)
                 PostMessageA(main, WM_COMMAND, w.trayCommand, 0);
