@@ -1,5 +1,6 @@
 // The start-up items against Wine's real registry and a real Delay.cfg beside the test
-// program: every move between the states, deletion, the clean-up and the list.
+// program: every move between the states, deletion, the clean-up, the list and the delayed
+// start's timer.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/IniFile.h"
 #include "app/ProgramPath.h"
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
 #include "startup/DelayFile.h"
+#include "startup/DelayedStart.h"
 #include "startup/StartupEntries.h"
 
 namespace {
@@ -148,15 +151,63 @@ TEST_F(StartupEntriesTest, PausingAndResumingKeepsACommandWithVariablesExpandabl
     RegSetValueExA(key, name.c_str(), 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    static_cast<DWORD>(command.size() + 1));
     RegCloseKey(key);
-    for (int mode : {Paused, RunAtStartup}) {
+    // Delay.cfg keeps no type: coming back from it, the % of the command says which.
+    for (int mode : {Paused, RunAtStartup, Delayed, Paused, Delayed, RunAtStartup}) {
         std::vector<StartupItem> now = Find(name);
         ASSERT_EQ(now.size(), 1u);
-        EXPECT_EQ(SetStartupMode(now[0], mode, 0), ModeChange::Done);
-        const int place = mode == Paused ? SourceHkcuRunDisabled : SourceHkcuRun;
-        EXPECT_EQ(typeIn(place), static_cast<DWORD>(REG_EXPAND_SZ)) << "mode " << mode;
+        EXPECT_EQ(SetStartupMode(now[0], mode, 2), ModeChange::Done);
         now = Find(name);
         ASSERT_EQ(now.size(), 1u);
         EXPECT_EQ(now[0].Command, command);
+        if (mode == Delayed) continue;
+        const int place = mode == Paused ? SourceHkcuRunDisabled : SourceHkcuRun;
+        EXPECT_EQ(typeIn(place), static_cast<DWORD>(REG_EXPAND_SZ)) << "mode " << mode;
+    }
+}
+
+TEST_F(StartupEntriesTest, EachOfTwoDelayedItemsOfOneNameIsMovedOrDeletedAlone) {
+    // One name delayed from HKLM Run and from HKCU Run: two sections with one Project.
+    const std::string name = std::string(kPrefix) + "Same";
+    const StartupItem items[] = {Item(SourceDelayed, name, "machine.exe", 0, 3), Item(SourceDelayed, name, "user.exe", 5, 3)};
+    const int kDelete = -1;
+    const struct {
+        int mode;
+        int place[2];  // where the chosen item is afterwards, for the first and the second
+    } cases[] = {
+        {RunAtStartup, {SourceHklmRun, SourceHkcuRun}},
+        {Paused, {SourceHklmRunDisabled, SourceHkcuRunDisabled}},
+        {Delayed, {SourceDelayed, SourceDelayed}},
+        {kDelete, {-1, -1}},
+    };
+    for (const auto& c : cases) {
+        for (int chosen = 0; chosen < 2; ++chosen) {
+            SCOPED_TRACE("mode " + std::to_string(c.mode) + ", item " + std::to_string(chosen));
+            for (const StartupItem& item : items) Place(item);
+            const StartupItem& item = items[chosen];
+            if (c.mode == kDelete)
+                EXPECT_TRUE(DeleteStartupItem(item));
+            else
+                EXPECT_EQ(SetStartupMode(item, c.mode, 9), ModeChange::Done);
+
+            // The other item is kept whole, the chosen one is where the action put it.
+            std::vector<StartupItem> expected = {items[1 - chosen]};
+            if (c.place[chosen] >= 0) {
+                expected.push_back(item);
+                expected.back().Source = c.place[chosen];
+                expected.back().DelayMinutes = c.mode == Delayed ? 9 : 0;
+                if (c.mode != Delayed) expected.back().OldId = 0;
+            }
+            std::vector<StartupItem> now = Find(name);
+            ASSERT_EQ(now.size(), expected.size());
+            for (const StartupItem& want : expected) {
+                bool found = false;
+                for (const StartupItem& have : now)
+                    found = found || (have.Command == want.Command && have.Source == want.Source &&
+                                      have.DelayMinutes == want.DelayMinutes && have.OldId == want.OldId);
+                EXPECT_TRUE(found) << want.Command << " in place " << want.Source;
+            }
+            Clean();
+        }
     }
 }
 
@@ -170,17 +221,6 @@ TEST_F(StartupEntriesTest, AMoveWhoseWriteFailsLeavesTheItemWhereItWas) {
     SetStartupMode(paused, RunAtStartup, 1);
     EXPECT_EQ(Find("MnTestNoKey").size(), 1u);
     EXPECT_EQ(Find("MnTestNoKey")[0].Source, SourceHklmRunServicesDisabled);
-
-    // Delay.cfg held open by another program: the item stays active.
-    StartupItem active = Item(SourceHkcuRun, "MnTestLocked", "locked.exe");
-    Place(active);
-    Place(Item(SourceDelayed, "MnTestOther", "other.exe"));
-    HANDLE lock = CreateFileA(DelayFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    SetStartupMode(active, Delayed, 3);
-    CloseHandle(lock);
-    ASSERT_EQ(Find("MnTestLocked").size(), 1u);
-    EXPECT_EQ(Find("MnTestLocked")[0].Source, SourceHkcuRun);
 }
 
 TEST_F(StartupEntriesTest, DelayingIsRefusedForLineBreaksAndBeyondAHundredItems) {
@@ -196,7 +236,7 @@ TEST_F(StartupEntriesTest, DelayingIsRefusedForLineBreaksAndBeyondAHundredItems)
     EXPECT_EQ(SetStartupMode(more, Delayed, 1), ModeChange::DelayFileFull);
     EXPECT_EQ(Find("MnTestMore")[0].Source, SourceHkcuRun);
     // A delayed item changing its delay does not add one.
-    EXPECT_EQ(SetStartupMode(Item(SourceDelayed, "MnTestD0", "d.exe", 1, 5), Delayed, 8), ModeChange::Done);
+    EXPECT_EQ(SetStartupMode(Item(SourceDelayed, "MnTestD0", "d.exe", 5, 1), Delayed, 8), ModeChange::Done);
     std::vector<StartupItem> file = ReadDelayedItems(DelayFilePath());
     ASSERT_EQ(file.size(), 100u);
     EXPECT_EQ(file.back().Name, "MnTestD0");
@@ -276,4 +316,48 @@ TEST_F(StartupEntriesTest, TheListHasEverySourceInOrderWithoutTheOwnEntryAndWith
     ASSERT_EQ(run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath), ERROR_SUCCESS);
     run.DeleteValue("Ramvane");
     EXPECT_FALSE(OwnStartupValueExists());
+}
+
+TEST_F(StartupEntriesTest, TheDelayedStartExpandsVariablesAndSetsItsTimerNoMoreAfterTheLastStart) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string marker = std::string(temp) + "MnemoraDelayedStartMarker.txt";
+    DeleteFileA(marker.c_str());
+    ASSERT_TRUE(SetEnvironmentVariableA("MnTestTools", MNEMORA_BINARY_DIR "\\tools"));
+    Place(Item(SourceDelayed, "MnTestBootVariable", "%MnTestTools%\\startup_child.exe variable " + marker, 5, 0));
+    Place(Item(SourceDelayed, "MnTestBootPlain", MNEMORA_BINARY_DIR "\\tools\\startup_child.exe plain " + marker, 5, 0));
+
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const UINT kTimer = 4;
+    DelayedStart delayedStart;
+    delayedStart.Start(window, kTimer);
+    int ticksAfterTheLast = 0;
+    DWORD lastStart = 0;
+    for (DWORD begin = GetTickCount(); GetTickCount() - begin < 10000;) {
+        MSG msg;
+        if (!PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+            if (lastStart && GetTickCount() - lastStart > 4 * DelayedStart::kPeriodMs) break;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_TIMER);
+            continue;
+        }
+        if (msg.wParam != kTimer) continue;
+        if (lastStart) {
+            ++ticksAfterTheLast;
+            continue;
+        }
+        delayedStart.OnTimer();
+        if (delayedStart.StartedCount() == 2) lastStart = GetTickCount();
+    }
+    EXPECT_NE(lastStart, 0u) << "started " << delayedStart.StartedCount();
+    EXPECT_EQ(ticksAfterTheLast, 0);
+    EXPECT_FALSE(KillTimer(window, kTimer));
+    DestroyWindow(window);
+
+    std::string started;
+    for (DWORD begin = GetTickCount(); GetTickCount() - begin < 10000 && started.size() < 16; Sleep(50))
+        IniFile::ReadBytes(marker, started);
+    DeleteFileA(marker.c_str());
+    EXPECT_NE(started.find("variable\r\n"), std::string::npos) << started;
+    EXPECT_NE(started.find("plain\r\n"), std::string::npos) << started;
 }
