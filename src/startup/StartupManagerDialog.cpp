@@ -64,7 +64,8 @@ void StartupManagerDialog::FillStartupList() {
 }
 
 void StartupManagerDialog::OnIconRequest(DialogMessage& m) {
-    icons_.AnswerImageRequest(m.lParam, items_.size(), [&](size_t k) { return CommandToIconPath(CommandToRun(items_[k])); });
+    icons_.AnswerImageRequest(m.lParam, items_.size(),
+                              [&](size_t k) { return CommandToIconPath(CommandToRun(items_[k])); });
 }
 
 bool StartupManagerDialog::FocusedItem(StartupItem& item) const {

@@ -28,8 +28,9 @@ std::string PathOf(const ProcessList& list, DWORD pid) {
 
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
-// The slot of this program's import table through which `function` of `dll` is called.
-void** ImportSlot(const char* dll, const char* function) {
+// Puts `replacement` in the slot of this program's import table through which `function` of
+// `dll` is called; returns what was there (null, with nothing changed, when there is no slot).
+void* ReplaceImport(const char* dll, const char* function, void* replacement) {
     BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
     DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
@@ -37,39 +38,22 @@ void** ImportSlot(const char* dll, const char* function) {
         if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
         auto name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
         auto slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        for (; name->u1.AddressOfData; ++name, ++slot)
-            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
-                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name, function) == 0)
-                return reinterpret_cast<void**>(&slot->u1.Function);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) || std::strcmp(byName->Name, function) != 0) continue;
+            DWORD access = 0;
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &access);
+            void* previous = reinterpret_cast<void*>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, access, &access);
+            return previous;
+        }
     }
     return nullptr;
 }
 
-// Wine's ExtractIconA answers 0 for a file that is neither a program nor an icon file, where
-// Windows answers 1. While this lives, every call answers as Windows does for such a file.
-class ExtractIconAnswersOne {
-public:
-    ExtractIconAnswersOne() : slot_(ImportSlot("shell32.dll", "ExtractIconA")) {
-        if (slot_) original_ = Swap(reinterpret_cast<void*>(&AnswerOne));
-    }
-    ~ExtractIconAnswersOne() {
-        if (slot_) Swap(original_);
-    }
-    bool Installed() const { return slot_ != nullptr; }
-
-private:
-    static HICON WINAPI AnswerOne(HINSTANCE, LPCSTR, UINT) { return reinterpret_cast<HICON>(1); }
-    void* Swap(void* function) {
-        DWORD old = 0;
-        VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &old);
-        void* previous = *slot_;
-        *slot_ = function;
-        VirtualProtect(slot_, sizeof *slot_, old, &old);
-        return previous;
-    }
-    void** slot_;
-    void* original_ = nullptr;
-};
+// Windows' answer for a file that is neither a program nor an icon file; Wine answers 0.
+HICON WINAPI ExtractIconAnswersOne(HINSTANCE, LPCSTR, UINT) { return reinterpret_cast<HICON>(1); }
 
 // Runs the child's own enumeration under a Wine setting of its program key (`subKey` below
 // AppDefaults\procmgr_child.exe, value `name` = `data`) and returns its report.
@@ -206,12 +190,13 @@ TEST(FileIcon, EveryCallAddsExactlyOneIcon) {
     }
     // Where the shell has no icon, the file's own is asked for: as Windows answers for a file
     // without one, the fallback must come instead of no icon at all.
-    ExtractIconAnswersOne windows;
-    ASSERT_TRUE(windows.Installed());
+    void* wine = ReplaceImport("shell32.dll", "ExtractIconA", reinterpret_cast<void*>(&ExtractIconAnswersOne));
+    ASSERT_NE(wine, nullptr);
     for (const std::string& command : commands) {
         AddFileIcon(command, images.get());
         EXPECT_EQ(ImageList_GetImageCount(images.get()), ++count) << command << " as Windows answers";
     }
+    ReplaceImport("shell32.dll", "ExtractIconA", wine);
     for (int i = 0; i < count; ++i) {
         IMAGEINFO info{};
         EXPECT_TRUE(ImageList_GetImageInfo(images.get(), i, &info));

@@ -70,14 +70,15 @@ TEST_F(DelayFileTest, RemovingTheMiddleItemRenumbersTheRestInTheWrittenLayout) {
 }
 
 TEST_F(DelayFileTest, RemovalTakesTheItemWithAllItsKeysAndOfTwoAlikeTheLater) {
-    StartupItem first = Item("B", "first.exe", 1, 0), other = Item("X", "x.exe", 2, 0), last = Item("B", "last.exe", 1, 0);
+    const StartupItem first = Item("B", "first.exe", 1, 0), other = Item("X", "x.exe", 2, 0);
+    const StartupItem last = Item("B", "last.exe", 1, 0);
     Write(Section(0, first) + Section(1, other) + Section(2, last));
     std::string before = Bytes();
-    StartupItem lower = first, later = first, elsewhere = first;
+    StartupItem lower = first, otherDelay = first, otherPlace = first;
     lower.Name = "b";
-    later.DelayMinutes = 2;
-    elsewhere.OldId = 5;
-    for (const StartupItem& unlike : {lower, later, elsewhere, Item("missing", "first.exe", 1, 0)})
+    otherDelay.DelayMinutes = 2;
+    otherPlace.OldId = 5;
+    for (const StartupItem& unlike : {lower, otherDelay, otherPlace, Item("missing", "first.exe", 1, 0)})
         EXPECT_FALSE(RemoveDelayedItem(path_, unlike)) << unlike.Name;
     EXPECT_EQ(Bytes(), before);
 
