@@ -112,20 +112,13 @@ void DeleteValue(HKEY root, const char* path, const std::string& name) {
 
 // 100 items: 40 in HKLM Run, 30 in HKCU Run, 15 paused in HKLM Run-, 15 in Delay.cfg.
 struct Items {
-    explicit Items(const std::string& self) {
+    explicit Items(const std::string& self) : self_(self) {
         for (int k = 0; k < 100; ++k) {
             const std::string name = Name(k), command = Command(k, self);
             if (k < 40) SetValue(HKEY_LOCAL_MACHINE, kRunPath, name, command);
             else if (k < 70) SetValue(HKEY_CURRENT_USER, kRunPath, name, command);
             else if (k < 85) SetValue(HKEY_LOCAL_MACHINE, kPausedPath, name, command);
-            else {
-                StartupItem item;
-                item.Name = name;
-                item.Command = command;
-                item.Source = SourceDelayed;
-                item.DelayMinutes = k % 7;
-                AppendDelayedItem(DelayFilePath(), item);
-            }
+            else AppendDelayedItem(DelayFilePath(), Delayed(k));
         }
     }
     ~Items() {
@@ -134,9 +127,18 @@ struct Items {
             if (k < 40) DeleteValue(HKEY_LOCAL_MACHINE, kRunPath, name);
             else if (k < 70) DeleteValue(HKEY_CURRENT_USER, kRunPath, name);
             else if (k < 85) DeleteValue(HKEY_LOCAL_MACHINE, kPausedPath, name);
-            else RemoveDelayedItem(DelayFilePath(), name);
+            else RemoveDelayedItem(DelayFilePath(), Delayed(k));
         }
     }
+    StartupItem Delayed(int k) const {
+        StartupItem item;
+        item.Name = Name(k);
+        item.Command = Command(k, self_);
+        item.Source = SourceDelayed;
+        item.DelayMinutes = k % 7;
+        return item;
+    }
+    std::string self_;
 };
 }  // namespace
 

@@ -107,17 +107,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<StartupItem> table;
     Check(LoadDelayedItems(path, table) == static_cast<int>(items.size()) && SameItems(table, items));
     if (items.empty()) {
-        Check(!RemoveDelayedItem(path, std::string()));
+        Check(!RemoveDelayedItem(path, StartupItem()));
         return 0;
     }
 
     bool portable = OnlyItemSections(file);
     for (const StartupItem& item : items) portable = portable && Portable(item.Name) && Portable(item.Command);
-    const std::string name = items[pick % items.size()].Name;
-    Check(RemoveDelayedItem(path, name));
+    const StartupItem picked = items[pick % items.size()];
+    Check(RemoveDelayedItem(path, picked));
     std::vector<StartupItem> expected = items;
     for (std::size_t k = expected.size(); k-- > 0;) {
-        if (expected[k].Name != name) continue;
+        if (!SameItems({expected[k]}, {picked})) continue;
         expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(k));
         break;
     }

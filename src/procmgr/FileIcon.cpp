@@ -11,7 +11,7 @@ std::string CommandFilePath(const std::string& command) {
     return rest.substr(0, rest.find('"'));
 }
 
-void AddFileIcon(const std::string& command, HIMAGELIST images) {
+int AddFileIcon(const std::string& command, HIMAGELIST images) {
     std::string path = CommandFilePath(command);
     // Icons from the shell and ExtractIconA are ours to destroy once the list has its copy;
     // LoadIconA's are shared and must not be.
@@ -19,14 +19,20 @@ void AddFileIcon(const std::string& command, HIMAGELIST images) {
     SHFILEINFOA info{};
     if (SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON)) owned.reset(info.hIcon);
     if (!owned) {
+        // ExtractIconA answers 1 for a file that is neither a program nor an icon file (and -1
+        // on some systems): neither is an icon.
         HICON extracted = ExtractIconA(GetModuleHandleA(nullptr), path.c_str(), 0);
-        if (extracted != reinterpret_cast<HICON>(static_cast<INT_PTR>(-1))) owned.reset(extracted);
+        UINT_PTR answer = reinterpret_cast<UINT_PTR>(extracted);
+        if (answer > 1 && answer != static_cast<UINT_PTR>(-1)) owned.reset(extracted);
     }
-    HICON icon = owned.get();
-    if (!icon) icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM_FALLBACK));
-    // A program without icon 155 (a test, a tool) still adds one icon, so indexes stay in step.
-    if (!icon) icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-    ImageList_ReplaceIcon(images, -1, icon);
+    int index = owned ? ImageList_ReplaceIcon(images, -1, owned.get()) : -1;
+    if (index >= 0) return index;
+    // No icon of its own, or one the list would not take: the fallback, so the row never shows
+    // the icon added before it.
+    HICON fallback = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM_FALLBACK));
+    // A program without icon 155 (a test, a tool) still adds one icon.
+    if (!fallback) fallback = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    return ImageList_ReplaceIcon(images, -1, fallback);
 }
 
 void FileIconCache::Attach(HIMAGELIST images) {
@@ -38,8 +44,7 @@ int FileIconCache::IndexFor(const std::string& command) {
     auto known = indexes_.find(command);
     if (known != indexes_.end()) return known->second;
     if (!images_) return -1;
-    AddFileIcon(command, images_);
-    int index = ImageList_GetImageCount(images_) - 1;
+    int index = AddFileIcon(command, images_);
     indexes_.emplace(command, index);
     return index;
 }

@@ -15,8 +15,9 @@ std::string CommandFilePath(const std::string& command);
 
 // Appends exactly one icon to `images` for the program `command` names: the shell's icon,
 // else the file's first icon, else the application's icon 155 (else the system's
-// application icon). The new icon's index is the image count minus one.
-void AddFileIcon(const std::string& command, HIMAGELIST images);
+// application icon). Returns the new icon's index (the image count minus one), -1 when the
+// list took no icon at all.
+int AddFileIcon(const std::string& command, HIMAGELIST images);
 
 // Icons of programs in one image list, each added once, when first asked for: a list of a
 // hundred processes then reads only the icons it shows, and each only once.
@@ -24,7 +25,8 @@ class FileIconCache {
 public:
     // Starts over with `images`, which the caller owns.
     void Attach(HIMAGELIST images);
-    // Index in the image list of the icon for `command` (see AddFileIcon), added on first use.
+    // Index in the image list of the icon for `command` (see AddFileIcon), added on first use;
+    // -1 when none could be added.
     int IndexFor(const std::string& command);
     // Answers a list view's LVN_GETDISPINFO when it asks for the image of a row that shows the
     // icon of `commandOf(row)`; the index sits alike in the ANSI and wide records.

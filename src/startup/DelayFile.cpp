@@ -1,5 +1,6 @@
 #include "startup/DelayFile.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -28,13 +29,17 @@ void WriteItem(IniFile& file, int index, const StartupItem& item) {
 // Missing and empty count alike; a file that exists but cannot be read does not.
 bool LoadOrEmpty(IniFile& file) { return file.Load() || file.ErrorText().empty(); }
 
-// Asked before anything is built: a file that exists but is locked or read-only is left alone
-// (appending nothing changes nothing).
+// Asked before anything is built: a file that exists but is locked or read-only is left alone.
+// Opened as it is, so the question makes no file: a missing one is made by the save alone.
 bool CanWrite(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f) return false;
+    FILE* f = std::fopen(path.c_str(), "r+b");
+    if (!f) return errno == ENOENT;
     std::fclose(f);
     return true;
+}
+
+bool SameItem(const StartupItem& a, const StartupItem& b) {
+    return a.Name == b.Name && a.Command == b.Command && a.DelayMinutes == b.DelayMinutes && a.OldId == b.OldId;
 }
 }  // namespace
 
@@ -49,14 +54,19 @@ std::vector<StartupItem> DelayedItemsOf(IniFile& file) {
         item.Source = SourceDelayed;
         item.DelayMinutes = LeadingDecimal(file.GetValue(section, "Delay"));
         item.OldId = LeadingDecimal(file.GetValue(section, "OLDID"));
+        // The file keeps no value type: a command with %variables% came from REG_EXPAND_SZ or
+        // was written by hand to be expanded.
+        item.Expandable = item.Command.find('%') != std::string::npos;
         items.push_back(item);
     }
     return items;
 }
 
-std::vector<StartupItem> ReadDelayedItems(const std::string& path) {
+std::vector<StartupItem> ReadDelayedItems(const std::string& path, bool* readable) {
     IniFile file(path);
-    if (!file.Load()) return {};
+    bool loaded = file.Load();
+    if (readable) *readable = loaded || file.ErrorText().empty();
+    if (!loaded) return {};
     return DelayedItemsOf(file);
 }
 
@@ -76,14 +86,14 @@ bool AppendDelayedItem(const std::string& path, const StartupItem& item) {
 }
 
 namespace {
-// Drops the last item named `name`, then appends `added` when given; one save.
-bool RewriteWithout(const std::string& path, const std::string& name, const StartupItem* added) {
+// Drops `dropped` (of two alike, the later), then appends `added` when given; one save.
+bool RewriteWithout(const std::string& path, const StartupItem& dropped, const StartupItem* added) {
     IniFile file(path);
     if (!file.Load()) return false;
     std::vector<StartupItem> items = DelayedItemsOf(file);
     int drop = -1;
     for (size_t k = 0; k < items.size(); ++k)
-        if (items[k].Name == name) drop = static_cast<int>(k);
+        if (SameItem(items[k], dropped)) drop = static_cast<int>(k);
     if (drop < 0 || !CanWrite(path)) return false;
     for (size_t k = 0; k < items.size(); ++k) file.DeleteSection(SectionName(static_cast<int>(k)));
     items.erase(items.begin() + drop);
@@ -93,8 +103,8 @@ bool RewriteWithout(const std::string& path, const std::string& name, const Star
 }
 }  // namespace
 
-bool RemoveDelayedItem(const std::string& path, const std::string& name) { return RewriteWithout(path, name, nullptr); }
+bool RemoveDelayedItem(const std::string& path, const StartupItem& item) { return RewriteWithout(path, item, nullptr); }
 
-bool ReplaceDelayedItem(const std::string& path, const std::string& name, const StartupItem& item) {
-    return RewriteWithout(path, name, &item);
+bool ReplaceDelayedItem(const std::string& path, const StartupItem& old, const StartupItem& item) {
+    return RewriteWithout(path, old, &item);
 }

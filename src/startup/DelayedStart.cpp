@@ -21,7 +21,7 @@ void DelayedStart::OnTimer() {
     }
     for (size_t k : DelayedStartTick(items_, TicksSince(startTick_, GetTickCount()))) {
         // A failed start counts as started: it would fail again on every tick.
-        WinExec(items_[k].Command.c_str(), SW_SHOWNORMAL);
+        WinExec(CommandToRun(items_[k]).c_str(), SW_SHOWNORMAL);
         ++startedCount_;
     }
     if (startedCount_ < static_cast<int>(items_.size())) SetTimer(window_, timerId_, kPeriodMs, nullptr);

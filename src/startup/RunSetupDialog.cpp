@@ -81,4 +81,8 @@ void RunSetupDialog::OnOK() {
     if (ReadDelay()) EndDialog(IDOK);
 }
 
-void RunSetupDialog::OnCancel() { EndDialog(IDCANCEL); }
+void RunSetupDialog::OnCancel() {
+    // The controls are read as for OK, so a wrong delay is named; the window closes all the same.
+    ReadDelay();
+    EndDialog(IDCANCEL);
+}

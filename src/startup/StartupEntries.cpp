@@ -53,12 +53,13 @@ void AddItems(std::vector<StartupItem>& items, int source, bool skipOwn) {
     }
 }
 
-ModeChange MoveToDelayed(StartupItem item, int delayMinutes) {
-    if (!FitsOnOneLine(item.Name) || !FitsOnOneLine(item.Command)) return ModeChange::NotStorable;
+ModeChange MoveToDelayed(const StartupItem& chosen, int delayMinutes) {
+    if (!FitsOnOneLine(chosen.Name) || !FitsOnOneLine(chosen.Command)) return ModeChange::NotStorable;
     std::string path = DelayFilePath();
+    StartupItem item = chosen;
     item.DelayMinutes = delayMinutes;
     if (item.Source == SourceDelayed)
-        return ReplaceDelayedItem(path, item.Name, item) ? ModeChange::Done : ModeChange::NotWritten;
+        return ReplaceDelayedItem(path, chosen, item) ? ModeChange::Done : ModeChange::NotWritten;
     int oldId = OldIdOfSource(item.Source);
     if (oldId < 0) return ModeChange::Done;
     if (static_cast<int>(ReadDelayedItems(path).size()) >= kMaxBootItems) return ModeChange::DelayFileFull;
@@ -114,11 +115,11 @@ std::vector<RunValue> ReadRunValues(HKEY root, const char* path) {
     return values;
 }
 
-std::vector<StartupItem> ReadStartupItems() {
+std::vector<StartupItem> ReadStartupItems(bool* delayedReadable) {
     std::vector<StartupItem> items;
     AddItems(items, SourceHklmRun, true);
     AddItems(items, SourceHklmRunServices, false);
-    for (const StartupItem& item : ReadDelayedItems(DelayFilePath())) items.push_back(item);
+    for (const StartupItem& item : ReadDelayedItems(DelayFilePath(), delayedReadable)) items.push_back(item);
     AddItems(items, SourceHklmRunDisabled, false);
     AddItems(items, SourceHklmRunServicesDisabled, false);
     AddItems(items, SourceHkcuRun, false);
@@ -132,14 +133,14 @@ ModeChange SetStartupMode(StartupItem item, int mode, int delayMinutes) {
     if (target < 0) return ModeChange::Done;
     if (!WriteValue(target, item)) return ModeChange::NotWritten;
     if (item.Source == SourceDelayed)
-        RemoveDelayedItem(DelayFilePath(), item.Name);
+        RemoveDelayedItem(DelayFilePath(), item);
     else
         DeleteValue(item.Source, item.Name);
     return ModeChange::Done;
 }
 
 bool DeleteStartupItem(const StartupItem& item) {
-    if (item.Source == SourceDelayed) return RemoveDelayedItem(DelayFilePath(), item.Name);
+    if (item.Source == SourceDelayed) return RemoveDelayedItem(DelayFilePath(), item);
     return DeleteValue(item.Source, item.Name);
 }
 
@@ -159,7 +160,7 @@ std::vector<std::string> CleanStartupEntries() {
     std::vector<StartupItem> delayed = ReadDelayedItems(path);
     for (int k = 0; k < 3; ++k)
         for (const StartupItem& item : delayed)
-            if (IndexOfNameNoCase(item.Name, active[k]) >= 0 && RemoveDelayedItem(path, item.Name))
+            if (IndexOfNameNoCase(item.Name, active[k]) >= 0 && RemoveDelayedItem(path, item))
                 cleaned.push_back(item.Name);
     return cleaned;
 }
@@ -174,6 +175,20 @@ void ReconcileStartupEntries() {
     std::vector<std::string> cleaned = CleanStartupEntries();
     if (cleaned.empty()) return;
     MessageBoxA(GetDesktopWindow(), ReconcileMessage(cleaned).c_str(), Lang("ProgramName").c_str(), MB_OK);
+}
+
+std::string CommandToRun(const StartupItem& item) {
+    if (!item.Expandable) return item.Command;
+    std::string expanded(item.Command.size() + 256, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = ExpandEnvironmentStringsA(item.Command.c_str(), &expanded[0], static_cast<DWORD>(expanded.size()));
+        if (size == 0) break;
+        // The ANSI form may need a byte more than the size it reports: the text counts as
+        // whole only when a byte was left over.
+        if (size < expanded.size()) return expanded.c_str();
+        expanded.assign(size + 1, '\0');
+    }
+    return item.Command;
 }
 
 bool OwnStartupValueExists() {

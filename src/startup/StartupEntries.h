@@ -31,8 +31,9 @@ std::vector<RunValue> ReadRunValues(HKEY root, const char* path);
 
 // The items of the seven places in list order (HKLM Run, HKLM RunServices, Delay.cfg, HKLM
 // Run-, HKLM RunServices-, HKCU Run, HKCU Run-), without HKLM Run values whose name contains
-// "Ramvane" (the program's own entry). No limit on their number.
-std::vector<StartupItem> ReadStartupItems();
+// "Ramvane" (the program's own entry). No limit on their number. `delayedReadable`, when
+// given, is set false when Delay.cfg exists but cannot be read (its items are then missing).
+std::vector<StartupItem> ReadStartupItems(bool* delayedReadable = nullptr);
 
 // Outcome of SetStartupMode. Registry failures are not refused: a move whose write fails
 // leaves the item where it was.
@@ -57,6 +58,10 @@ std::string ReconcileMessage(const std::vector<std::string>& cleaned);
 // CleanStartupEntries, then, when it removed something, the message in a box owned by the
 // desktop.
 void ReconcileStartupEntries();
+
+// The command line as Windows starts it: with %variables% expanded for an expandable item
+// (REG_EXPAND_SZ, or a delayed command holding a %); the command as stored otherwise.
+std::string CommandToRun(const StartupItem& item);
 
 // True when HKLM Run holds the program's own value `Ramvane`, whatever its length.
 bool OwnStartupValueExists();

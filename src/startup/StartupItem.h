@@ -26,7 +26,9 @@ struct StartupItem {
     int DelayMinutes = 0;  // delayed items only
     int OldId = 0;         // delayed items: the key family they came from (0, 1, 5, 6)
     int Started = 0;       // boot table only: 1 once started
-    bool Expandable = false;  // registry items: stored as REG_EXPAND_SZ (Delay.cfg keeps no type)
+    // Its %variables% are to be expanded: REG_EXPAND_SZ in the registry; in Delay.cfg, which
+    // keeps no type, a command holding a %.
+    bool Expandable = false;
 };
 
 // The mode an item of `source` is in: 2 Delayed; 3, 4, 6 Paused; 0, 1, 5 (and anything else)

@@ -52,16 +52,20 @@ BOOL StartupManagerDialog::OnInitDialog() {
 }
 
 void StartupManagerDialog::FillStartupList() {
-    items_ = ReadStartupItems();
+    bool delayedReadable = true;
+    items_ = ReadStartupItems(&delayedReadable);
     // A program's icon is read when its row is first drawn, and once per program for as long as
     // the window is open: under some systems each read costs milliseconds.
     const std::vector<int> images(items_.size(), I_IMAGECALLBACK);
     list_.Clear();
     list_.SetRows(StartupRows(items_, LoadStartupStateTexts(), images));
+    // Otherwise the delayed items would be missing from the list without a word.
+    if (!delayedReadable) Tell(Lang("strDelayFileUnreadable"), "ProgramName");
 }
 
 void StartupManagerDialog::OnIconRequest(DialogMessage& m) {
-    icons_.AnswerImageRequest(m.lParam, items_.size(), [&](size_t k) { return CommandToIconPath(items_[k].Command); });
+    icons_.AnswerImageRequest(m.lParam, items_.size(),
+                              [&](size_t k) { return CommandToIconPath(CommandToRun(items_[k])); });
 }
 
 bool StartupManagerDialog::FocusedItem(StartupItem& item) const {
@@ -131,13 +135,14 @@ void StartupManagerDialog::OnDelete(DialogMessage&) {
 void StartupManagerDialog::OnRun(DialogMessage&) {
     StartupItem item;
     if (!FocusedItem(item)) return;
+    const std::string command = CommandToRun(item);
     ProcessList processes;
     processes.Refresh();
-    if (IsCommandRunning(item.Command, processes.ImagePaths)) {
+    if (IsCommandRunning(command, processes.ImagePaths)) {
         Tell(Lang("strBootHasRunned1") + item.Name + Lang("strBootHasRunned2"), "ProgramName");
         return;
     }
     // WinExec's values up to 31 are errors: a start that failed is not reported as done.
-    bool started = WinExec(item.Command.c_str(), SW_SHOWNORMAL) > 31;
+    bool started = WinExec(command.c_str(), SW_SHOWNORMAL) > 31;
     Tell(item.Name + (started ? Lang("strBootHasRunned3") : Lang("strBootRunFailed")), "ProgramName");
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/RegistryKey.h"
@@ -26,6 +27,33 @@ std::string PathOf(const ProcessList& list, DWORD pid) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+// Puts `replacement` in the slot of this program's import table through which `function` of
+// `dll` is called; returns what was there (null, with nothing changed, when there is no slot).
+void* ReplaceImport(const char* dll, const char* function, void* replacement) {
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+    auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), dll) != 0) continue;
+        auto name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; name->u1.AddressOfData; ++name, ++slot) {
+            auto byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData);
+            if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) || std::strcmp(byName->Name, function) != 0) continue;
+            DWORD access = 0;
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &access);
+            void* previous = reinterpret_cast<void*>(slot->u1.Function);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, access, &access);
+            return previous;
+        }
+    }
+    return nullptr;
+}
+
+// Windows' answer for a file that is neither a program nor an icon file; Wine answers 0.
+HICON WINAPI ExtractIconAnswersOne(HINSTANCE, LPCSTR, UINT) { return reinterpret_cast<HICON>(1); }
 
 // Runs the child's own enumeration under a Wine setting of its program key (`subKey` below
 // AppDefaults\procmgr_child.exe, value `name` = `data`) and returns its report.
@@ -160,6 +188,15 @@ TEST(FileIcon, EveryCallAddsExactlyOneIcon) {
         AddFileIcon(command, images.get());
         EXPECT_EQ(ImageList_GetImageCount(images.get()), ++count) << command;
     }
+    // Where the shell has no icon, the file's own is asked for: as Windows answers for a file
+    // without one, the fallback must come instead of no icon at all.
+    void* wine = ReplaceImport("shell32.dll", "ExtractIconA", reinterpret_cast<void*>(&ExtractIconAnswersOne));
+    ASSERT_NE(wine, nullptr);
+    for (const std::string& command : commands) {
+        AddFileIcon(command, images.get());
+        EXPECT_EQ(ImageList_GetImageCount(images.get()), ++count) << command << " as Windows answers";
+    }
+    ReplaceImport("shell32.dll", "ExtractIconA", wine);
     for (int i = 0; i < count; ++i) {
         IMAGEINFO info{};
         EXPECT_TRUE(ImageList_GetImageInfo(images.get(), i, &info));

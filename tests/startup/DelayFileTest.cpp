@@ -36,7 +36,10 @@ protected:
         path_ = std::string(dir) + "MnemoraDelayTest.cfg";
         DeleteFileA(path_.c_str());
     }
-    void TearDown() override { DeleteFileA(path_.c_str()); }
+    void TearDown() override {
+        RemoveDirectoryA((path_ + ".new").c_str());
+        DeleteFileA(path_.c_str());
+    }
     std::string Bytes() const {
         std::string bytes;
         IniFile::ReadBytes(path_, bytes);
@@ -62,19 +65,29 @@ TEST_F(DelayFileTest, RemovingTheMiddleItemRenumbersTheRestInTheWrittenLayout) {
     for (const StartupItem& item : {a, b, c}) ASSERT_TRUE(AppendDelayedItem(path_, item));
     EXPECT_EQ(Bytes(), Section(0, a) + Section(1, b) + Section(2, c));
 
-    EXPECT_TRUE(RemoveDelayedItem(path_, "B"));
+    EXPECT_TRUE(RemoveDelayedItem(path_, b));
     EXPECT_EQ(Bytes(), Section(0, a) + Section(1, c));
 }
 
-TEST_F(DelayFileTest, RemovalMatchesCaseAndDropsOnlyTheLastOfEqualNames) {
-    StartupItem first = Item("B", "first.exe", 1, 0), other = Item("X", "x.exe", 2, 0), last = Item("B", "last.exe", 3, 6);
+TEST_F(DelayFileTest, RemovalTakesTheItemWithAllItsKeysAndOfTwoAlikeTheLater) {
+    const StartupItem first = Item("B", "first.exe", 1, 0), other = Item("X", "x.exe", 2, 0);
+    const StartupItem last = Item("B", "last.exe", 1, 0);
     Write(Section(0, first) + Section(1, other) + Section(2, last));
     std::string before = Bytes();
-    EXPECT_FALSE(RemoveDelayedItem(path_, "b"));
-    EXPECT_FALSE(RemoveDelayedItem(path_, "missing"));
+    StartupItem lower = first, otherDelay = first, otherPlace = first;
+    lower.Name = "b";
+    otherDelay.DelayMinutes = 2;
+    otherPlace.OldId = 5;
+    for (const StartupItem& unlike : {lower, otherDelay, otherPlace, Item("missing", "first.exe", 1, 0)})
+        EXPECT_FALSE(RemoveDelayedItem(path_, unlike)) << unlike.Name;
     EXPECT_EQ(Bytes(), before);
 
-    EXPECT_TRUE(RemoveDelayedItem(path_, "B"));
+    // One name, two commands: the first goes, not the later item of that name.
+    EXPECT_TRUE(RemoveDelayedItem(path_, first));
+    EXPECT_EQ(Bytes(), Section(0, other) + Section(1, last));
+    // Two alike in every key: the later goes.
+    Write(Section(0, first) + Section(1, other) + Section(2, first));
+    EXPECT_TRUE(RemoveDelayedItem(path_, first));
     EXPECT_EQ(Bytes(), Section(0, first) + Section(1, other));
 }
 
@@ -113,42 +126,54 @@ TEST_F(DelayFileTest, TheBootTableTakesAHundredItemsAndNoneOfALongerFile) {
     EXPECT_EQ(LoadDelayedItems(path_, table), 0);
     EXPECT_TRUE(table.empty());
     // Such a file can still be brought back under the limit.
-    EXPECT_TRUE(RemoveDelayedItem(path_, "n100"));
+    EXPECT_TRUE(RemoveDelayedItem(path_, Item("n100", "c.exe", 40, 0)));
     EXPECT_EQ(LoadDelayedItems(path_, table), 100);
 }
 
 TEST_F(DelayFileTest, AFileThatCannotBeReadOrWrittenIsLeftAsItWas) {
-    StartupItem kept = Item("Kept", "kept.exe", 5, 0);
-    Write(Section(0, kept));
-    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}}) {
-        HANDLE lock = CreateFileA(path_.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-        EXPECT_FALSE(AppendDelayedItem(path_, Item("New", "new.exe", 1, 0))) << share;
-        EXPECT_FALSE(RemoveDelayedItem(path_, "Kept")) << share;
-        CloseHandle(lock);
-        EXPECT_EQ(Bytes(), Section(0, kept));
+    const StartupItem kept = Item("Kept", "kept.exe", 5, 0), other = Item("Other", "other.exe", 2, 1);
+    const std::string file = Section(0, kept) + Section(1, other);
+    StartupItem later = kept;
+    later.DelayMinutes = 9;
+    const std::string temporary = path_ + ".new";
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    const struct {
+        const char* name;
+        bool held;
+        DWORD share;
+    } blockers[] = {{"held by a program that lets no one in", true, 0},
+                    {"held by a program that lets others only read it", true, FILE_SHARE_READ},
+                    {"its temporary copy blocked by a folder of that name", false, 0}};
+    for (const auto& b : blockers) {
+        SCOPED_TRACE(b.name);
+        Write(file);
+        if (b.held)
+            lock = CreateFileA(path_.c_str(), GENERIC_READ, b.share, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(b.held ? lock != INVALID_HANDLE_VALUE : CreateDirectoryA(temporary.c_str(), nullptr) != 0);
+        EXPECT_FALSE(AppendDelayedItem(path_, Item("New", "new.exe", 1, 0)));
+        EXPECT_FALSE(RemoveDelayedItem(path_, kept));
+        EXPECT_FALSE(ReplaceDelayedItem(path_, kept, later));  // nothing lost in between
+        if (b.held) {
+            CloseHandle(lock);
+        } else {
+            // Nor is a file made before the save that fails.
+            DeleteFileA(path_.c_str());
+            EXPECT_FALSE(AppendDelayedItem(path_, Item("New", "new.exe", 1, 0)));
+            EXPECT_EQ(GetFileAttributesA(path_.c_str()), INVALID_FILE_ATTRIBUTES);
+            Write(file);
+            RemoveDirectoryA(temporary.c_str());
+        }
+        EXPECT_EQ(Bytes(), file);
     }
+    // A new delay moves the item to the end in one save.
+    ASSERT_TRUE(ReplaceDelayedItem(path_, kept, later));
+    EXPECT_EQ(Bytes(), Section(0, other) + Section(1, later));
 }
 
 TEST_F(DelayFileTest, ASaveEndedAtAnyMomentLeavesTheOldFileOrTheNewOne) {
     const StartupItem items[] = {Item("One", "one.exe", 1, 0), Item("Two", "C:\\two.exe -x", 2, 1),
                                  Item("Three", "three.exe", 3, 5)};
     const std::string three = Section(0, items[0]) + Section(1, items[1]) + Section(2, items[2]);
-    Write(three);
-    // A writer whose temporary file cannot be made leaves the file alone and says so.
-    const std::string temporary = path_ + ".new";
-    ASSERT_TRUE(CreateDirectoryA(temporary.c_str(), nullptr));
-    EXPECT_FALSE(AppendDelayedItem(path_, Item("Fourth", "four.exe", 4, 0)));
-    EXPECT_FALSE(RemoveDelayedItem(path_, "Two"));
-    StartupItem later = items[1];
-    later.DelayMinutes = 9;
-    EXPECT_FALSE(ReplaceDelayedItem(path_, "Two", later));  // nothing lost in between
-    EXPECT_EQ(Bytes(), three);
-    RemoveDirectoryA(temporary.c_str());
-    // A new delay moves the item to the end in one save.
-    ASSERT_TRUE(ReplaceDelayedItem(path_, "Two", later));
-    EXPECT_EQ(Bytes(), Section(0, items[0]) + Section(1, items[2]) + Section(2, later));
-
     // A program that rewrites the file without pause, ended at random moments of its saves.
     const std::string writer = std::string(MNEMORA_BINARY_DIR) + "\\tools\\startup_delay_writer.exe";
     std::srand(GetTickCount());
@@ -172,6 +197,6 @@ TEST_F(DelayFileTest, ASaveEndedAtAnyMomentLeavesTheOldFileOrTheNewOne) {
             EXPECT_EQ(read[3].Command, "\"C:\\Program Files\\Fourth\\fourth.exe\" /quiet");
         }
     }
-    DeleteFileA(temporary.c_str());
+    DeleteFileA((path_ + ".new").c_str());
     std::printf("[          ] %d of 20 rounds ended with the fourth item written\n", withFour);
 }

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     fourth.DelayMinutes = 4;
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "Mnemora delay writer");
     for (bool first = true;; first = false) {
-        if (!AppendDelayedItem(argv[1], fourth) || !RemoveDelayedItem(argv[1], fourth.Name)) return 1;
+        if (!AppendDelayedItem(argv[1], fourth) || !RemoveDelayedItem(argv[1], fourth)) return 1;
         if (first && ready) SetEvent(ready);
     }
 }

@@ -1,5 +1,5 @@
 // The delayed start of a "POWER" start: the program cleans the start-up entries at its first
-// tick, then starts the items whose minute has come.
+// tick, then starts the items whose minute has come, their %variables% expanded.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,7 +14,6 @@
 using namespace driver;
 
 namespace {
-const char kChild[] = MNEMORA_BINARY_DIR "\\tools\\startup_child.exe";
 const char kHkcuRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class DelayedStartTest : public ::testing::Test {
@@ -38,7 +37,8 @@ protected:
     StartupItem Child(const std::string& tag, int delay) const {
         StartupItem item;
         item.Name = "MnTestBoot" + tag;
-        item.Command = std::string(kChild) + " " + tag + " " + marker_;
+        // Stored to be expanded, as a REG_EXPAND_SZ command is; the program inherits the variable.
+        item.Command = "%MnTestBuild%\\tools\\startup_child.exe " + tag + " " + marker_;
         item.DelayMinutes = delay;
         item.OldId = 5;
         return item;
@@ -60,7 +60,7 @@ TEST_F(DelayedStartTest, APowerStartCleansUpAtTheFirstTickThenStartsTheItemsWhos
     RegistryKey run;
     ASSERT_EQ(run.Open(HKEY_CURRENT_USER, kHkcuRun), ERROR_SUCCESS);
     ASSERT_EQ(run.SetString("b.exe", "MnTestBootB"), ERROR_SUCCESS);
-
+    ASSERT_TRUE(SetEnvironmentVariableA("MnTestBuild", MNEMORA_BINARY_DIR));
     ASSERT_TRUE(app_.Start(ProgramExe(), "-PowerOn"));
     HWND box = WaitForMessageBox(app_.Pid(), 20000);
     ASSERT_NE(box, nullptr);

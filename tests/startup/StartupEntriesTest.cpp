@@ -1,5 +1,6 @@
 // The start-up items against Wine's real registry and a real Delay.cfg beside the test
-// program: every move between the states, deletion, the clean-up and the list.
+// program: every move between the states, deletion, the clean-up, the list and the delayed
+// start's timer.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
 #include "startup/DelayFile.h"
+#include "startup/DelayedStart.h"
 #include "startup/StartupEntries.h"
 
 namespace {
@@ -148,15 +150,51 @@ TEST_F(StartupEntriesTest, PausingAndResumingKeepsACommandWithVariablesExpandabl
     RegSetValueExA(key, name.c_str(), 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    static_cast<DWORD>(command.size() + 1));
     RegCloseKey(key);
-    for (int mode : {Paused, RunAtStartup}) {
+    // Delay.cfg keeps no type: coming back from it, the % of the command says which.
+    for (int mode : {Paused, RunAtStartup, Delayed, Paused, Delayed, RunAtStartup}) {
         std::vector<StartupItem> now = Find(name);
         ASSERT_EQ(now.size(), 1u);
-        EXPECT_EQ(SetStartupMode(now[0], mode, 0), ModeChange::Done);
-        const int place = mode == Paused ? SourceHkcuRunDisabled : SourceHkcuRun;
-        EXPECT_EQ(typeIn(place), static_cast<DWORD>(REG_EXPAND_SZ)) << "mode " << mode;
+        EXPECT_EQ(SetStartupMode(now[0], mode, 2), ModeChange::Done);
         now = Find(name);
         ASSERT_EQ(now.size(), 1u);
         EXPECT_EQ(now[0].Command, command);
+        if (mode == Delayed) continue;
+        const int place = mode == Paused ? SourceHkcuRunDisabled : SourceHkcuRun;
+        EXPECT_EQ(typeIn(place), static_cast<DWORD>(REG_EXPAND_SZ)) << "mode " << mode;
+    }
+}
+
+TEST_F(StartupEntriesTest, EachOfTwoDelayedItemsOfOneNameIsMovedOrDeletedAlone) {
+    // One name delayed from HKLM Run and from HKCU Run: two sections with one Project.
+    const std::string name = std::string(kPrefix) + "Same";
+    const StartupItem items[] = {Item(SourceDelayed, name, "machine.exe", 0, 3),
+                                 Item(SourceDelayed, name, "user.exe", 5, 3)};
+    const int kDelete = -1;
+    const struct {
+        int mode, chosen;
+        std::vector<std::string> places;  // "source command delay OldId" of every item of the name
+    } cases[] = {
+        {RunAtStartup, 0, {"0 machine.exe 0 0", "2 user.exe 3 5"}},
+        {RunAtStartup, 1, {"2 machine.exe 3 0", "5 user.exe 0 0"}},
+        {Paused, 0, {"2 user.exe 3 5", "3 machine.exe 0 0"}},
+        {Paused, 1, {"2 machine.exe 3 0", "6 user.exe 0 0"}},
+        {Delayed, 0, {"2 user.exe 3 5", "2 machine.exe 9 0"}},  // the moved item goes last
+        {Delayed, 1, {"2 machine.exe 3 0", "2 user.exe 9 5"}},
+        {kDelete, 0, {"2 user.exe 3 5"}},
+        {kDelete, 1, {"2 machine.exe 3 0"}},
+    };
+    for (const auto& c : cases) {
+        for (const StartupItem& item : items) Place(item);
+        if (c.mode == kDelete)
+            EXPECT_TRUE(DeleteStartupItem(items[c.chosen]));
+        else
+            EXPECT_EQ(SetStartupMode(items[c.chosen], c.mode, 9), ModeChange::Done);
+        std::vector<std::string> places;
+        for (const StartupItem& item : Find(name))
+            places.push_back(std::to_string(item.Source) + " " + item.Command + " " +
+                             std::to_string(item.DelayMinutes) + " " + std::to_string(item.OldId));
+        EXPECT_EQ(places, c.places) << "mode " << c.mode << ", item " << c.chosen;
+        Clean();
     }
 }
 
@@ -170,17 +208,6 @@ TEST_F(StartupEntriesTest, AMoveWhoseWriteFailsLeavesTheItemWhereItWas) {
     SetStartupMode(paused, RunAtStartup, 1);
     EXPECT_EQ(Find("MnTestNoKey").size(), 1u);
     EXPECT_EQ(Find("MnTestNoKey")[0].Source, SourceHklmRunServicesDisabled);
-
-    // Delay.cfg held open by another program: the item stays active.
-    StartupItem active = Item(SourceHkcuRun, "MnTestLocked", "locked.exe");
-    Place(active);
-    Place(Item(SourceDelayed, "MnTestOther", "other.exe"));
-    HANDLE lock = CreateFileA(DelayFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    SetStartupMode(active, Delayed, 3);
-    CloseHandle(lock);
-    ASSERT_EQ(Find("MnTestLocked").size(), 1u);
-    EXPECT_EQ(Find("MnTestLocked")[0].Source, SourceHkcuRun);
 }
 
 TEST_F(StartupEntriesTest, DelayingIsRefusedForLineBreaksAndBeyondAHundredItems) {
@@ -196,7 +223,7 @@ TEST_F(StartupEntriesTest, DelayingIsRefusedForLineBreaksAndBeyondAHundredItems)
     EXPECT_EQ(SetStartupMode(more, Delayed, 1), ModeChange::DelayFileFull);
     EXPECT_EQ(Find("MnTestMore")[0].Source, SourceHkcuRun);
     // A delayed item changing its delay does not add one.
-    EXPECT_EQ(SetStartupMode(Item(SourceDelayed, "MnTestD0", "d.exe", 1, 5), Delayed, 8), ModeChange::Done);
+    EXPECT_EQ(SetStartupMode(Item(SourceDelayed, "MnTestD0", "d.exe", 5, 1), Delayed, 8), ModeChange::Done);
     std::vector<StartupItem> file = ReadDelayedItems(DelayFilePath());
     ASSERT_EQ(file.size(), 100u);
     EXPECT_EQ(file.back().Name, "MnTestD0");
@@ -276,4 +303,29 @@ TEST_F(StartupEntriesTest, TheListHasEverySourceInOrderWithoutTheOwnEntryAndWith
     ASSERT_EQ(run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath), ERROR_SUCCESS);
     run.DeleteValue("Ramvane");
     EXPECT_FALSE(OwnStartupValueExists());
+}
+
+TEST_F(StartupEntriesTest, TheDelayedStartSetsItsTimerNoMoreAfterTheLastStart) {
+    // Programs that do not exist: a start that failed counts as started.
+    for (const char* name : {"MnTestBootA", "MnTestBootB"})
+        Place(Item(SourceDelayed, name, "MnTestNoSuchProgram.exe", 5, 0));
+    HWND window = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const UINT kTimer = 4;
+    DelayedStart delayedStart;
+    delayedStart.Start(window, kTimer);
+    int ticksAfterTheLast = 0;
+    for (DWORD begin = GetTickCount(); GetTickCount() - begin < 8 * DelayedStart::kPeriodMs;) {
+        MSG msg;
+        if (!PeekMessageA(&msg, window, WM_TIMER, WM_TIMER, PM_REMOVE))
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_TIMER);
+        else if (delayedStart.StartedCount() == 2)
+            ++ticksAfterTheLast;
+        else
+            delayedStart.OnTimer();
+    }
+    EXPECT_EQ(delayedStart.StartedCount(), 2);
+    EXPECT_EQ(ticksAfterTheLast, 0);
+    EXPECT_FALSE(KillTimer(window, kTimer));
+    DestroyWindow(window);
 }

@@ -1,5 +1,5 @@
 // The plain rules of the start-up items: name and prefix lookup, icon paths, the running
-// test, numbers of Delay.cfg, the boot schedule and the manager's rows.
+// test, numbers of Delay.cfg, the boot schedule and the manager's state column.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -97,17 +97,24 @@ TEST(BootSchedule, ElapsedTimeIsUnsignedAcrossTheCounterWrap) {
     EXPECT_EQ(DelayedStartTick(items, 0xFFFFFFFFu), std::vector<size_t>{0});
 }
 
-TEST(StartupRows, OneRowPerItemWithItsStateText) {
-    StartupStateTexts texts{"Active", "Paused", "Started after", "minutes"};
-    std::vector<StartupItem> items(kStartupSourceCount);
-    for (int s = 0; s < kStartupSourceCount; ++s) items[s] = {"n", "c", s, 7};
-    std::vector<ListRow> rows = StartupRows(items, texts, {4, 5, 6});
-    ASSERT_EQ(rows.size(), items.size());
-    const char* states[] = {"Active", "Active", "Started after 7 minutes", "Paused", "Paused", "Active", "Paused"};
-    for (int s = 0; s < kStartupSourceCount; ++s) {
-        EXPECT_EQ(rows[s].cells, (std::vector<std::string>{"n", "c", states[s]}));
-        EXPECT_EQ(rows[s].data, s + 1);  // data 0 would mean "no row"
+TEST(StartupRows, TheStateFollowsThePlaceAndADelayedRowSaysItsMinutes) {
+    const StartupStateTexts texts{"Active", "Paused", "Started after", "minutes"};
+    const struct {
+        int source, delay;
+        const char* state;
+    } cases[] = {
+        {SourceHklmRun, 0, "Active"},         {SourceHklmRunServices, 0, "Active"},
+        {SourceHkcuRun, 0, "Active"},         {SourceHklmRunDisabled, 0, "Paused"},
+        {SourceHklmRunServicesDisabled, 0, "Paused"}, {SourceHkcuRunDisabled, 0, "Paused"},
+        {SourceDelayed, 7, "Started after 7 minutes"}, {SourceDelayed, 0, "Started after 0 minutes"},
+    };
+    std::vector<StartupItem> items;
+    for (const auto& c : cases) {
+        const std::string k = std::to_string(items.size());
+        items.push_back({"name" + k, "command" + k, c.source, c.delay});
     }
-    EXPECT_EQ(rows[2].image, 6);
-    EXPECT_EQ(rows[3].image, -1);
+    const std::vector<ListRow> rows = StartupRows(items, texts, {});
+    ASSERT_EQ(rows.size(), items.size());
+    for (size_t k = 0; k < rows.size(); ++k)
+        EXPECT_EQ(rows[k].cells, (std::vector<std::string>{items[k].Name, items[k].Command, cases[k].state})) << k;
 }
