@@ -33,6 +33,31 @@ bool DeleteValue(int source, const std::string& name) {
     return key.DeleteValue(name.c_str()) == ERROR_SUCCESS;
 }
 
+// The value `name` of a source's key as it is now, to be put back when a move is undone.
+struct HeldValue {
+    bool present = false;
+    RunValue value;
+};
+HeldValue ReadHeldValue(int source, const std::string& name) {
+    StartupKey place = KeyOfSource(source);
+    for (const RunValue& v : ReadRunValues(place.root, place.path))
+        if (_stricmp(v.name.c_str(), name.c_str()) == 0) return {true, v};
+    return {};
+}
+
+// Undoes a write of `name` to `source`: what was there before comes back, or the value goes.
+void PutBack(int source, const std::string& name, const HeldValue& held) {
+    if (!held.present) {
+        DeleteValue(source, name);
+        return;
+    }
+    StartupItem before;
+    before.Name = held.value.name;
+    before.Command = held.value.data;
+    before.Expandable = held.value.expandable;
+    WriteValue(source, before);
+}
+
 std::vector<std::string> ValueNames(int source) {
     StartupKey place = KeyOfSource(source);
     std::vector<std::string> names;
@@ -65,8 +90,11 @@ ModeChange MoveToDelayed(const StartupItem& chosen, int delayMinutes) {
     if (static_cast<int>(ReadDelayedItems(path).size()) >= kMaxBootItems) return ModeChange::DelayFileFull;
     item.OldId = oldId;
     if (!AppendDelayedItem(path, item)) return ModeChange::NotWritten;
-    DeleteValue(item.Source, item.Name);
-    return ModeChange::Done;
+    if (DeleteValue(item.Source, item.Name)) return ModeChange::Done;
+    // The source refused (a machine's key without administrator rights): take the copy back,
+    // or the item would seem delayed and still start with Windows.
+    RemoveDelayedItem(path, item);
+    return ModeChange::NotWritten;
 }
 }  // namespace
 
@@ -131,12 +159,15 @@ ModeChange SetStartupMode(StartupItem item, int mode, int delayMinutes) {
     if (mode == Delayed) return MoveToDelayed(item, delayMinutes);
     int target = MoveTarget(item.Source, item.OldId, mode);
     if (target < 0) return ModeChange::Done;
+    HeldValue replaced = ReadHeldValue(target, item.Name);
     if (!WriteValue(target, item)) return ModeChange::NotWritten;
-    if (item.Source == SourceDelayed)
-        RemoveDelayedItem(DelayFilePath(), item);
-    else
-        DeleteValue(item.Source, item.Name);
-    return ModeChange::Done;
+    bool cleared = item.Source == SourceDelayed ? RemoveDelayedItem(DelayFilePath(), item)
+                                                : DeleteValue(item.Source, item.Name);
+    if (cleared) return ModeChange::Done;
+    // The source could not be cleared (rights, Delay.cfg in use): undo the write, so the item
+    // stays as it was instead of living, and perhaps starting, in two places.
+    PutBack(target, item.Name, replaced);
+    return ModeChange::NotWritten;
 }
 
 bool DeleteStartupItem(const StartupItem& item) {

@@ -35,16 +35,17 @@ std::vector<RunValue> ReadRunValues(HKEY root, const char* path);
 // given, is set false when Delay.cfg exists but cannot be read (its items are then missing).
 std::vector<StartupItem> ReadStartupItems(bool* delayedReadable = nullptr);
 
-// Outcome of SetStartupMode. Registry failures are not refused: a move whose write fails
-// leaves the item where it was.
+// Outcome of SetStartupMode.
 enum class ModeChange {
     Done,
     NotStorable,    // the name or command holds a line break or Ctrl-Z and cannot go to Delay.cfg
     DelayFileFull,  // Delay.cfg holds kMaxBootItems items: one more would stop every delayed start
-    NotWritten,     // the target could not be written (rights, Delay.cfg in use): nothing changed
+    NotWritten,     // the target could not be written or the source cleared (rights, Delay.cfg in
+                    // use): nothing changed
 };
 // Moves `item` to `mode` (a StartupMode); `delayMinutes` is used for Delayed. The target is
-// written first, and the source is cleared only when that write succeeded.
+// written first, and the source is cleared only when that write succeeded; a source that
+// cannot be cleared has the write undone.
 ModeChange SetStartupMode(StartupItem item, int mode, int delayMinutes);
 
 // Deletes the item from its place; true when it was deleted.

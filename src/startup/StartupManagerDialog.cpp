@@ -107,7 +107,7 @@ void StartupManagerDialog::SetItem(const StartupItem& item) {
     switch (SetStartupMode(item, setup.Mode, setup.DelayMinutes)) {
     case ModeChange::NotStorable: Tell(Lang("strStartupNotStorable"), "ProgramName"); break;
     case ModeChange::DelayFileFull: Tell(Lang("strDelayFileFull"), "ProgramName"); break;
-    case ModeChange::NotWritten: break;  // silent: the list read again shows the item unchanged
+    case ModeChange::NotWritten: Tell(Lang("strStartupNotChanged"), "ProgramName"); break;
     case ModeChange::Done:
         // Delayed items are started only by this program, at a start with Windows.
         if (setup.Mode == Delayed && !OwnStartupValueExists()) Tell(Lang("strStartUpTips"), "ProgramName");

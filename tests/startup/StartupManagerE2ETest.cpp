@@ -13,6 +13,7 @@
 
 #include "app/IniFile.h"
 #include "app/RegistryKey.h"
+#include "driver/ProgramTest.h"
 #include "driver/RemoteList.h"
 #include "driver/TestDriver.h"
 #include "resource.h"
@@ -122,6 +123,7 @@ protected:
 }  // namespace
 
 TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
+    SKIP_WITHOUT_RIGHTS();
     std::string active = std::string(kChild) + " active " + marker_;
     ASSERT_TRUE(Put(SourceHklmRun, "MnTestActive", active));
     ASSERT_TRUE(Put(SourceHklmRun, "Ramvane", ProgramExe() + " -PowerOn"));  // the own entry: never listed
@@ -262,4 +264,62 @@ TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
     ASSERT_NE(again, nullptr);
     PostClick(again, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(again); }, 5000));
+}
+
+// A user without administrator rights: a move or delete of the machine's item is refused
+// aloud and leaves it where it was (none half done); the user's own item still moves.
+TEST_F(StartupManagerTest, WithoutAdministratorRightsTheMachinesItemsStayAndSaySo) {
+    ScopedEnv asUser("MNEMORA_AS_USER", "1");
+    const std::string delayFile = TestProgramDir() + "\\Delay.cfg";
+    DeleteFileA(delayFile.c_str());
+    ASSERT_TRUE(Put(SourceHklmRun, "MnTestMachine", "machine.exe"));
+    ASSERT_TRUE(Put(SourceHkcuRun, "MnTestUser", "user.exe"));
+    ASSERT_TRUE(app_.Start(TestProgramDir() + "\\Ramvane.exe", "/x"));
+    HWND main = WaitForWindow("Mnemora", app_.Pid(), 20000);
+    ASSERT_NE(main, nullptr);
+    HWND dlg = Open(main, false);
+    ASSERT_NE(dlg, nullptr);
+    RemoteList list(GetDlgItem(dlg, IDC_AUTORUN_LIST));
+    const char kRefused[] =
+        "The item could not be moved and was left as it was: Windows refused to change where it is kept (changing the "
+        "computer's start-up items needs administrator rights; start Mnemora as an administrator), or Delay.cfg is in "
+        "use.";
+    const struct {
+        const char* name;
+        int radio;
+        const char* message;  // null: the move is done
+    } kMoves[] = {
+        {"MnTestMachine", IDC_RADIOTWO, kRefused},
+        {"MnTestMachine", IDC_RADIOTHREE, kRefused},  // Delay.cfg can be written: the Run value cannot go
+        {"MnTestUser", IDC_RADIOTWO, nullptr},
+    };
+    for (const auto& move : kMoves) {
+        SCOPED_TRACE(std::string(move.name) + " " + std::to_string(move.radio));
+        ClickRow(dlg, list, move.name);
+        PostClick(dlg, IDC_APPLYRUN_BUTTON);
+        HWND setup = WaitForWindow("Start-up item", app_.Pid(), 5000);
+        ASSERT_NE(setup, nullptr);
+        Click(setup, move.radio);
+        PostClick(setup, IDOK);
+        if (move.message) {
+            ExpectBox("Mnemora", move.message);
+        } else {
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindow(setup); }, 5000));
+            EXPECT_EQ(WaitForMessageBox(app_.Pid(), 500), nullptr);
+        }
+    }
+    EXPECT_TRUE(Has(SourceHklmRun, "MnTestMachine"));
+    EXPECT_FALSE(Has(SourceHklmRunDisabled, "MnTestMachine"));
+    EXPECT_TRUE(ReadDelayedItems(delayFile).empty());
+    EXPECT_TRUE(Has(SourceHkcuRunDisabled, "MnTestUser"));
+
+    ClickRow(dlg, list, "MnTestMachine");
+    PostClick(dlg, IDC_DELRUN_BUTTON);
+    ExpectBox("Mnemora", "Delete the start-up item \"MnTestMachine\"? It cannot be restored. ", IDYES);
+    HWND box = WaitForMessageBox(app_.Pid(), 5000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find("MnTestMachine"), std::string::npos) << MessageBoxText(box);
+    AnswerMessageBox(box, IDOK);
+    EXPECT_TRUE(Has(SourceHklmRun, "MnTestMachine"));
+    DeleteFileA(delayFile.c_str());
 }
