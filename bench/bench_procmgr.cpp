@@ -121,6 +121,7 @@ void BenchFill() {
     FillState state;
     gFill = &state;
     ProcessList& list = state.list;
+    ProcessMonitor monitor;  // not started: no flags
 
     double enumerate = MedianMs([&] { list.Refresh(); });
     size_t count = list.ProcessIds.size();
@@ -139,7 +140,7 @@ void BenchFill() {
         state.icons.Attach(view.CreateSmallImages(9, 0));
         view.Clear();
         double t0 = Now();
-        FillProcessList(view, list);
+        FillProcessList(view, list, monitor);
         double t1 = Now();
         UpdateWindow(window);
         double t2 = Now();
@@ -148,7 +149,7 @@ void BenchFill() {
     }
     // Every later refresh: the icons are known.
     double warm = MedianMs([&] {
-        FillProcessList(view, list);
+        FillProcessList(view, list, monitor);
         UpdateWindow(window);
     });
     std::printf("  processes listed            %zu (rows %d, icons read %d)\n", count, view.Count(),
@@ -164,20 +165,21 @@ void BenchFill() {
 }
 
 void BenchMonitor() {
-    // Short passes: the work of a cycle (two enumerations and two openings per watched
-    // process in each of 15 passes, one enumeration and the trims at the end) is what the
+    // Short passes: the work of a cycle (one enumeration and two reads of every process's
+    // times in each of 15 passes, one enumeration and the trims at the end) is what the
     // product spends in 150 s; only the sleeping is shorter.
     const unsigned passMs = 200;
     const int cycles = 3;
-    StartMonitor(passMs);
-    HANDLE thread = MonitorThreadHandle();
+    ProcessMonitor monitor(passMs);
+    monitor.Start();
+    HANDLE thread = monitor.Thread();
     double t0 = Now();
-    while (MonitorCyclesCompleted() < 1) Sleep(10);
+    while (monitor.CyclesCompleted() < 1) Sleep(10);
     double cpu0 = ThreadCpuSeconds(thread), wall0 = Now();
-    while (MonitorCyclesCompleted() < 1 + cycles) Sleep(10);
+    while (monitor.CyclesCompleted() < 1 + cycles) Sleep(10);
     double cpu = (ThreadCpuSeconds(thread) - cpu0) / cycles, wall = (Now() - wall0) / cycles;
     double stop0 = Now();
-    StopMonitor();
+    monitor.Stop();
     double stopMs = (Now() - stop0) * 1000.0;
     double working = wall - kPassesPerCycle * 2 * passMs / 1000.0;
     std::printf("  monitor cycle with %u ms passes: %.2f s wall (first after %.2f s), %.0f ms of it working\n", passMs,

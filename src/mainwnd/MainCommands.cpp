@@ -130,8 +130,10 @@ void MainDialog::OnExit(DialogMessage&) {
     KillTimer(hwnd_, kDelayedStartTimer);
     tray_.Remove();
     UnregisterHotKey(hwnd_, HOTKEY_ID);
-    // An automatic run stops between its steps; the process then ends with no thread of its own left.
+    // An automatic run stops between its steps, the monitor between two of its own; the
+    // process then ends with no thread of its own left.
     run_.StopAndWait();
+    monitor_.Stop();
     ReadControls();
     EndDialog(IDOK);
 }
@@ -173,8 +175,8 @@ bool MainDialog::ConfirmToolWarning() {
                        MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
 }
 
-void MainDialog::OnProcessButton(DialogMessage&) { OpenTool<ProcessDialog>(false); }
-void MainDialog::OnProcessManager(DialogMessage&) { OpenTool<ProcessDialog>(true); }
+void MainDialog::OnProcessButton(DialogMessage&) { OpenTool<ProcessDialog>(false, monitor_); }
+void MainDialog::OnProcessManager(DialogMessage&) { OpenTool<ProcessDialog>(true, monitor_); }
 void MainDialog::OnStartupManager(DialogMessage&) { OpenTool<StartupManagerDialog>(true); }
 void MainDialog::OnServiceManager(DialogMessage&) { OpenTool<ServiceDialog>(true); }
 void MainDialog::OnCacheSettings(DialogMessage&) { OpenTool<CacheSetupDialog>(true); }

@@ -74,7 +74,7 @@ private:
     void StartHidden();
     void ApplyPercentDisplay();
     void StartDelayedStart() { delayedStart_.Start(hwnd_, kDelayedStartTimer); }
-    void StartMonitor() { ::StartMonitor(); }  // the process activity monitor
+    void StartMonitor() { monitor_.Start(); }
     void PaintBackground(DialogMessage& m);
     void OnCtlColor(DialogMessage& m);
     void OnTimer(DialogMessage& m);
@@ -103,12 +103,12 @@ private:
     void MarkChanged();
     void CheckLoadThenOptimize();
     // Runs tool window T (a dialog with `static constexpr int kTemplate` and a constructor
-    // without parent) modally over this window, shown or hidden, unless one is open already;
-    // with `warn`, asks first unless tools open without warning.
-    template <class T>
-    void OpenTool(bool warn) {
+    // without parent, given `args`) modally over this window, shown or hidden, unless one is
+    // open already; with `warn`, asks first unless tools open without warning.
+    template <class T, class... Args>
+    void OpenTool(bool warn, Args&... args) {
         if (Dialog::IsOpen(T::kTemplate) || (warn && !ConfirmToolWarning())) return;
-        T tool;
+        T tool(args...);
         tool.RunModal(hwnd_);
     }
     // Reads the controls; true when tools open without warning or the user agreed.
@@ -182,4 +182,5 @@ private:
     DelayedStart delayedStart_;
     bool promptArmed_ = true;  // PromptArmed: an automatic run may be started or offered
     TrayPicture trayShows_;    // the drawn picture the tray shows; base null when it shows another icon
+    ProcessMonitor monitor_;   // started at initialization, stopped at exit; lent to the process manager
 };

@@ -6,7 +6,6 @@
 #include "app/Application.h"
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
-#include "procmgr/ProcessMonitor.h"
 #include "procmgr/ProcessRows.h"
 
 namespace {
@@ -93,7 +92,7 @@ const ProcessDialog::Route ProcessDialog::kRoutes[] = {
     {},
 };
 
-ProcessDialog::ProcessDialog() : DialogImpl(IDD_PROCESS_DIALOG) {
+ProcessDialog::ProcessDialog(ProcessMonitor& monitor) : DialogImpl(IDD_PROCESS_DIALOG), monitor_(monitor) {
     alwaysUnloadDll_ = ReadAlwaysUnloadDll();
     autoRefresh_ = ReadSettingDword("AutoRefresh") != 0 ? 1 : 0;
     BindCheck(IDC_DLL_CHECK, &alwaysUnloadDll_);
@@ -108,14 +107,15 @@ BOOL ProcessDialog::OnInitDialog() {
     view_.SetUp(kProcessListStyles, kProcessColumns);
     FillProcessList();
     EnableItem(IDC_KILLPROCESS_BT, false);
-    if (MonitorRunning) EnableItem(ID_START_MON, false);
+    if (monitor_.Running()) EnableItem(ID_START_MON, false);
     if (autoRefresh_) SetTimer(hwnd_, kAutoRefreshTimer, kAutoRefreshMs, nullptr);
     return TRUE;
 }
 
 void ProcessDialog::FillProcessList() {
     // The focus follows its process by id (the row's data), or is dropped with it.
-    if (!::FillProcessList(view_, processes_)) MessageBoxA(hwnd_, "Error Get Processes!", kMainWindowTitle, MB_OK);
+    if (!::FillProcessList(view_, processes_, monitor_))
+        MessageBoxA(hwnd_, "Error Get Processes!", kMainWindowTitle, MB_OK);
 }
 
 int ProcessDialog::ChosenRow() const {
@@ -190,14 +190,14 @@ void ProcessDialog::OnEnergySave(DialogMessage&) {
 void ProcessDialog::OnStartMonitor(DialogMessage&) {
     EnableItem(ID_START_MON, false);
     EnableItem(IDC_ABORT_MON, true);
-    StartMonitor();
+    monitor_.Start();
     Message("strMonHasStart", MB_ICONEXCLAMATION);
 }
 
 void ProcessDialog::OnStopMonitor(DialogMessage&) {
     EnableItem(ID_START_MON, true);
     EnableItem(IDC_ABORT_MON, false);
-    StopMonitor();
+    monitor_.Stop();
     Message("IDC_MONHASSTOP", MB_ICONEXCLAMATION);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
+#include "procmgr/ProcessMonitor.h"
 #include "resource.h"
 #include "ui/Dialog.h"
 #include "ui/ListView.h"
@@ -14,8 +15,9 @@ public:
     static constexpr UINT kAutoRefreshMs = 5000;
     static const Route kRoutes[];
 
-    // Reads the stored AlwaysUnloadDLL and AutoRefresh states.
-    ProcessDialog();
+    // Reads the stored AlwaysUnloadDLL and AutoRefresh states. `monitor` is the program's
+    // activity monitor, which the window starts, stops and shows, and which outlives it.
+    explicit ProcessDialog(ProcessMonitor& monitor);
 
     // Rebuilds the rows from a fresh enumeration; says so when it failed.
     void FillProcessList();
@@ -39,6 +41,7 @@ private:
     int RowOf(DWORD processId) const;
     void Message(const char* key, UINT icon = MB_OK) const;
 
+    ProcessMonitor& monitor_;
     ListView view_;
     FileIconCache icons_;
     ProcessList processes_;  // entry k is row k

@@ -75,6 +75,11 @@ double WorkingSetMB(HANDLE process) {
 }
 }  // namespace
 
+ImageNameCall SystemImageNameCall() {
+    static const auto call = Proc<ImageNameCall>(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA");
+    return call;
+}
+
 int ProcessList::Refresh() { return IsWindows9x() ? RefreshToolhelp() : RefreshPsapi(); }
 
 int ProcessList::RefreshToolhelp() {
@@ -120,7 +125,7 @@ int FindModuleEntry(DWORD processId, DWORD moduleId, void* destination, DWORD le
     return 0;
 }
 
-int ProcessList::RefreshPsapi() {
+int ProcessList::RefreshPsapi(ImageNameCall imageName) {
     using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
     using EnumModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
     using FileNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
@@ -141,8 +146,6 @@ int ProcessList::RefreshPsapi() {
 
     // From Vista on the kernel names a process's image itself; reading it from the module
     // list instead costs a cross-process memory read per loaded module.
-    using ImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, DWORD*);
-    static const auto imageName = Proc<ImageNameFn>(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA");
     std::vector<HMODULE> modules(kMaxModules);
     char path[MAX_PATH];
     for (DWORD id : ids) {

@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+// The kernel's own naming of a process's image (QueryFullProcessImageNameA, Vista on).
+using ImageNameCall = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPSTR path, DWORD* length);
+// That call where the system has it, else null.
+ImageNameCall SystemImageNameCall();
+
 // Snapshot of the processes whose executable path could be read, in the system's order.
 // ProcessIds[k] and ImagePaths[k] describe one process; the paths are kept exactly as the
 // system reports them (see NormalizeImagePath for display).
@@ -23,8 +28,9 @@ public:
     int RefreshToolhelp();
     // PSAPI.DLL loaded by name (it is missing on some systems); all four of its entry points
     // used here must exist. Processes that cannot be opened (idle, System) are left out;
-    // at most the first 1024 ids are considered.
-    int RefreshPsapi();
+    // at most the first 1024 ids are considered. Paths come from `imageName`, or where it is
+    // null (before Vista) from each process's first module.
+    int RefreshPsapi(ImageNameCall imageName = SystemImageNameCall());
 
     std::vector<DWORD> ProcessIds;
     std::vector<std::string> ImagePaths;

@@ -2,30 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
-
-#include "procmgr/ProcessList.h"
-
-int MonitorRunning = 0;
-std::atomic<int> EnergySavedFlags[kMonitorPositions];
 
 namespace {
-// The running thread and the event it waits on instead of sleeping, so a stop ends it at
-// once and cleanly (a thread killed from outside may die holding the heap or loader lock).
-// Touched on the interface thread only; the thread reads `stop` and `passMs` as it starts.
-struct MonitorState {
-    HANDLE thread = nullptr;
-    HANDLE stop = nullptr;
-    DWORD passMs = kMonitorPassMs;
-};
-MonitorState gMonitor;
-std::atomic<int> gCycles{0};
-
-// Monitor thread only; at most one thread runs at a time. Plain arrays, without
-// destructors: the thread still runs while the program's exit destroys statics.
-ActivityHistory gHistory;
-ActivityTable gCurrent;
-
 // The head of one SYSTEM_PROCESS_INFORMATION record, laid out alike from NT 4 on.
 struct ProcessInfoHead {
     ULONG nextEntryOffset;
@@ -44,22 +22,25 @@ struct ProcessInfoHead {
 struct ProcessTimes {
     DWORD id;
     ULONGLONG createTime, kernelTime;
-    const wchar_t* name;
-    int nameChars;
 };
 
-// Calls `visit` for every process but the idle process, with the times of one system-wide
-// snapshot. One call reads every process's times: opening each process instead costs a
-// round trip per process, twice a pass, for the life of the program. Visits nothing where
-// the call is missing (the 9x line, which cannot tell other processes' times anyway).
-template <class Visit>
-void ForEachProcessTime(std::vector<char>& buffer, Visit visit) {
-    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const ULONG kProcessInformation = 5;
-    const LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+// Null where the system lacks it (the 9x line, which cannot tell other processes' times).
+QueryFn SystemInformationQuery() {
     static const auto query = reinterpret_cast<QueryFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) return;
+    return query;
+}
+
+// Reads every process's times with one call into `buffer`: opening each process instead
+// costs a round trip per process, twice a pass, for the life of the program. False when the
+// call failed.
+bool ReadProcessTimes(std::vector<char>& buffer) {
+    const ULONG kProcessInformation = 5;
+    const LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+    QueryFn query = SystemInformationQuery();
+    if (!query) return false;
     if (buffer.empty()) buffer.resize(256 * 1024);
     LONG status;
     for (;;) {
@@ -68,40 +49,105 @@ void ForEachProcessTime(std::vector<char>& buffer, Visit visit) {
         if (status != kLengthMismatch || buffer.size() >= 64u * 1024 * 1024) break;
         buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 64 * 1024));
     }
-    if (status < 0) return;
+    return status >= 0;
+}
+
+// Calls `visit` for every process of a buffer ReadProcessTimes filled, but the idle process.
+template <class Visit>
+void ForEachProcessTime(const std::vector<char>& buffer, Visit visit) {
     for (size_t at = 0;;) {
         const auto* head = reinterpret_cast<const ProcessInfoHead*>(buffer.data() + at);
         DWORD id = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(head->processId));
         if (id != 0)
             visit(ProcessTimes{id, static_cast<ULONGLONG>(head->createTime.QuadPart),
-                               static_cast<ULONGLONG>(head->kernelTime.QuadPart), head->name, head->nameBytes / 2});
+                               static_cast<ULONGLONG>(head->kernelTime.QuadPart)});
         if (head->nextEntryOffset == 0 || at + head->nextEntryOffset + sizeof *head > buffer.size()) break;
         at += head->nextEntryOffset;
     }
 }
 
-size_t Watched(const ProcessList& list) {
-    return std::min<size_t>(list.ProcessIds.size(), kMonitorPositions);
+size_t Watched(const std::vector<DWORD>& ids) { return std::min<size_t>(ids.size(), kMonitorPositions); }
+
+// Position of `id` among the first `count` of `ids`, or -1.
+int PositionOf(const std::vector<DWORD>& ids, size_t count, DWORD id) {
+    for (size_t i = 0; i < count; ++i)
+        if (ids[i] == id) return static_cast<int>(i);
+    return -1;
 }
 
-// Waits `ms`; true when the stop event was set (or cannot be waited on) meanwhile.
-bool StopRequested(HANDLE stop, DWORD ms) {
-    if (!stop) {
-        Sleep(ms);
-        return false;
+// The thread's body; it owns the tables, and shares only the flags and the cycle count.
+void RunMonitorCycle(HANDLE stop, DWORD passMs, TrimCall trim, SavedTable& saved, std::atomic<int>& cycles) {
+    auto history = std::make_unique<ActivityHistory>();
+    auto current = std::make_unique<ActivityTable>();
+    SamplerState sampler;
+    for (;;) {
+        std::memset(history.get(), 0, sizeof *history);
+        for (ActivityTable& slot : *history) {
+            if (!SampleActivityPass(*current, sampler, passMs, stop)) return;
+            slot = *current;
+            if (WorkerThread::StopRequested(stop, passMs)) return;
+        }
+        ProcessList list;
+        list.Refresh();
+        if (!TrimIdleProcesses(*history, list.ProcessIds, trim, stop, saved)) return;
+        ++cycles;
     }
-    return WaitForSingleObject(stop, ms) != WAIT_TIMEOUT;
 }
 }  // namespace
 
-bool TrimIdleProcesses(const ActivityHistory& history, const ProcessList& list, int (*trim)(DWORD), HANDLE stop) {
-    size_t watched = Watched(list);
-    for (size_t i = 0; i < watched; ++i) {
-        if (StopRequested(stop, 0)) return false;
-        DWORD id = list.ProcessIds[i];
-        EnergySavedFlags[i] = CountsAsIdle(HistoryTicks(history, id)) && trim(id) ? 1 : 0;
+ProcessMonitor::ProcessMonitor(DWORD passMs, TrimCall trim)
+    : shared_(std::make_shared<Shared>()), passMs_(passMs), trim_(trim) {}
+
+void ProcessMonitor::Start() {
+    thread_.Stop();
+    shared_ = std::make_shared<Shared>();
+    std::shared_ptr<Shared> shared = shared_;
+    DWORD passMs = passMs_;
+    TrimCall trim = trim_;
+    running_ = thread_.Start(
+        [shared, passMs, trim](HANDLE stop) { RunMonitorCycle(stop, passMs, trim, shared->saved, shared->cycles); });
+}
+
+void ProcessMonitor::Stop() {
+    running_ = false;
+    thread_.Stop();
+}
+
+bool ProcessMonitor::EnergySaved(DWORD processId) const {
+    if (processId == 0) return false;
+    for (const std::atomic<DWORD>& saved : shared_->saved)
+        if (saved == processId) return true;
+    return false;
+}
+
+std::array<DWORD, kMonitorPositions> IdleProcesses(const ActivityHistory& history, const std::vector<DWORD>& ids) {
+    std::array<DWORD, kMonitorPositions> idle{};
+    for (size_t i = 0; i < Watched(ids); ++i) {
+        DWORD id = ids[i];
+        bool sampled = false;
+        int ticks = 0;
+        for (const ActivityTable& slot : history)
+            for (const ActivitySample& sample : slot)
+                if (sample.processId == id) {
+                    sampled = true;
+                    ticks += sample.ticks;
+                }
+        if (id != 0 && sampled && CountsAsIdle(ticks)) idle[i] = id;
     }
-    for (size_t i = watched; i < static_cast<size_t>(kMonitorPositions); ++i) EnergySavedFlags[i] = 0;
+    return idle;
+}
+
+bool TrimIdleProcesses(const ActivityHistory& history, const std::vector<DWORD>& ids, TrimCall trim, HANDLE stop,
+                       SavedTable& saved) {
+    std::array<DWORD, kMonitorPositions> idle = IdleProcesses(history, ids);
+    for (size_t i = 0; i < idle.size(); ++i) {
+        if (WorkerThread::StopRequested(stop)) return false;
+        bool trimmed = idle[i] != 0 && trim(idle[i]);
+        // A stop asked during the trim leaves the flags as the reader last saw them.
+        if (WorkerThread::StopRequested(stop)) return false;
+        // Past the list's end too: an old entry names a process of another cycle.
+        saved[i] = trimmed ? idle[i] : 0;
+    }
     return true;
 }
 
@@ -117,82 +163,40 @@ int HistoryTicks(const ActivityHistory& history, DWORD processId) {
     return sum;
 }
 
-bool SampleActivityPass(ActivityTable& table, DWORD passMs, HANDLE stopEvent, std::vector<char>& snapshot) {
+bool SampleActivityPass(ActivityTable& table, SamplerState& state, DWORD passMs, HANDLE stop) {
     std::memset(&table, 0, sizeof table);
+    // Without the system's times nothing can be sampled; the pass still takes its time.
+    if (!ReadProcessTimes(state.snapshot)) return !WorkerThread::StopRequested(stop, passMs);
+    // The list is made again only when processes came or went, as enumerating opens each one.
+    std::vector<ULONGLONG> running;
+    ForEachProcessTime(state.snapshot, [&](const ProcessTimes& p) {
+        running.push_back(p.id);
+        running.push_back(p.createTime);
+    });
+    if (running != state.listed) {
+        state.listed.clear();
+        if (state.list.Refresh()) state.listed.swap(running);
+    }
+    const std::vector<DWORD>& ids = state.list.ProcessIds;
+    size_t watched = Watched(ids);
     CpuTimeSample start[kMonitorPositions] = {};
     ULONGLONG created[kMonitorPositions] = {};
-    size_t watched = 0;
-    ForEachProcessTime(snapshot, [&](const ProcessTimes& p) {
-        if (watched == static_cast<size_t>(kMonitorPositions)) return;
-        start[watched] = {p.kernelTime, p.id};
-        created[watched++] = p.createTime;
+    ForEachProcessTime(state.snapshot, [&](const ProcessTimes& p) {
+        int i = PositionOf(ids, watched, p.id);
+        if (i < 0) return;
+        start[i] = {p.kernelTime, p.id};
+        created[i] = p.createTime;
     });
-    if (StopRequested(stopEvent, passMs)) return false;
-    ForEachProcessTime(snapshot, [&](const ProcessTimes& p) {
-        for (size_t i = 0; i < watched; ++i) {
-            // The same id with another creation time is a new process that took a freed id.
-            if (start[i].processId != p.id || created[i] != p.createTime) continue;
-            ActivitySample& sample = table[i];
-            sample.ticks = PassTicks(start[i].kernelTime, p.kernelTime);
-            sample.processId = p.id;
-            WideCharToMultiByte(CP_ACP, 0, p.name, p.nameChars, sample.path, MAX_PATH - 1, nullptr, nullptr);
-            return;
-        }
+    if (WorkerThread::StopRequested(stop, passMs)) return false;
+    if (!ReadProcessTimes(state.snapshot)) return true;
+    ForEachProcessTime(state.snapshot, [&](const ProcessTimes& p) {
+        int i = PositionOf(ids, watched, p.id);
+        // The same id with another creation time is a new process that took a freed id.
+        if (i < 0 || start[i].processId != p.id || created[i] != p.createTime) return;
+        ActivitySample& sample = table[i];
+        sample.ticks = PassTicks(start[i].kernelTime, p.kernelTime);
+        sample.processId = p.id;
+        lstrcpynA(sample.path, state.list.ImagePaths[i].c_str(), MAX_PATH);
     });
     return true;
 }
-
-DWORD WINAPI RunMonitorCycle(LPVOID) {
-    HANDLE stop = gMonitor.stop;
-    DWORD passMs = gMonitor.passMs;
-    // The thread's own: the program may end while it runs, and a static buffer would be
-    // freed under it by the exit's destructors.
-    std::vector<char> snapshot;
-    for (;;) {
-        std::memset(&gHistory, 0, sizeof gHistory);
-        for (ActivityTable& slot : gHistory) {
-            if (!SampleActivityPass(gCurrent, passMs, stop, snapshot)) return 0;
-            slot = gCurrent;
-            if (StopRequested(stop, passMs)) return 0;
-        }
-        ProcessList list;
-        list.Refresh();
-        if (!TrimIdleProcesses(gHistory, list, TrimWorkingSet, stop)) return 0;
-        ++gCycles;
-    }
-}
-
-void StartMonitor(DWORD passMs) {
-    StopMonitor();
-    for (std::atomic<int>& flag : EnergySavedFlags) flag = 0;
-    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!stop) return;
-    gMonitor.stop = stop;
-    gMonitor.passMs = passMs;
-    gCycles = 0;
-    DWORD id = 0;
-    gMonitor.thread = CreateThread(nullptr, 0, RunMonitorCycle, nullptr, 0, &id);
-    if (!gMonitor.thread) {
-        CloseHandle(stop);
-        gMonitor.stop = nullptr;
-        return;
-    }
-    MonitorRunning = 1;
-}
-
-void StopMonitor() {
-    MonitorRunning = 0;
-    if (!gMonitor.thread) return;
-    SetEvent(gMonitor.stop);
-    // The thread looks at the event between every two steps of its work, none of which
-    // blocks, so this wait is short.
-    WaitForSingleObject(gMonitor.thread, INFINITE);
-    CloseHandle(gMonitor.thread);
-    CloseHandle(gMonitor.stop);
-    gMonitor.thread = nullptr;
-    gMonitor.stop = nullptr;
-}
-
-HANDLE MonitorThreadHandle() { return gMonitor.thread; }
-
-int MonitorCyclesCompleted() { return gCycles; }

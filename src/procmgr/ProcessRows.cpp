@@ -31,7 +31,7 @@ std::string Upper(std::string text) {
 
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-ListRow RowFor(const ProcessFacts& f, size_t position, bool windows9x, const std::string& queryErrorText) {
+ListRow RowFor(const ProcessFacts& f, bool windows9x, const std::string& queryErrorText) {
     ListRow row;
     row.cells.resize(4);
     row.image = f.image;
@@ -45,9 +45,7 @@ ListRow RowFor(const ProcessFacts& f, size_t position, bool windows9x, const std
     } else {
         double m = f.workingSetMB;
         row.cells[2] = m == 0.0 ? kSystemService : WorkingSetText(m);
-        // The monitor's tables end at kMonitorPositions; rows past them have no flag to show.
-        if (position < static_cast<size_t>(kMonitorPositions) && (f.energySaved == 1 || m < kSmallWorkingSetMB))
-            row.cells[3] = kYes;
+        if (f.energySaved == 1 || m < kSmallWorkingSetMB) row.cells[3] = kYes;
     }
     return row;
 }
@@ -71,11 +69,11 @@ std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool wi
                                  const std::string& queryErrorText) {
     std::vector<ListRow> rows;
     rows.reserve(facts.size());
-    for (size_t k = 0; k < facts.size(); ++k) rows.push_back(RowFor(facts[k], k, windows9x, queryErrorText));
+    for (const ProcessFacts& f : facts) rows.push_back(RowFor(f, windows9x, queryErrorText));
     return rows;
 }
 
-bool FillProcessList(ListView& view, ProcessList& list) {
+bool FillProcessList(ListView& view, ProcessList& list, const ProcessMonitor& monitor) {
     if (!list.Refresh()) {
         view.Clear();
         return false;
@@ -95,7 +93,8 @@ bool FillProcessList(ListView& view, ProcessList& list) {
             else
                 QueryWorkingSetMB(f.id, f.workingSetMB);
         }
-        if (k < static_cast<size_t>(kMonitorPositions)) f.energySaved = EnergySavedFlags[k];
+        // By process, not by position: the monitor's list may differ from this one.
+        f.energySaved = monitor.EnergySaved(f.id) ? 1 : 0;
     }
     view.SetRows(ProcessRows(facts, windows9x, windows9x ? Lang("strMemStatusQueryError") : std::string()));
     return true;

@@ -9,6 +9,7 @@
 
 class FileIconCache;
 class ProcessList;
+class ProcessMonitor;
 
 // Columns: the program (icon and display path), the id (hidden), the working set, and
 // whether the process is in energy saving.
@@ -21,7 +22,7 @@ struct ProcessFacts {
     std::string path;  // as enumerated
     int image = I_IMAGECALLBACK;  // asked for when the row is drawn
     double workingSetMB = 0.0;  // 0.0 when it could not be read (or was not asked for)
-    int energySaved = 0;        // the monitor's flag for this position
+    int energySaved = 0;        // the monitor emptied this process's working set
 };
 
 // "%8X" of the id: upper-case hexadecimal right-aligned in 8 characters.
@@ -32,14 +33,14 @@ std::string WorkingSetText(double megabytes);
 bool IsOwnImage(const std::string& path);
 
 // The rows for `facts` in order, each carrying its process id. On the 9x line column 2
-// shows `queryErrorText`. Rows from kMonitorPositions on leave the energy-saving column empty.
+// shows `queryErrorText`.
 std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool windows9x,
                                  const std::string& queryErrorText);
 
 // Enumerates into `list` and rebuilds the rows of `view` from it: display paths, ids,
-// working sets and the monitor's flags; the icons are asked for as rows are drawn (see
+// working sets and the flags of `monitor`; the icons are asked for as rows are drawn (see
 // AnswerIconRequest). False (and an empty view) when the enumeration failed.
-bool FillProcessList(ListView& view, ProcessList& list);
+bool FillProcessList(ListView& view, ProcessList& list, const ProcessMonitor& monitor);
 
 // Answers the list's LVN_GETDISPINFO notification `lp` with the icon of the row's program.
 void AnswerIconRequest(LPARAM lp, const ProcessList& list, FileIconCache& icons);

@@ -93,10 +93,15 @@ TEST(ProcessList, ListsMeasuresTrimsAndEndsRealChildren) {
         EXPECT_NEAR(list.WorkingSetsMB[k], own, 1.0);
     }
     EXPECT_TRUE(SamePath(PathOf(list, second.Pid()), kChild));
-    // Toolhelp, the 9x line's way, finds them with the same paths.
-    ProcessList toolhelp;
+    // Toolhelp, the 9x line's way, and PSAPI without the kernel's naming of images (the NT
+    // line before Vista: the first module's name) find them with the same paths.
+    ProcessList toolhelp, modules;
     ASSERT_EQ(toolhelp.RefreshToolhelp(), 1);
     EXPECT_TRUE(SamePath(PathOf(toolhelp, first.Pid()), kChild)) << PathOf(toolhelp, first.Pid());
+    ASSERT_NE(SystemImageNameCall(), nullptr);
+    ASSERT_EQ(modules.RefreshPsapi(nullptr), 1);
+    EXPECT_TRUE(SamePath(PathOf(modules, first.Pid()), kChild)) << PathOf(modules, first.Pid());
+    EXPECT_EQ(modules.ProcessIds.size(), modules.WorkingSetsMB.size());
 
     double mb = -1.0;
     EXPECT_NE(QueryWorkingSetMB(first.Pid(), mb), 0);

@@ -62,14 +62,17 @@ TEST(ProcessRows, NinetyXLineShowsTheGivenTextAndNoSaving) {
     EXPECT_EQ(rows[0].cells[3], "");
 }
 
-TEST(ProcessRows, RowsPastTheMonitorTablesShowNoSaving) {
-    std::vector<ProcessFacts> facts(kMonitorPositions + 2, Facts("C:\\x\\y.exe", 1, 0.5, 1));
+TEST(ProcessRows, RowsPastTheMonitorTablesFollowTheSameRules) {
+    // The flags name their process, which may stand past the monitor's 100 positions here.
+    std::vector<ProcessFacts> facts(kMonitorPositions + 3, Facts("C:\\x\\y.exe", 1, 5.0));
+    facts[kMonitorPositions].workingSetMB = 0.5;
+    facts[kMonitorPositions + 1].energySaved = 1;
     std::vector<ListRow> rows = ProcessRows(facts, false, "");
     ASSERT_EQ(rows.size(), facts.size());
-    EXPECT_EQ(rows[kMonitorPositions - 1].cells[3], "Yes");
-    EXPECT_EQ(rows[kMonitorPositions].cells[3], "");
-    EXPECT_EQ(rows[kMonitorPositions + 1].cells[3], "");
-    EXPECT_EQ(rows[kMonitorPositions + 1].cells[2], "0.50  MB");
+    EXPECT_EQ(rows[kMonitorPositions].cells[3], "Yes");
+    EXPECT_EQ(rows[kMonitorPositions + 1].cells[3], "Yes");
+    EXPECT_EQ(rows[kMonitorPositions + 2].cells[3], "");
+    EXPECT_EQ(rows[kMonitorPositions].cells[2], "0.50  MB");
 }
 
 TEST(TerminateRefusal, ShellSystemAndOwnProcessesAreRefused) {
