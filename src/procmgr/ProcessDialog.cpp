@@ -151,10 +151,13 @@ void ProcessDialog::OnTerminate(DialogMessage&) {
     switch (TerminateRefusalFor(processes_.ImagePaths[row], view_.Text(row, 2))) {
     case TerminateRefusal::Ourselves: Message("strKillMeMessage"); break;
     case TerminateRefusal::SystemProcess: Message("strKillSysServiceMessage"); break;
-    case TerminateRefusal::None:
-        KillProcess(processes_.ProcessIds[row]);
+    case TerminateRefusal::None: {
+        bool ended = KillProcess(processes_.ProcessIds[row]) != 0;
         FillProcessList();
+        // The refreshed list would show it still there, with no word of why.
+        if (!ended) Message("strKillFailed");
         break;
+    }
     }
     EnableItem(IDC_KILLPROCESS_BT, false);
 }

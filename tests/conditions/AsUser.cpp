@@ -9,6 +9,8 @@
 //   Vista to 11: no write access below HKEY_LOCAL_MACHINE, no opening of the system's own
 //   processes beyond a limited query, and the service manager only for reading.
 //   MNEMORA_SYSTEM_PROCESSES adds image names (comma-separated) that count as the system's.
+// - MNEMORA_PROTECTED_PROCESSES (comma-separated image names): processes that refuse to be
+//   ended to anyone, as programs that protect themselves do; they still open for queries.
 //
 // The stand-ins give the refusal as the call's own result, with the error Windows sets, so the
 // program meets it exactly where it would on Windows. Calls the program looks up at run time
@@ -164,40 +166,52 @@ std::string Upper(std::string s) {
     return s;
 }
 
-bool IsSystemImage(const std::string& exeName) {
-    static const char* const kSystem[] = {"SYSTEM",       "SMSS.EXE",     "CSRSS.EXE",   "WININIT.EXE",
-                                          "SERVICES.EXE", "LSASS.EXE",    "WINLOGON.EXE", "SVCHOST.EXE",
-                                          "RPCSS.EXE",    "PLUGPLAY.EXE", "WINEDEVICE.EXE"};
-    std::string name = Upper(exeName);
-    for (const char* s : kSystem)
-        if (name == s) return true;
-    if (const char* extra = std::getenv("MNEMORA_SYSTEM_PROCESSES")) {
-        std::string list = Upper(extra) + ",";
-        for (size_t at = 0, comma; (comma = list.find(',', at)) != std::string::npos; at = comma + 1)
-            if (list.compare(at, comma - at, name) == 0 && comma > at) return true;
-    }
+// True when `name` is one of the comma-separated names of environment variable `variable`.
+bool Listed(const char* variable, const std::string& name) {
+    const char* names = std::getenv(variable);
+    if (!names) return false;
+    std::string list = Upper(names) + ",";
+    for (size_t at = 0, comma; (comma = list.find(',', at)) != std::string::npos; at = comma + 1)
+        if (comma > at && list.compare(at, comma - at, name) == 0) return true;
     return false;
 }
 
-bool IsSystemProcess(DWORD pid) {
-    if (pid == 0 || pid == 4) return true;
+bool IsSystemImage(const std::string& name) {
+    static const char* const kSystem[] = {"SYSTEM",       "SMSS.EXE",     "CSRSS.EXE",   "WININIT.EXE",
+                                          "SERVICES.EXE", "LSASS.EXE",    "WINLOGON.EXE", "SVCHOST.EXE",
+                                          "RPCSS.EXE",    "PLUGPLAY.EXE", "WINEDEVICE.EXE"};
+    for (const char* s : kSystem)
+        if (name == s) return true;
+    return Listed("MNEMORA_SYSTEM_PROCESSES", name);
+}
+
+// The image name of process `pid` in upper case, "" when it is not running.
+std::string ImageName(DWORD pid) {
+    if (pid == 0) return "IDLE";
+    if (pid == 4) return "SYSTEM";
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    if (snapshot == INVALID_HANDLE_VALUE) return std::string();
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    bool system = false;
+    std::string name;
     for (BOOL ok = Process32First(snapshot, &entry); ok; ok = Process32Next(snapshot, &entry)) {
         if (entry.th32ProcessID != pid) continue;
         const char* base = std::strrchr(entry.szExeFile, '\\');
-        system = IsSystemImage(base ? base + 1 : entry.szExeFile);
+        name = Upper(base ? base + 1 : entry.szExeFile);
         break;
     }
     CloseHandle(snapshot);
-    return system;
+    return name;
 }
 
 HANDLE WINAPI OpenProcessStandIn(DWORD access, BOOL inherit, DWORD pid) {
-    if ((access & ~kLimitedProcessRights) && IsSystemProcess(pid)) {
+    bool refused = false;
+    if (access & ~kLimitedProcessRights) {
+        std::string name = ImageName(pid);
+        refused = (AsUser() && (pid == 0 || IsSystemImage(name))) ||
+                  ((access & PROCESS_TERMINATE) && Listed("MNEMORA_PROTECTED_PROCESSES", name));
+    }
+    if (refused) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
@@ -233,14 +247,15 @@ SC_HANDLE WINAPI OpenServiceStandIn(SC_HANDLE manager, LPCSTR name, DWORD access
 FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
     FARPROC found = real.getProcAddress(module, name);
     // Ordinals are not names.
-    if (!found || reinterpret_cast<ULONG_PTR>(name) <= 0xFFFF || !AsUser()) return found;
+    if (!found || reinterpret_cast<ULONG_PTR>(name) <= 0xFFFF) return found;
     auto swap = [&](auto& slot, auto standIn) {
         slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(reinterpret_cast<void*>(found));
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(standIn));
     };
+    if (std::strcmp(name, "OpenProcess") == 0) return swap(real.openProcess, &OpenProcessStandIn);
+    if (!AsUser()) return found;
     if (std::strcmp(name, "OpenSCManagerA") == 0) return swap(real.openSCManager, &OpenSCManagerStandIn);
     if (std::strcmp(name, "OpenServiceA") == 0) return swap(real.openService, &OpenServiceStandIn);
-    if (std::strcmp(name, "OpenProcess") == 0) return swap(real.openProcess, &OpenProcessStandIn);
     return found;
 }
 
@@ -296,7 +311,7 @@ __attribute__((constructor)) void InstallStandIns() {
         {"RegDeleteValueA", reinterpret_cast<void*>(&RegDeleteValueStandIn), Slot(real.regDeleteValue), true},
         {"RegDeleteKeyA", reinterpret_cast<void*>(&RegDeleteKeyStandIn), Slot(real.regDeleteKey), true},
         {"RegCloseKey", reinterpret_cast<void*>(&RegCloseKeyStandIn), Slot(real.regCloseKey), true},
-        {"OpenProcess", reinterpret_cast<void*>(&OpenProcessStandIn), Slot(real.openProcess), true},
+        {"OpenProcess", reinterpret_cast<void*>(&OpenProcessStandIn), Slot(real.openProcess), false},
         {"GetProcAddress", reinterpret_cast<void*>(&GetProcAddressStandIn), Slot(real.getProcAddress), false},
     };
     PatchImports(kPatches, sizeof kPatches / sizeof kPatches[0]);
