@@ -77,10 +77,13 @@ for arch in "${archs[@]}"; do
             [ "$dpi" = 96 ] && export MNEMORA_DPI=""
             [ "$program" = test ] && export MNEMORA_PROGRAM_DIR="$win_bin"
             [ "$rights" = user ] && export MNEMORA_AS_USER=1
-            xvfb-run -a -s "-screen 0 ${width}x${height}x24" \
-                ctest --test-dir "$dir" -L "$label" --output-junit "$results/$arch-$name.xml" \
-                --output-on-failure >"$dir/conditions-$name.log" 2>&1
+            # The suites, then what the condition's programs saw (checked, not assumed).
+            xvfb-run -a -s "-screen 0 ${width}x${height}x24" bash -c '
+                ctest --test-dir "$1" -L "$2" --output-junit "$3.xml" --output-on-failure >"$1/conditions-$4.log" 2>&1
+                "$1/wine-run.sh" "$1/tools/mnemora_driver.exe" conditions >"$3.seen" 2>/dev/null </dev/null
+                "$5" stop "$1/wine/prefix"' _ "$dir" "$label" "$results/$arch-$name" "$name" "$root/cmake/wine-prefix.sh"
         )
+        sed 's/^/   seen: /' "$results/$arch-$name.seen"
         grep -E "tests passed|tests failed" "$dir/conditions-$name.log" | tail -1
         if [ -d "$dir/screenshots-$name" ] && command -v convert >/dev/null; then
             for bmp in "$dir/screenshots-$name"/*.bmp; do
@@ -127,6 +130,11 @@ for suite in suites:
     print(line)
 total = [sum(cells.get((s, c), [0, 0, 0])[i] for s in suites) for c in columns for i in range(3)]
 print("all".ljust(width) + "".join(" %14s" % ("%d/%d+%d" % tuple(total[3 * k:3 * k + 3])) for k in range(len(columns))))
+print()
+for column in columns:
+    seen = os.path.join(results, column + ".seen")
+    text = open(seen).read().strip() if os.path.exists(seen) else ""
+    print("%-14s %s" % (column, text or "(not read)"))
 sys.exit(1 if failed else 0)
 PY
 rm -rf "$results"

@@ -3,6 +3,7 @@
 //   mnemora_driver screenshot FILE.bmp         save the screen
 //   mnemora_driver keep-desktop                hold the Wine desktop open until killed
 //   mnemora_driver wait-keeper                 wait until the keeper's window exists
+//   mnemora_driver conditions                  print the Windows version, code page and DPI seen
 #include <cstdlib>
 #include <cstdio>
 #include <string>
@@ -30,6 +31,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (argc >= 3 && std::string(argv[1]) == "screenshot") return driver::SaveScreenshot(argv[2]) ? 0 : 1;
+    if (argc >= 2 && std::string(argv[1]) == "conditions") {
+        // What Wine applied: the Windows version, the ANSI code page and the DPI programs see.
+        OSVERSIONINFOA version{};
+        version.dwOSVersionInfoSize = sizeof version;
+        GetVersionExA(&version);
+        HDC screen = GetDC(nullptr);
+        int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+        if (screen) ReleaseDC(nullptr, screen);
+        std::printf("Windows %lu.%lu (%s line), code page %u, %d DPI\n", version.dwMajorVersion,
+                    version.dwMinorVersion, version.dwPlatformId == VER_PLATFORM_WIN32_NT ? "NT" : "9x", GetACP(),
+                    dpi);
+        return 0;
+    }
     std::fprintf(stderr, "usage: mnemora_driver wait-window TITLE SECONDS | screenshot FILE.bmp\n");
     return 2;
 }
