@@ -11,7 +11,7 @@
 // - MNEMORA_AS_USER=1: the refusals a user without administrator rights meets on Windows
 //   Vista to 11: no write access below HKEY_LOCAL_MACHINE, no opening of the system's own
 //   processes beyond a limited query, the service manager only for reading, and no task
-//   registered or deleted in the Task Scheduler (such a task asks for the highest rights).
+//   registered in the Task Scheduler (the program's asks for the highest rights).
 //   MNEMORA_SYSTEM_PROCESSES adds image names (comma-separated) that count as the system's.
 //
 // The stand-ins give the refusal as the call's own result, with the error Windows sets, so the
@@ -24,6 +24,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -53,7 +54,6 @@ struct Real {
     HRESULT(STDMETHODCALLTYPE* getFolder)(ITaskService*, BSTR, ITaskFolder**);
     HRESULT(STDMETHODCALLTYPE* registerTask)(ITaskFolder*, BSTR, BSTR, LONG, VARIANT, VARIANT, TASK_LOGON_TYPE, VARIANT,
                                              IRegisteredTask**);
-    HRESULT(STDMETHODCALLTYPE* deleteTask)(ITaskFolder*, BSTR, LONG);
 } real;
 
 // ---- Code pages --------------------------------------------------------------------------
@@ -242,7 +242,6 @@ SC_HANDLE WINAPI OpenServiceStandIn(SC_HANDLE manager, LPCSTR name, DWORD access
 
 // Places in the vtables, in the order of taskschd.h after IDispatch's seven.
 const int kGetFolderSlot = 7;      // ITaskService
-const int kDeleteTaskSlot = 15;    // ITaskFolder
 const int kRegisterTaskSlot = 16;  // ITaskFolder
 
 // Points slot `index` of `object`'s vtable at `standIn`, keeping the real entry. The vtable
@@ -260,18 +259,12 @@ void PatchSlot(void* object, int index, Fn standIn, Fn& original) {
 
 // Writes the definition into the task's file as Windows keeps it: UTF-16 with its mark.
 void KeepDefinition(BSTR name, BSTR xml) {
-    wchar_t path[MAX_PATH];
-    UINT n = GetSystemDirectoryW(path, MAX_PATH);
-    if (n == 0 || n + 8 + SysStringLen(name) >= MAX_PATH) return;
-    lstrcatW(path, L"\\Tasks\\");
-    lstrcatW(path, name);
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    const wchar_t mark = 0xFEFF;
-    DWORD written = 0;
-    WriteFile(file, &mark, sizeof mark, &written, nullptr);
-    WriteFile(file, xml, SysStringByteLen(xml), &written, nullptr);
-    CloseHandle(file);
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    std::ofstream file(std::string(system) + "\\Tasks\\" + std::string(name, name + SysStringLen(name)),
+                       std::ios::binary);
+    file << "\xFF\xFE";
+    file.write(reinterpret_cast<const char*>(xml), SysStringByteLen(xml));
 }
 
 HRESULT STDMETHODCALLTYPE RegisterTaskStandIn(ITaskFolder* folder, BSTR name, BSTR xml, LONG flags, VARIANT user,
@@ -283,17 +276,10 @@ HRESULT STDMETHODCALLTYPE RegisterTaskStandIn(ITaskFolder* folder, BSTR name, BS
     return hr;
 }
 
-HRESULT STDMETHODCALLTYPE DeleteTaskStandIn(ITaskFolder* folder, BSTR name, LONG flags) {
-    return AsUser() ? E_ACCESSDENIED : real.deleteTask(folder, name, flags);
-}
-
 // Only the root folder is asked for: the task names are the files' names below Tasks.
 HRESULT STDMETHODCALLTYPE GetFolderStandIn(ITaskService* service, BSTR path, ITaskFolder** folder) {
     HRESULT hr = real.getFolder(service, path, folder);
-    if (SUCCEEDED(hr) && *folder) {
-        PatchSlot(*folder, kRegisterTaskSlot, &RegisterTaskStandIn, real.registerTask);
-        PatchSlot(*folder, kDeleteTaskSlot, &DeleteTaskStandIn, real.deleteTask);
-    }
+    if (SUCCEEDED(hr) && *folder) PatchSlot(*folder, kRegisterTaskSlot, &RegisterTaskStandIn, real.registerTask);
     return hr;
 }
 

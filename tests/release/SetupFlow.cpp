@@ -185,6 +185,7 @@ TEST_F(SetupFlow, InstallsRunsAndUninstallsLeavingOnlyTheUsersStartupItems) {
     ASSERT_NE(WaitForWindow("Mnemora", app_.Pid(), 20000), nullptr);
     EXPECT_TRUE(WaitUntil([] { return KeyExists(HKEY_LOCAL_MACHINE, kProgramKey); }, 10000));
     EXPECT_TRUE(WaitUntil([] { return Exists(TaskFilePath()); }, 10000));
+    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane"));
 
     // What the user may have set up meanwhile: auto-start, delayed and paused items.
     WriteString(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane", dir + "\\Ramvane.exe -PowerOn");
