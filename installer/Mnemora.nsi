@@ -15,6 +15,7 @@ RequestExecutionLevel admin
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Mnemora"
 !define PROGRAM_KEY "Software\Ramvane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define LOGON_TASK "Mnemora"
 !define RUN_SERVICES_KEY "Software\Microsoft\Windows\CurrentVersion\RunServices"
 !define MAIN_TITLE "Mnemora"
 !define INSTANCE_MUTEX "Mnemora Mutex"
@@ -37,6 +38,7 @@ VIAddVersionKey "LegalCopyright" "Mnemora"
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
+!include "WinVer.nsh"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -253,5 +255,11 @@ Section "Uninstall"
 
     DeleteRegKey HKLM "${PROGRAM_KEY}"
     DeleteRegValue HKLM "${RUN_KEY}" "Ramvane"
+    ; From Vista on Mnemora starts with Windows through its log-on task. Run hidden; a task
+    ; that is not there only makes schtasks fail.
+    ${If} ${AtLeastWinVista}
+        nsExec::Exec '"$SYSDIR\schtasks.exe" /Delete /TN "${LOGON_TASK}" /F'
+        Pop $0
+    ${EndIf}
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

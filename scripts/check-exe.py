@@ -8,13 +8,16 @@ Usage: check-exe.py EXE --arch i686|x86_64 [--same-resources-as OTHER_EXE] [--li
 - imports only Windows' own DLLs, and none of the functions the 9x line lacks
   (those are looked up at run time);
 - every resource the program loads is present (and, with --same-resources-as,
-  the same resources as another build of it).
+  the same resources as another build of it);
+- the embedded manifest asks for the highest rights available (no UI access) and names
+  Vista, 7, 8, 8.1 and 10/11 as supported systems.
 Prints what it found and exits 1 on the first class of failure it reports. --sizes adds
 the size of every section and of the resources by type.
 """
 import argparse
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 
 SYSTEM_DLLS = {"advapi32.dll", "comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
                "ole32.dll", "oleaut32.dll", "shell32.dll", "user32.dll", "winmm.dll"}
@@ -25,6 +28,11 @@ NOT_ON_9X = {"GetTickCount64", "GlobalMemoryStatusEx", "GetModuleHandleExA", "Ge
              "QueryServiceConfig2A", "ChangeServiceConfig2A", "InitOnceExecuteOnce", "SRWLockExclusive",
              # DCOM, missing from Windows 95 without its update
              "CoInitializeEx", "CoInitializeSecurity", "CoSetProxyBlanket", "CoCreateInstanceEx"}
+
+# supportedOS of Vista, 7, 8, 8.1 and 10/11: without 8.1's and 10's GetVersionEx reports 8.
+SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 
 RT_NAMES = {1: "CURSOR", 2: "BITMAP", 3: "ICON", 4: "MENU", 5: "DIALOG", 6: "STRING", 14: "GROUP_ICON",
             16: "VERSION", 24: "MANIFEST", 12: "GROUP_CURSOR"}
@@ -99,6 +107,7 @@ class Pe:
         base = self.offset(rva)
         found = set()
         self.resource_bytes = {}
+        self.resource_data = {}
 
         def entries(off):
             _, _, _, _, named, ids = struct.unpack_from("<IIHHHH", self.data, base + off)
@@ -117,9 +126,30 @@ class Pe:
                 found.add((rtype, rid))
                 if lang_dir & 0x80000000:
                     for _, data in entries(lang_dir & 0x7FFFFFFF):
-                        size = struct.unpack_from("<II", self.data, base + data)[1]
+                        data_rva, size = struct.unpack_from("<II", self.data, base + data)
                         self.resource_bytes[rtype] = self.resource_bytes.get(rtype, 0) + size
+                        start = self.offset(data_rva)
+                        self.resource_data[(rtype, rid)] = self.data[start:start + size]
         return found
+
+
+def manifest_failures(text):
+    """What the manifest lacks of the execution level and the supported systems."""
+    try:
+        root = ElementTree.fromstring(text)
+    except ElementTree.ParseError as e:
+        return ["manifest is not XML: %s" % e]
+    def local(tag):
+        return tag.rsplit("}", 1)[-1]
+    failures = []
+    levels = [(e.get("level"), e.get("uiAccess")) for e in root.iter() if local(e.tag) == "requestedExecutionLevel"]
+    if levels != [("highestAvailable", "false")]:
+        failures.append("manifest execution level %s, expected highestAvailable without UI access" % levels)
+    systems = {e.get("Id", "").lower() for e in root.iter() if local(e.tag) == "supportedOS"}
+    missing = sorted(SUPPORTED_OS - systems)
+    if missing:
+        failures.append("manifest lacks supportedOS " + ", ".join(missing))
+    return failures
 
 
 def describe(res):
@@ -157,6 +187,7 @@ def main():
     missing = [describe(r) for r in REQUIRED if r not in res]
     if missing:
         failures.append("resources missing: " + ", ".join(missing))
+    failures += manifest_failures(pe.resource_data.get((24, 1), b""))
     if a.same_resources_as:
         other = Pe(a.same_resources_as).resources()
         diff = sorted(describe(r) for r in res ^ other)

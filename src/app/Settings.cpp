@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/LogonTask.h"
 #include "app/ProgramPath.h"
 #include "app/RegistryKey.h"
 
@@ -15,9 +16,23 @@ void ReadSwitch(const RegistryKey& key, const char* name, int& member) {
     DWORD value = 0;
     if (key.QueryDword(value, name) == ERROR_SUCCESS) member = value != 0;
 }
+
+bool RunValueReadable() {
+    RegistryKey key;
+    std::string command;
+    return key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath, KEY_READ) == ERROR_SUCCESS &&
+           key.QueryString(command, kAutoRunValue, kMaxAutoRunCommandChars + 1) == ERROR_SUCCESS;
+}
+
+// Any value of the name, whatever its type or length.
+bool RunValueExists() {
+    RegistryKey key;
+    return key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath, KEY_READ) == ERROR_SUCCESS &&
+           RegQueryValueExA(key.Get(), kAutoRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
 }  // namespace
 
-void LoadMainSettings(MainSettings& s) {
+void LoadMainSettings(MainSettings& s, AutoRunPlace place) {
     s = MainSettings();
     RegistryKey key;
     // Read access only: a user without administrator rights still sees what is stored.
@@ -43,12 +58,7 @@ void LoadMainSettings(MainSettings& s) {
         if (key.QueryDword(tips, "OtherFunctionTips") == ERROR_SUCCESS) s.toolsNoWarning = tips == 1;
         key.Close();
     }
-    s.autoRun = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath, KEY_READ) == ERROR_SUCCESS) {
-        std::string command;
-        s.autoRun = key.QueryString(command, kAutoRunValue, kMaxAutoRunCommandChars + 1) == ERROR_SUCCESS;
-        key.Close();
-    }
+    s.autoRun = AutoRunStored(place);
     s.percent = ReadSettingDword("Perch") != 0;
     s.logoOff = ReadSettingDword("DisableLogo") == 1;
     s.hotKey = ReadSettingString("HotKey");
@@ -79,9 +89,30 @@ LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
     return status;
 }
 
-void SaveMainSettings(const MainSettings& s, int userType, int sliderPos) {
+void SaveMainSettings(const MainSettings& s, int userType, int sliderPos, AutoRunPlace place) {
     WriteMainValues(s, userType, sliderPos);
-    WriteAutoRunEntry(s.autoRun != 0);
+    WriteAutoRun(s.autoRun != 0, place);
+}
+
+bool AutoRunStored(AutoRunPlace place) {
+    if (place == AutoRunPlace::LogonTask && LogonTaskExists()) return true;
+    return RunValueReadable();
+}
+
+LONG WriteAutoRun(bool on, AutoRunPlace place) { return WriteAutoRun(on, place, ExecutablePath()); }
+
+LONG WriteAutoRun(bool on, AutoRunPlace place, const std::string& exePath) {
+    if (place == AutoRunPlace::RunValue) return WriteAutoRunEntry(on, exePath);
+    if (on) {
+        LONG status = RegisterLogonTask(exePath);
+        // The task replaces the value, which Windows would not start; a value that stays
+        // (the delete refused) is moved again at the next write.
+        if (status == ERROR_SUCCESS) WriteAutoRunEntry(false, exePath);
+        return status;
+    }
+    LONG task = DeleteLogonTask();
+    LONG value = WriteAutoRunEntry(false, exePath);
+    return task != ERROR_SUCCESS ? task : value;
 }
 
 std::string AutoRunCommand(const std::string& exePath) {
@@ -89,15 +120,13 @@ std::string AutoRunCommand(const std::string& exePath) {
     return exePath + " -PowerOn";
 }
 
-LONG WriteAutoRunEntry(bool on) { return WriteAutoRunEntry(on, ExecutablePath()); }
-
 LONG WriteAutoRunEntry(bool on, const std::string& exePath) {
+    // Nothing to delete is no refusal, also for a user who may not write the key.
+    if (!on && !RunValueExists()) return ERROR_SUCCESS;
     RegistryKey key;
     LONG status = key.Open(HKEY_LOCAL_MACHINE, kRunKeyPath);
-    if (status == ERROR_SUCCESS && !on) status = key.DeleteValue(kAutoRunValue);
-    // Nothing to remove is what "off" asks for.
-    if (!on) return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
     if (status != ERROR_SUCCESS) return status;
+    if (!on) return key.DeleteValue(kAutoRunValue);
     std::string command = AutoRunCommand(exePath);
     if (command.empty()) return ERROR_FILENAME_EXCED_RANGE;
     // The one text longer than the usual 255 characters: the entry has a buffer of its own.

@@ -31,15 +31,29 @@ constexpr DWORD kHighestStoredThreshold = 100;
 // The range of UserType, the preset list's indexes.
 constexpr DWORD kHighestUserType = 4;
 
+// Where the start with Windows is kept: the Run value before Vista; from Vista on a log-on
+// task, since Windows does not start a program that asks for elevation from the Run key.
+enum class AutoRunPlace { RunValue, LogonTask };
+
 // Loads the members in the main window constructor's order; missing values keep defaults
-// (so do values of another type or outside their range).
-void LoadMainSettings(MainSettings& s);
+// (so do values of another type or outside their range). The auto-run member is AutoRunStored.
+void LoadMainSettings(MainSettings& s, AutoRunPlace place);
 
 // Writes the main window's values to the program key in the stored order (no creation of
 // the key); the first failure's status, or ERROR_SUCCESS when every value was written.
 LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos);
-// WriteMainValues, then the auto-run entry.
-void SaveMainSettings(const MainSettings& s, int userType, int sliderPos);
+// WriteMainValues, then WriteAutoRun.
+void SaveMainSettings(const MainSettings& s, int userType, int sliderPos, AutoRunPlace place);
+
+// True when the program starts with Windows: the Run value as a text; from Vista on the task,
+// or a Run value of an older version that was not moved into the task yet.
+bool AutoRunStored(AutoRunPlace place);
+// Stores (on) or removes (off) the start with Windows for `exePath` (default: the running
+// executable); the status of the write, where removing what is not there succeeds. From Vista
+// on: on registers the task, and only then deletes an old Run value (moving it into the task);
+// off deletes the task and any old Run value.
+LONG WriteAutoRun(bool on, AutoRunPlace place);
+LONG WriteAutoRun(bool on, AutoRunPlace place, const std::string& exePath);
 
 // The auto-run text for `exePath`: the path and " -PowerOn"; "" when the path is
 // over 250 characters (such a command line could not be read back whole).
@@ -47,10 +61,9 @@ std::string AutoRunCommand(const std::string& exePath);
 constexpr size_t kMaxAutoRunPathChars = 250;
 constexpr size_t kMaxAutoRunCommandChars = 259;  // the path, " -PowerOn", within 260 with the NUL
 
-// Writes (on) or deletes (off) the `Ramvane` value of the Run key for `exePath` (default:
-// the running executable); the status, ERROR_SUCCESS for "off" where there was no value. A
-// path too long for the entry leaves the value untouched and returns ERROR_FILENAME_EXCED_RANGE.
-LONG WriteAutoRunEntry(bool on);
+// Writes (on) or deletes (off) the `Ramvane` value of the Run key for `exePath`. A path too
+// long for the entry leaves the value untouched and returns ERROR_FILENAME_EXCED_RANGE;
+// deleting a value that is not there succeeds.
 LONG WriteAutoRunEntry(bool on, const std::string& exePath);
 
 // Copies of SoundAlert and AutoDefrag read by the low-memory check; both 0 at start.

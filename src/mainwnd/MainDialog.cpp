@@ -96,7 +96,8 @@ MainDialog::MainDialog(int argc, char** argv)
     const int pictures[2][3] = {{170, 172, 171}, {156, 157, 158}};
     for (int i = 0; i < 3; ++i)
         basePictures_[i] = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(pictures[xpTray_ ? 1 : 0][i]));
-    LoadMainSettings(settings_);
+    autoRunPlace_ = IsVistaOrLater() ? AutoRunPlace::LogonTask : AutoRunPlace::RunValue;
+    LoadMainSettings(settings_, autoRunPlace_);
     BindCheck(IDC_CHECKCLIPBOARD, &settings_.clipboard);
     BindCheck(IDC_CHECKAUTODEFRAG, &settings_.autoDefrag);
     BindCheck(IDC_CHECKSOUND, &settings_.sound);
@@ -342,7 +343,7 @@ void MainDialog::StartHidden() {
 
 void MainDialog::SaveSettings() {
     ReadControls();
-    SaveMainSettings(settings_, settings_.userType, settings_.sliderPos);
+    SaveMainSettings(settings_, settings_.userType, settings_.sliderPos, autoRunPlace_);
 }
 
 void MainDialog::ApplyPercentDisplay() {

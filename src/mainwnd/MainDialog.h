@@ -153,6 +153,7 @@ private:
     int argc_;
     char** argv_;
     MainSettings settings_;
+    AutoRunPlace autoRunPlace_ = AutoRunPlace::RunValue;  // the Run value before Vista, the task from Vista on
     HICON appIcon_;
     HICON basePictures_[3] = {};
     bool xpTray_ = false;  // XP's tray: its own pictures, and text on the taskbar's colour

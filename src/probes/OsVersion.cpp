@@ -7,6 +7,17 @@ bool IsWindows9x() {
     return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
 }
 
+bool IsVistaOrLater() {
+    OSVERSIONINFOEXA version = {};
+    version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+    GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version));
+    return IsVistaOrLaterOf(version);
+}
+
+bool IsVistaOrLaterOf(const OSVERSIONINFOEXA& v) {
+    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 6;
+}
+
 std::string GetOSVersionSuffix() {
     OSVERSIONINFOEXA version = {};
     version.dwOSVersionInfoSize = sizeof version;

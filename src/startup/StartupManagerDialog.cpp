@@ -1,6 +1,8 @@
 #include "startup/StartupManagerDialog.h"
 
 #include "app/ResourceText.h"
+#include "app/Settings.h"
+#include "probes/OsVersion.h"
 #include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
 #include "startup/RunSetupDialog.h"
@@ -97,6 +99,13 @@ void StartupManagerDialog::OnSet(DialogMessage&) {
     if (FocusedItem(item)) SetItem(item);
 }
 
+namespace {
+// From Vista on the program starts with Windows through its log-on task.
+bool StartsWithWindows() {
+    return IsVistaOrLater() ? AutoRunStored(AutoRunPlace::LogonTask) : OwnStartupValueExists();
+}
+}  // namespace
+
 void StartupManagerDialog::SetItem(const StartupItem& item) {
     RunSetupDialog setup(hwnd_);
     setup.NameText = item.Name;
@@ -110,7 +119,7 @@ void StartupManagerDialog::SetItem(const StartupItem& item) {
     case ModeChange::NotWritten: Tell(Lang("strStartupNotChanged"), "ProgramName"); break;
     case ModeChange::Done:
         // Delayed items are started only by this program, at a start with Windows.
-        if (setup.Mode == Delayed && !OwnStartupValueExists()) Tell(Lang("strStartUpTips"), "ProgramName");
+        if (setup.Mode == Delayed && !StartsWithWindows()) Tell(Lang("strStartUpTips"), "ProgramName");
         break;
     }
     FillStartupList();

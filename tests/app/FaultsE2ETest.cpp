@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/RegistryKey.h"
+#include "driver/AutoRunProbe.h"
 #include "driver/ProgramTest.h"
 #include "resource.h"
 #include "ui/Handles.h"
@@ -74,6 +75,7 @@ protected:
         if (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) run.DeleteValue("Ramvane");
     }
     bool RunGoing(HWND main) { return ControlText(main, IDC_PERCENT) != "0 %" && !IsEnabled(main, IDC_LZL_BUTTON); }
+    ScopedWindowsVersion xp_{kWindowsXP};  // the start with Windows is the Run entry checked here
 };
 
 // A threshold at which this machine is low on memory (as the program stores it).

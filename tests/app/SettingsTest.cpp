@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/LogonTask.h"
 #include "app/ProgramPath.h"
 #include "app/RegistryKey.h"
 #include "driver/TestDriver.h"
@@ -13,6 +14,7 @@ protected:
         driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
         RegistryKey run;
         if (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) run.DeleteValue("Ramvane");
+        DeleteLogonTask();
     }
     void TearDown() override { SetUp(); }
 };
@@ -21,7 +23,7 @@ protected:
 TEST_F(SettingsTest, FirstStartLoadsDefaultsAndCreatesTheKey) {
     MainSettings s;
     s.sound = 0;
-    LoadMainSettings(s);
+    LoadMainSettings(s, AutoRunPlace::RunValue);
     EXPECT_EQ(s.sound, 1);
     EXPECT_EQ(s.autoDefrag, 0);
     EXPECT_EQ(s.clipboard, 1);
@@ -45,7 +47,7 @@ TEST_F(SettingsTest, StoredValuesAreReadWithTheirRules) {
     WriteSettingDword("Perch", 3);
     WriteSettingString("HotKey", "QZ");
     MainSettings s;
-    LoadMainSettings(s);
+    LoadMainSettings(s, AutoRunPlace::RunValue);
     EXPECT_EQ(s.sound, 0);
     EXPECT_EQ(s.autoDefrag, 1);
     EXPECT_EQ(s.threshold, "42");
@@ -55,10 +57,10 @@ TEST_F(SettingsTest, StoredValuesAreReadWithTheirRules) {
     EXPECT_EQ(s.percent, 1);
     EXPECT_EQ(s.hotKey, "C");
     WriteSettingString("HotKey", "");
-    LoadMainSettings(s);
+    LoadMainSettings(s, AutoRunPlace::RunValue);
     EXPECT_EQ(s.hotKey, "C");
     WriteSettingString("HotKey", "x");
-    LoadMainSettings(s);
+    LoadMainSettings(s, AutoRunPlace::RunValue);
     EXPECT_EQ(s.hotKey, "x");
 }
 
@@ -68,7 +70,7 @@ TEST_F(SettingsTest, SaveWritesEveryValueAndTheAutoRunEntry) {
     s.sound = 0;
     s.threshold = "007";
     s.askBeforeRun = 1;
-    SaveMainSettings(s, 3, 6);
+    SaveMainSettings(s, 3, 6, AutoRunPlace::RunValue);
     RegistryKey key;
     ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
     std::vector<std::string> names;
@@ -92,14 +94,39 @@ TEST_F(SettingsTest, SaveWritesEveryValueAndTheAutoRunEntry) {
     EXPECT_EQ(run.QueryString(command, "Ramvane"), ERROR_SUCCESS);
     EXPECT_EQ(command, ExecutablePath() + " -PowerOn");
     s.autoRun = 0;
-    SaveMainSettings(s, 3, 6);
+    SaveMainSettings(s, 3, 6, AutoRunPlace::RunValue);
     EXPECT_NE(run.QueryString(command, "Ramvane"), ERROR_SUCCESS);
+    // Nothing left to remove is no refusal.
+    EXPECT_EQ(WriteAutoRun(false, AutoRunPlace::RunValue), ERROR_SUCCESS);
+}
+
+// From Vista on the log-on task is the start with Windows; an older version's Run value still
+// counts until it is moved into the task, and goes only once the task is written.
+TEST_F(SettingsTest, FromVistaOnTheTaskTakesOverAnOldRunValue) {
+    const AutoRunPlace task = AutoRunPlace::LogonTask;
+    ASSERT_EQ(WriteAutoRunEntry(true, "C:\\Old place\\Ramvane.exe"), ERROR_SUCCESS);
+    EXPECT_TRUE(AutoRunStored(task));
+    EXPECT_EQ(WriteAutoRun(true, task, ""), ERROR_INVALID_PARAMETER);  // a task that cannot be written
+    EXPECT_TRUE(AutoRunStored(AutoRunPlace::RunValue));
+    EXPECT_FALSE(LogonTaskExists());
+
+    MainSettings s;
+    SaveMainSettings(s, 2, 4, task);
+    EXPECT_TRUE(LogonTaskExists());
+    EXPECT_FALSE(AutoRunStored(AutoRunPlace::RunValue));
+    LoadMainSettings(s, task);
+    EXPECT_EQ(s.autoRun, 1);
+
+    EXPECT_EQ(WriteAutoRun(false, task), ERROR_SUCCESS);
+    EXPECT_FALSE(LogonTaskExists());
+    EXPECT_FALSE(AutoRunStored(task));
+    EXPECT_EQ(WriteAutoRun(false, task), ERROR_SUCCESS);
 }
 
 TEST_F(SettingsTest, SaveWithoutTheKeyDoesNotCreateIt) {
     MainSettings s;
     s.autoRun = 0;
-    SaveMainSettings(s, 2, 4);
+    SaveMainSettings(s, 2, 4, AutoRunPlace::RunValue);
     RegistryKey key;
     EXPECT_NE(key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
 }
@@ -128,7 +155,7 @@ TEST(AutoRunCommand, RefusesPathsTheEntryCannotHold) {
         ASSERT_EQ(WriteAutoRunEntry(true, path), ERROR_SUCCESS) << length;
         EXPECT_EQ(stored(), path + " -PowerOn") << length;
         MainSettings s;
-        LoadMainSettings(s);
+        LoadMainSettings(s, AutoRunPlace::RunValue);
         EXPECT_EQ(s.autoRun, 1) << length;
     }
     // One character more leaves the last entry as it was.
@@ -138,6 +165,14 @@ TEST(AutoRunCommand, RefusesPathsTheEntryCannotHold) {
     EXPECT_EQ(stored(), "(none)");
     // Off when there is nothing left to remove is no failure (the Save command would say so).
     EXPECT_EQ(WriteAutoRunEntry(false, longest), ERROR_SUCCESS);
+}
+
+// The scheduler reads the definition as XML: a path or user name is escaped (the rest of the
+// definition is checked where the main window stores it).
+TEST(LogonTaskXml, EscapesThePathAndTheUser) {
+    const std::string xml = LogonTaskXml("C:\\Tom & Jerry\\<new>\\Ramvane.exe", "DOM\\o'hara&co");
+    EXPECT_NE(xml.find("<Command>C:\\Tom &amp; Jerry\\&lt;new&gt;\\Ramvane.exe</Command>"), std::string::npos);
+    EXPECT_NE(xml.find("<UserId>DOM\\o'hara&amp;co</UserId>"), std::string::npos);
 }
 
 TEST_F(SettingsTest, SnapshotKeepsItsCopiesWhenReadsFail) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/RegistryKey.h"
+#include "driver/AutoRunProbe.h"
 #include "driver/ProgramTest.h"
 #include "resource.h"
 
@@ -183,6 +184,7 @@ TEST_F(StartUpTest, FirstStartShowsDefaultsAndStoresThem) {
 
 TEST_F(StartUpTest, AutoRunEntryFollowsTheMovedExecutable) {
     SKIP_WITHOUT_RIGHTS();
+    ScopedWindowsVersion xp(kWindowsXP);  // from Vista on the entry moves into the log-on task
     std::string dir = CopyProgramTo("mnemora_moved", true);
     {
         RegistryKey run;

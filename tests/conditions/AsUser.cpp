@@ -5,9 +5,13 @@
 // - always: the UTF-8 and UTF-7 code pages take no conversion flags and no default character
 //   (Windows refuses the call; Wine converts anyway). With an ANSI code page of UTF-8 this is
 //   what every CP_ACP conversion meets.
+// - always: a task registered in the Task Scheduler's root folder keeps its definition as
+//   registered in its file (Windows keeps it; Wine keeps only the settings and drops the
+//   triggers, the principal and the actions).
 // - MNEMORA_AS_USER=1: the refusals a user without administrator rights meets on Windows
 //   Vista to 11: no write access below HKEY_LOCAL_MACHINE, no opening of the system's own
-//   processes beyond a limited query, and the service manager only for reading.
+//   processes beyond a limited query, the service manager only for reading, and no task
+//   registered in the Task Scheduler (the program's asks for the highest rights).
 //   MNEMORA_SYSTEM_PROCESSES adds image names (comma-separated) that count as the system's.
 // - MNEMORA_PROTECTED_PROCESSES (comma-separated image names): processes that refuse to be
 //   ended to anyone, as programs that protect themselves do; they still open for queries.
@@ -16,11 +20,13 @@
 // program meets it exactly where it would on Windows. Calls the program looks up at run time
 // are caught through GetProcAddress.
 #include <windows.h>
+#include <taskschd.h>
 #include <tlhelp32.h>
 #include <winsvc.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -46,6 +52,10 @@ struct Real {
     decltype(&GetProcAddress) getProcAddress;
     decltype(&OpenSCManagerA) openSCManager;
     decltype(&OpenServiceA) openService;
+    decltype(&CoCreateInstance) coCreateInstance;
+    HRESULT(STDMETHODCALLTYPE* getFolder)(ITaskService*, BSTR, ITaskFolder**);
+    HRESULT(STDMETHODCALLTYPE* registerTask)(ITaskFolder*, BSTR, BSTR, LONG, VARIANT, VARIANT, TASK_LOGON_TYPE, VARIANT,
+                                             IRegisteredTask**);
 } real;
 
 // ---- Code pages --------------------------------------------------------------------------
@@ -242,6 +252,58 @@ SC_HANDLE WINAPI OpenServiceStandIn(SC_HANDLE manager, LPCSTR name, DWORD access
     return real.openService(manager, name, access);
 }
 
+// ---- Task Scheduler ----------------------------------------------------------------------
+
+// Places in the vtables, in the order of taskschd.h after IDispatch's seven.
+const int kGetFolderSlot = 7;      // ITaskService
+const int kRegisterTaskSlot = 16;  // ITaskFolder
+
+// Points slot `index` of `object`'s vtable at `standIn`, keeping the real entry. The vtable
+// is shared by every object of the class: one patch serves them all until the DLL unloads.
+template <class Fn>
+void PatchSlot(void* object, int index, Fn standIn, Fn& original) {
+    void** vtable = *reinterpret_cast<void***>(object);
+    if (vtable[index] == reinterpret_cast<void*>(standIn)) return;
+    original = reinterpret_cast<Fn>(vtable[index]);
+    DWORD old = 0;
+    VirtualProtect(&vtable[index], sizeof vtable[index], PAGE_READWRITE, &old);
+    vtable[index] = reinterpret_cast<void*>(standIn);
+    VirtualProtect(&vtable[index], sizeof vtable[index], old, &old);
+}
+
+// Writes the definition into the task's file as Windows keeps it: UTF-16 with its mark.
+void KeepDefinition(BSTR name, BSTR xml) {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    std::ofstream file(std::string(system) + "\\Tasks\\" + std::string(name, name + SysStringLen(name)),
+                       std::ios::binary);
+    file << "\xFF\xFE";
+    file.write(reinterpret_cast<const char*>(xml), SysStringByteLen(xml));
+}
+
+HRESULT STDMETHODCALLTYPE RegisterTaskStandIn(ITaskFolder* folder, BSTR name, BSTR xml, LONG flags, VARIANT user,
+                                              VARIANT password, TASK_LOGON_TYPE logon, VARIANT sddl,
+                                              IRegisteredTask** task) {
+    if (AsUser()) return E_ACCESSDENIED;
+    HRESULT hr = real.registerTask(folder, name, xml, flags, user, password, logon, sddl, task);
+    if (SUCCEEDED(hr)) KeepDefinition(name, xml);
+    return hr;
+}
+
+// Only the root folder is asked for: the task names are the files' names below Tasks.
+HRESULT STDMETHODCALLTYPE GetFolderStandIn(ITaskService* service, BSTR path, ITaskFolder** folder) {
+    HRESULT hr = real.getFolder(service, path, folder);
+    if (SUCCEEDED(hr) && *folder) PatchSlot(*folder, kRegisterTaskSlot, &RegisterTaskStandIn, real.registerTask);
+    return hr;
+}
+
+HRESULT WINAPI CoCreateInstanceStandIn(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* object) {
+    HRESULT hr = real.coCreateInstance(clsid, outer, context, iid, object);
+    if (SUCCEEDED(hr) && *object && IsEqualCLSID(clsid, CLSID_TaskScheduler) && IsEqualIID(iid, IID_ITaskService))
+        PatchSlot(*object, kGetFolderSlot, &GetFolderStandIn, real.getFolder);
+    return hr;
+}
+
 // ---- Lookups at run time -----------------------------------------------------------------
 
 FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
@@ -313,6 +375,7 @@ __attribute__((constructor)) void InstallStandIns() {
         {"RegCloseKey", reinterpret_cast<void*>(&RegCloseKeyStandIn), Slot(real.regCloseKey), true},
         {"OpenProcess", reinterpret_cast<void*>(&OpenProcessStandIn), Slot(real.openProcess), false},
         {"GetProcAddress", reinterpret_cast<void*>(&GetProcAddressStandIn), Slot(real.getProcAddress), false},
+        {"CoCreateInstance", reinterpret_cast<void*>(&CoCreateInstanceStandIn), Slot(real.coCreateInstance), false},
     };
     PatchImports(kPatches, sizeof kPatches / sizeof kPatches[0]);
 }

@@ -8,7 +8,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/LogonTask.h"
 #include "app/RegistryKey.h"
+#include "driver/AutoRunProbe.h"
 #include "driver/ProgramTest.h"
 #include "driver/TestDriver.h"
 #include "mainwnd/TrayIcon.h"
@@ -33,6 +35,7 @@ protected:
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
         RegistryKey run;
         if (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) run.DeleteValue("Ramvane");
+        DeleteLogonTask();
         WriteSettingDword("BuildReport", 0);
         WriteSettingDword("SliderPos", 1);
     }
@@ -42,8 +45,8 @@ protected:
         JoinTyping();
         SetUp();
     }
-    HWND Start(const std::string& args = "/x", bool visible = true) {
-        EXPECT_TRUE(app_.Start(ProgramExe(), args));
+    HWND Start(const std::string& args = "/x", bool visible = true, const std::string& exe = ProgramExe()) {
+        EXPECT_TRUE(app_.Start(exe, args));
         HWND main = WaitForWindow("Mnemora", app_.Pid(), kStartMs, visible);
         EXPECT_NE(main, nullptr);
         // The first refresh shows the modal loop is running: keys and commands now reach it.
@@ -149,52 +152,76 @@ private:
 };
 }  // namespace
 
+// The start with Windows as each line keeps it: the Run value before Vista, the log-on task
+// (its file as Windows keeps it, through the test build) from Vista on.
 TEST_F(CommandsTest, SaveWritesEverySettingAndTellsTheUser) {
     SKIP_WITHOUT_RIGHTS();
-    HWND main = Start();
-    ASSERT_NE(main, nullptr);
-    // Start-up stored the window's values silently: remove them so the save must write each.
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
-    WriteSettingDword("ShowStatus", 1);
-    EXPECT_FALSE(IsEnabled(main, IDC_BUTTONSAVERAM));
-    Click(main, IDC_CHECKSOUND);  // sound off
-    Click(main, IDC_CHECKAUTODEFRAG);  // automatic on
-    Click(main, IDC_CHECKCLIPBOARD);  // clipboard off
-    SetControlText(main, IDC_HOTKEY, "Q");
-    PostToggle(main, IDC_CHECKAUTORUN);  // on: no warning, it was last read as off
-    EXPECT_TRUE(NoBoxFor(500));
-    ASSERT_TRUE(IsEnabled(main, IDC_BUTTONSAVERAM));
-    PostClick(main, IDC_BUTTONSAVERAM);
-    ExpectBox("Mnemora", kSaveMessage);
-    // The handler disables Save once the box has returned: wait for it, with a bound.
-    EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(main, IDC_BUTTONSAVERAM); }, 3000));
+    const std::string exe = TestProgramDir() + "\\Ramvane.exe";
+    for (const char* version : {kWindowsXP, kWindows10}) {
+        SCOPED_TRACE(version);
+        SetUp();  // each line from the same stored settings
+        const bool task = version == kWindows10;
+        ScopedWindowsVersion windows(version);
+        HWND main = Start("/x", true, exe);
+        ASSERT_NE(main, nullptr);
+        // Start-up stored the window's values silently: remove them so the save must write each.
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        WriteSettingDword("ShowStatus", 1);
+        EXPECT_FALSE(IsEnabled(main, IDC_BUTTONSAVERAM));
+        Click(main, IDC_CHECKSOUND);  // sound off
+        Click(main, IDC_CHECKAUTODEFRAG);  // automatic on
+        Click(main, IDC_CHECKCLIPBOARD);  // clipboard off
+        SetControlText(main, IDC_HOTKEY, "Q");
+        PostToggle(main, IDC_CHECKAUTORUN);  // on: no warning, it was last read as off
+        EXPECT_TRUE(NoBoxFor(500));
+        ASSERT_TRUE(IsEnabled(main, IDC_BUTTONSAVERAM));
+        PostClick(main, IDC_BUTTONSAVERAM);
+        ExpectBox("Mnemora", kSaveMessage);
+        // The handler disables Save once the box has returned: wait for it, with a bound.
+        EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(main, IDC_BUTTONSAVERAM); }, 3000));
 
-    EXPECT_EQ(ReadSettingDword("UserType"), 2u);
-    EXPECT_EQ(ReadSettingDword("SoundAlert", 99), 0u);
-    EXPECT_EQ(ReadSettingDword("AutoDefrag"), 1u);
-    EXPECT_EQ(ReadSettingDword("CleanClipBoard", 99), 0u);
-    EXPECT_EQ(ReadSettingDword("RamAlertValue"), 10u);
-    EXPECT_EQ(ReadSettingDword("SliderPos"), 1u);
-    EXPECT_EQ(ReadSettingDword("BuildReport", 99), 0u);
-    EXPECT_EQ(ReadSettingDword("NoticeDialog"), 1u);
-    RegistryKey program;
-    DWORD logo = 99;
-    ASSERT_EQ(program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ), ERROR_SUCCESS);
-    EXPECT_EQ(program.QueryDword(logo, "DisableLogo"), ERROR_SUCCESS);
-    EXPECT_LE(logo, 1u);
-    EXPECT_EQ(ReadSettingString("HotKey"), "Q");
-    RegistryKey run;
-    ASSERT_EQ(run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath, KEY_READ), ERROR_SUCCESS);
-    std::string entry;
-    EXPECT_EQ(run.QueryString(entry, "Ramvane"), ERROR_SUCCESS);
-    EXPECT_NE(entry.find("Ramvane.exe -PowerOn"), std::string::npos) << entry;
+        EXPECT_EQ(ReadSettingDword("UserType"), 2u);
+        EXPECT_EQ(ReadSettingDword("SoundAlert", 99), 0u);
+        EXPECT_EQ(ReadSettingDword("AutoDefrag"), 1u);
+        EXPECT_EQ(ReadSettingDword("CleanClipBoard", 99), 0u);
+        EXPECT_EQ(ReadSettingDword("RamAlertValue"), 10u);
+        EXPECT_EQ(ReadSettingDword("SliderPos"), 1u);
+        EXPECT_EQ(ReadSettingDword("BuildReport", 99), 0u);
+        EXPECT_EQ(ReadSettingDword("NoticeDialog"), 1u);
+        RegistryKey program;
+        DWORD logo = 99;
+        ASSERT_EQ(program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ), ERROR_SUCCESS);
+        EXPECT_EQ(program.QueryDword(logo, "DisableLogo"), ERROR_SUCCESS);
+        EXPECT_LE(logo, 1u);
+        EXPECT_EQ(ReadSettingString("HotKey"), "Q");
+        RegistryKey run;
+        ASSERT_EQ(run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath, KEY_READ), ERROR_SUCCESS);
+        std::string entry;
+        EXPECT_EQ(run.QueryString(entry, "Ramvane") == ERROR_SUCCESS, !task);
+        const std::string definition = TaskFileText();
+        if (task) {
+            const std::string user = "<UserId>" + EnvText("USERDOMAIN") + "\\" + EnvText("USERNAME") + "</UserId>";
+            for (const std::string& f : {"<LogonTrigger>\n      <Enabled>true</Enabled>\n      " + user,
+                                         std::string("<RunLevel>HighestAvailable</RunLevel>"),
+                                         "<Command>" + exe + "</Command>", std::string("<Arguments>-PowerOn</Arguments>"),
+                                         std::string("<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"),
+                                         std::string("<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"),
+                                         std::string("<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>")})
+                EXPECT_NE(definition.find(f), std::string::npos) << f << " in " << definition;
+        } else {
+            EXPECT_EQ(entry, exe + " -PowerOn");
+            EXPECT_EQ(definition, "");
+        }
 
-    // Unticking auto-run warns (the member was last read as on) and the save removes the entry.
-    PostToggle(main, IDC_CHECKAUTORUN);
-    ExpectBox("Mnemora", "Mnemora will no longer start with Windows once you save.");
-    PostClick(main, IDC_BUTTONSAVERAM);
-    ExpectBox("Mnemora", kSaveMessage);
-    EXPECT_NE(run.QueryString(entry, "Ramvane"), ERROR_SUCCESS);
+        // Unticking auto-run warns (the member was last read as on) and the save removes it.
+        PostToggle(main, IDC_CHECKAUTORUN);
+        ExpectBox("Mnemora", "Mnemora will no longer start with Windows once you save.");
+        PostClick(main, IDC_BUTTONSAVERAM);
+        ExpectBox("Mnemora", kSaveMessage);
+        EXPECT_NE(run.QueryString(entry, "Ramvane"), ERROR_SUCCESS);
+        EXPECT_EQ(TaskFileText(), "");
+        app_.Kill();
+    }
 }
 
 TEST_F(CommandsTest, ThresholdIsKeptBetween1And75) {

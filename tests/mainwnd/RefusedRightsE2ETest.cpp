@@ -6,8 +6,10 @@
 
 #include <string>
 
+#include "app/LogonTask.h"
 #include "app/RegistryKey.h"
 #include "cache/CacheRegistry.h"
+#include "driver/AutoRunProbe.h"
 #include "driver/ProgramTest.h"
 #include "driver/TestDriver.h"
 #include "resource.h"
@@ -29,11 +31,13 @@ DWORD Stored(const char* path, const char* name) {
     return value;
 }
 
+// The Run value, or (Wine reports Windows 7) the log-on task.
 bool AutoRunStored() {
     RegistryKey run;
     std::string command;
-    return run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath, KEY_READ) == ERROR_SUCCESS &&
-           run.QueryString(command, "Ramvane") == ERROR_SUCCESS;
+    return (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath, KEY_READ) == ERROR_SUCCESS &&
+            run.QueryString(command, "Ramvane") == ERROR_SUCCESS) ||
+           !TaskFileText().empty();
 }
 
 class RefusedRightsTest : public ProgramTest {
@@ -42,6 +46,7 @@ protected:
         ProgramTest::SetUp();
         RegistryKey run;
         if (run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath) == ERROR_SUCCESS) run.DeleteValue("Ramvane");
+        DeleteLogonTask();
         // What an administrator stored earlier.
         WriteSettingDword("RamAlertValue", 20);
         WriteSettingDword("SoundAlert", 0);

@@ -60,13 +60,15 @@ struct LineCase {
     const char* version;
     bool nineX;
     const char* suffix;
+    bool vista;
 };
 }  // namespace
 
 TEST_F(ProbeLinesTest, EachReleaseGetsItsLineSuffixAndSaneFigures) {
     const LineCase cases[] = {
-        {"win95", true, "-95"},   {"win98", true, "-98SE"}, {"winme", true, "-Me"}, {"nt40", false, "-NT"},
-        {"win2k", false, "-2000"}, {"winxp", false, "-XP"},  {"win10", false, ""},
+        {"win95", true, "-95", false},    {"win98", true, "-98SE", false}, {"winme", true, "-Me", false},
+        {"nt40", false, "-NT", false},   {"win2k", false, "-2000", false}, {"winxp", false, "-XP", false},
+        {"win10", false, "", true},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.version);
@@ -74,6 +76,7 @@ TEST_F(ProbeLinesTest, EachReleaseGetsItsLineSuffixAndSaneFigures) {
         ASSERT_EQ(r.count("suffix"), 1u);
         EXPECT_EQ(Number(r, "nine_x"), c.nineX ? 1 : 0);
         EXPECT_EQ(r["suffix"], c.suffix);
+        EXPECT_EQ(Number(r, "vista"), c.vista ? 1 : 0);
         int avail = Number(r, "avail_phys"), total = Number(r, "total_phys");
         EXPECT_GT(avail, 0);
         EXPECT_LE(avail, total);

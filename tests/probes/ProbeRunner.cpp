@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     bool withClock = argc > 2 && std::string(argv[2]) == "clock";
     std::fprintf(out, "nine_x=%d\n", IsWindows9x() ? 1 : 0);
     std::fprintf(out, "suffix=%s\n", GetOSVersionSuffix().c_str());
+    std::fprintf(out, "vista=%d\n", IsVistaOrLater() ? 1 : 0);
     MemorySnapshot m = QueryMemorySnapshot();
     std::fprintf(out, "avail_phys=%d\ntotal_phys=%d\navail_virtual=%d\ntotal_virtual=%d\n", m.AvailPhysMB,
                  m.TotalPhysMB, m.AvailVirtualMB, m.TotalVirtualMB);

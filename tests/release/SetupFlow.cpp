@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/AutoRunProbe.h"
 #include "driver/TestDriver.h"
 #include "resource.h"
 
@@ -177,10 +178,14 @@ TEST_F(SetupFlow, InstallsRunsAndUninstallsLeavingOnlyTheUsersStartupItems) {
     for (const char* name : kShortcuts) EXPECT_TRUE(Exists(menu + "\\" + name)) << name;
     EXPECT_EQ(ShortcutTarget(menu + "\\Mnemora.lnk"), dir + "\\Ramvane.exe");
 
-    // The installed program starts and stores its settings.
+    // The installed program starts and stores its settings. Wine reports Windows 7: the start
+    // with Windows of an older version becomes the log-on task.
+    WriteString(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane", dir + "\\Ramvane.exe -PowerOn");
     ASSERT_TRUE(app_.Start(dir + "\\Ramvane.exe", "/x"));
     ASSERT_NE(WaitForWindow("Mnemora", app_.Pid(), 20000), nullptr);
     EXPECT_TRUE(WaitUntil([] { return KeyExists(HKEY_LOCAL_MACHINE, kProgramKey); }, 10000));
+    EXPECT_TRUE(WaitUntil([] { return Exists(TaskFilePath()); }, 10000));
+    EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane"));
 
     // What the user may have set up meanwhile: auto-start, delayed and paused items.
     WriteString(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane", dir + "\\Ramvane.exe -PowerOn");
@@ -205,6 +210,7 @@ TEST_F(SetupFlow, InstallsRunsAndUninstallsLeavingOnlyTheUsersStartupItems) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProgramKey));
     EXPECT_FALSE(HasValue(HKEY_LOCAL_MACHINE, kRunKey, "Ramvane"));
+    EXPECT_FALSE(Exists(TaskFilePath()));
     for (const DelayedItem& item : kDelayed)
         EXPECT_EQ(ReadString(item.root, item.key, item.name), item.command) << item.name;
     EXPECT_EQ(ReadString(kVirtualized.root, kVirtualized.key, kVirtualized.name), kVirtualized.command);

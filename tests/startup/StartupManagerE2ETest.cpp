@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/IniFile.h"
+#include "app/LogonTask.h"
 #include "app/RegistryKey.h"
 #include "driver/ProgramTest.h"
 #include "driver/RemoteList.h"
@@ -70,6 +71,7 @@ protected:
         KillStrays();
         KillStrays("startup_child.exe");
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        DeleteLogonTask();
         DeleteFileA(marker_.c_str());
         DeleteFileA(delayFile_.c_str());
         for (int source : kRegistrySources) {
@@ -188,10 +190,12 @@ TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
     Sleep(200);
     SaveScreenshot(ScreenshotDir() + "\\startup_manager.bmp");
 
-    // Set: delay an active item while the program does not start with Windows.
+    // Set: delay an active item while the program does not start with Windows (Wine reports
+    // Windows 7: the start took the own entry over into the log-on task).
     RegistryKey run;
     ASSERT_EQ(run.Open(HKEY_LOCAL_MACHINE, kRunKeyPath), ERROR_SUCCESS);
     run.DeleteValue("Ramvane");
+    ASSERT_EQ(DeleteLogonTask(), ERROR_SUCCESS);
     ClickRow(dlg, list, "MnTestActive");
     PostClick(dlg, IDC_APPLYRUN_BUTTON);
     HWND setup = WaitForWindow("Start-up item", app_.Pid(), 5000);
@@ -232,6 +236,19 @@ TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
     EXPECT_EQ(file[1].OldId, 0);
     EXPECT_TRUE(WaitUntil([&] { return list.Text(list.Find("MnTestActive"), 2) == "Started by Mnemora after 7 minutes"; },
                           5000));
+    // Once the program starts with Windows again, a new delay needs no reminder.
+    ASSERT_EQ(RegisterLogonTask(ProgramExe()), ERROR_SUCCESS);
+    ClickRow(dlg, list, "MnTestActive");
+    PostClick(dlg, IDC_APPLYRUN_BUTTON);
+    setup = WaitForWindow("Start-up item", app_.Pid(), 5000);
+    ASSERT_NE(setup, nullptr);
+    SetControlText(setup, IDC_RUNSETUP_DELAY, "9");
+    PostClick(setup, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return list.Text(list.Find("MnTestActive"), 2) == "Started by Mnemora after 9 minutes"; },
+                          5000));
+    HWND reminder = WaitForMessageBox(app_.Pid(), 500);
+    EXPECT_EQ(reminder, nullptr) << MessageBoxText(reminder);
+    if (reminder) AnswerMessageBox(reminder, IDOK);
 
     // Delete.
     ClickRow(dlg, list, "MnTestPausedU");
