@@ -140,7 +140,8 @@ TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
     // A variable of this process, which the program inherits, in commands stored to be expanded.
     ASSERT_TRUE(SetEnvironmentVariableA("MnTestBuild", MNEMORA_BINARY_DIR));
     // Another user's entry: listed, and running (found through its variable).
-    ASSERT_TRUE(Put(SourceHkcuRun, "Ramvane", "%MnTestBuild%\\bin\\Ramvane.exe", REG_EXPAND_SZ));
+    ASSERT_TRUE(SetEnvironmentVariableA("MnTestProgram", ProgramDir().c_str()));  // the build's, or the test build
+    ASSERT_TRUE(Put(SourceHkcuRun, "Ramvane", "%MnTestProgram%\\Ramvane.exe", REG_EXPAND_SZ));
     ASSERT_TRUE(Put(SourceHkcuRun, "MnTestExpand", "%MnTestBuild%\\tools\\startup_child.exe expand " + marker_,
                     REG_EXPAND_SZ));
     ASSERT_TRUE(Put(SourceHkcuRunDisabled, "MnTestPausedU", "\"C:\\Program Files\\x.exe\" /a"));
