@@ -30,6 +30,9 @@ struct Caption {
     const char* key;
     const char* text = nullptr;
 };
+// The row of a control whose language key is its own resource name (IDC_CHECKSOUND's text is
+// the key "IDC_CHECKSOUND"); rows whose key differs are written out.
+#define CAPTION(id) {id, #id}
 
 class Dialog {
 public:
