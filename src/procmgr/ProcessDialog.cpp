@@ -97,9 +97,7 @@ ProcessDialog::ProcessDialog(ProcessMonitor& monitor) : DialogImpl(IDD_PROCESS_D
 
 BOOL ProcessDialog::OnInitDialog() {
     SetCaptions(kCaptions);
-    view_.Attach(Item(IDC_PROCESS_LIST));
-    icons_.Attach(view_.CreateSmallImages(9, 0));
-    view_.SetUp(kProcessListStyles, kProcessColumns);
+    icons_.Attach(view_.SetUpToolList(Item(IDC_PROCESS_LIST), kProcessColumns));
     FillProcessList();
     EnableItem(IDC_KILLPROCESS_BT, false);
     if (monitor_.Running()) EnableItem(ID_START_MON, false);

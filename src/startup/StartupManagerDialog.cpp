@@ -40,9 +40,7 @@ BOOL StartupManagerDialog::OnInitDialog() {
     // Before the list is read, so it shows no copy the clean-up removes.
     ReconcileStartupEntries();
     SetCaptions(kCaptions);
-    list_.Attach(Item(IDC_AUTORUN_LIST));
-    icons_.Attach(list_.CreateSmallImages(9, 0));
-    list_.SetUp(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kColumns);
+    icons_.Attach(list_.SetUpToolList(Item(IDC_AUTORUN_LIST), kColumns));
     FillStartupList();
     CreateDisabledKeys();
     EnableActions(false);

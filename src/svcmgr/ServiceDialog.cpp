@@ -57,13 +57,11 @@ BOOL ServiceDialog::OnInitDialog() {
 }
 
 void ServiceDialog::SetUpList() {
-    list_.Attach(Item(IDC_SERVICE_LIST));
-    list_.CreateSmallImages(9, 0);
+    list_.SetUpToolList(Item(IDC_SERVICE_LIST), kColumns);
     stoppedIcon_.reset(LoadSmallIcon(IDI_SERVICE_STOPPED));
     runningIcon_.reset(LoadSmallIcon(IDI_SERVICE_RUNNING));
     list_.AddIcon(stoppedIcon_.get());  // image 0: not running
     list_.AddIcon(runningIcon_.get());  // image 1: running
-    list_.SetUp(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kColumns);
 }
 
 int ServiceDialog::FillServiceList() {

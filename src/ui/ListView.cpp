@@ -83,6 +83,13 @@ void ListView::SetUp(DWORD extendedStyles, const ListColumn* columns, size_t cou
     columns_ = count;
 }
 
+HIMAGELIST ListView::SetUpToolList(HWND list, const ListColumn* columns, size_t count) {
+    Attach(list);
+    HIMAGELIST images = CreateSmallImages(9, 0);
+    SetUp(kToolListStyles, columns, count);
+    return images;
+}
+
 HIMAGELIST ListView::CreateSmallImages(int initial, int grow) {
     images_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, initial, grow));
     // The control must not destroy a list this object owns.

@@ -30,6 +30,9 @@ struct ListRow {
 // start with a digit), stable, ascending or descending.
 void SortRows(std::vector<ListRow>& rows, int column, bool ascending);
 
+// The extended styles of every tool window's list: grid lines, whole-row selection, flat scroll bars.
+constexpr DWORD kToolListStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB;
+
 class ListView {
 public:
     ListView() = default;
@@ -44,6 +47,12 @@ public:
     void SetUp(DWORD extendedStyles, const ListColumn* columns, size_t count);
     template <size_t N>
     void SetUp(DWORD extendedStyles, const ListColumn (&columns)[N]) { SetUp(extendedStyles, columns, N); }
+
+    // Sets up `list` as every tool window's list: attached, kToolListStyles, `columns`, and a
+    // small-icon list with room for 9 icons, which this object owns and returns.
+    HIMAGELIST SetUpToolList(HWND list, const ListColumn* columns, size_t count);
+    template <size_t N>
+    HIMAGELIST SetUpToolList(HWND list, const ListColumn (&columns)[N]) { return SetUpToolList(list, columns, N); }
 
     // Makes and attaches a 16x16 small-icon list that this object owns (ILC_COLOR32 | ILC_MASK).
     HIMAGELIST CreateSmallImages(int initial, int grow);
