@@ -8,6 +8,7 @@
 #include "cache/CacheTables.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
+#include "ui/MessageBox.h"
 
 static_assert(CacheSetupDialog::kTemplate == IDD_CACHE_DIALOG, "template id");
 
@@ -87,15 +88,13 @@ void CacheSetupDialog::OnSave(DialogMessage&) {
     LONG status =
         SaveCacheSettings(SliderPosition(IDC_CDCACHE_SLIDER), SliderPosition(IDC_HDCACHE_SLIDER), clearPageFile_ != 0);
     InitCacheControls();
-    MessageBoxA(hwnd_, Lang(status == ERROR_SUCCESS ? "MessageCacheSetupEnd" : "MessageCacheRefused").c_str(),
-                kMainWindowTitle, MB_OK);
+    ShowMessage(hwnd_, status == ERROR_SUCCESS ? "MessageCacheSetupEnd" : "MessageCacheRefused", kMainWindowTitle);
 }
 
 void CacheSetupDialog::OnRestore(DialogMessage&) {
     LONG status = RestoreCacheSettings();
     InitCacheControls();
-    MessageBoxA(hwnd_, Lang(status == ERROR_SUCCESS ? "MessageCacheRestore" : "MessageCacheRefused").c_str(),
-                kMainWindowTitle, MB_OK);
+    ShowMessage(hwnd_, status == ERROR_SUCCESS ? "MessageCacheRestore" : "MessageCacheRefused", kMainWindowTitle);
 }
 
 void CacheSetupDialog::OnOK() {
@@ -103,6 +102,6 @@ void CacheSetupDialog::OnOK() {
     // The page-file box is applied on closing; a refusal that leaves another setting than the
     // box shows is said before the window goes.
     if (ApplyClearPageFile(clearPageFile_ != 0) != ERROR_SUCCESS && ReadClearPageFile() != (clearPageFile_ != 0))
-        MessageBoxA(hwnd_, Lang("MessageCacheRefused").c_str(), kMainWindowTitle, MB_OK);
+        ShowMessage(hwnd_, "MessageCacheRefused", kMainWindowTitle);
     EndDialog(IDOK);
 }

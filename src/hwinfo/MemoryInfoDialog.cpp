@@ -3,6 +3,7 @@
 #include "app/ResourceText.h"
 #include "hwinfo/MemoryModules.h"
 #include "resource.h"
+#include "ui/MessageBox.h"
 
 static_assert(MemoryInfoDialog::kTemplate == IDD_MEMINFO_DIALOG, "template id");
 
@@ -30,7 +31,7 @@ BOOL MemoryInfoDialog::OnInitDialog() {
 void MemoryInfoDialog::ShowModules() {
     ModuleLists lists;
     if (!ReadModuleLists(lists)) {
-        MessageBoxA(hwnd_, "Failed to initialize COM library!", "Error", MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageText(hwnd_, "Failed to initialize COM library!", "Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     MemoryInfoFields f = FillMemoryInfo(lists, Lang("strUnknow"));

@@ -15,6 +15,7 @@
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 const COLORREF kTitleCyan = RGB(19, 238, 255);
@@ -34,12 +35,11 @@ void MainDialog::EnableRunControls(bool enable, bool all) {
 
 void MainDialog::StartManualOptimize() {
     if (run_.Running()) return;
-    HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    WaitCursor wait;
     ReadControls();
     run_.BeginManual(settings_.sliderPos);
     EnableRunControls(false, true);
     SetTimer(hwnd_, kOptimizeTimer, 250, nullptr);
-    SetCursor(old);
 }
 
 void MainDialog::OnOptimizeTick() {

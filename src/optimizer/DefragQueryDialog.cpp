@@ -7,6 +7,7 @@
 #include "optimizer/LowMemory.h"
 #include "probes/CpuLoad.h"
 #include "resource.h"
+#include "ui/MessageBox.h"
 
 const DefragQueryDialog::Route DefragQueryDialog::kRoutes[] = {
     {WM_TIMER, kLoadTimer, 0, &DefragQueryDialog::OnLoadTimer},
@@ -49,7 +50,7 @@ void DefragQueryDialog::OnOK() {
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
     if (cpu > kBusyLoad) {
-        MessageBoxA(hwnd_, Lang("strCpuHigh").c_str(), kMainWindowTitle, MB_OK);
+        ShowMessage(hwnd_, "strCpuHigh", kMainWindowTitle);
         return;
     }
     KillTimer(hwnd_, kLoadTimer);

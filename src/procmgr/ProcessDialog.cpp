@@ -7,6 +7,8 @@
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
 #include "procmgr/ProcessRows.h"
+#include "ui/MessageBox.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 const char kExplorerKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
@@ -40,18 +42,6 @@ void Append(WideText& out, const std::string& text) {
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[at], n);
     out.pop_back();  // the terminator
 }
-
-// The wait cursor for the life of a handler.
-class WaitCursor {
-public:
-    WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() { SetCursor(previous_); }
-
-private:
-    HCURSOR previous_;
-};
 
 // "1" somewhere in the stored text means on, whatever else it holds.
 int ReadAlwaysUnloadDll() {
@@ -108,7 +98,7 @@ BOOL ProcessDialog::OnInitDialog() {
 void ProcessDialog::FillProcessList() {
     // The focus follows its process by id (the row's data), or is dropped with it.
     if (!::FillProcessList(view_, processes_, monitor_))
-        MessageBoxA(hwnd_, "Error Get Processes!", kMainWindowTitle, MB_OK);
+        ShowMessageText(hwnd_, "Error Get Processes!", kMainWindowTitle);
 }
 
 int ProcessDialog::ChosenRow() const {
@@ -120,10 +110,6 @@ int ProcessDialog::RowOf(DWORD processId) const {
     for (size_t k = 0; k < processes_.ProcessIds.size(); ++k)
         if (processes_.ProcessIds[k] == processId) return static_cast<int>(k);
     return -1;
-}
-
-void ProcessDialog::Message(const char* key, UINT icon) const {
-    MessageBoxA(hwnd_, Lang(key).c_str(), kMainWindowTitle, MB_OK | icon);
 }
 
 void ProcessDialog::OnListClick(DialogMessage&) {
@@ -142,13 +128,13 @@ void ProcessDialog::OnTerminate(DialogMessage&) {
     int row = ChosenRow();
     if (row < 0) return;
     switch (TerminateRefusalFor(processes_.ImagePaths[row], view_.Text(row, 2))) {
-    case TerminateRefusal::Ourselves: Message("strKillMeMessage"); break;
-    case TerminateRefusal::SystemProcess: Message("strKillSysServiceMessage"); break;
+    case TerminateRefusal::Ourselves: ShowMessage(hwnd_, "strKillMeMessage", kMainWindowTitle); break;
+    case TerminateRefusal::SystemProcess: ShowMessage(hwnd_, "strKillSysServiceMessage", kMainWindowTitle); break;
     case TerminateRefusal::None: {
         bool ended = KillProcess(processes_.ProcessIds[row]) != 0;
         FillProcessList();
         // The refreshed list would show it still there, with no word of why.
-        if (!ended) Message("strKillFailed");
+        if (!ended) ShowMessage(hwnd_, "strKillFailed", kMainWindowTitle);
         break;
     }
     }
@@ -187,14 +173,14 @@ void ProcessDialog::OnStartMonitor(DialogMessage&) {
     EnableItem(ID_START_MON, false);
     EnableItem(IDC_ABORT_MON, true);
     monitor_.Start();
-    Message("strMonHasStart", MB_ICONEXCLAMATION);
+    ShowMessage(hwnd_, "strMonHasStart", kMainWindowTitle, MB_ICONEXCLAMATION);
 }
 
 void ProcessDialog::OnStopMonitor(DialogMessage&) {
     EnableItem(ID_START_MON, true);
     EnableItem(IDC_ABORT_MON, false);
     monitor_.Stop();
-    Message("IDC_MONHASSTOP", MB_ICONEXCLAMATION);
+    ShowMessage(hwnd_, "IDC_MONHASSTOP", kMainWindowTitle, MB_ICONEXCLAMATION);
 }
 
 void ProcessDialog::OnAutoRefreshSwitch(DialogMessage&) {

@@ -39,7 +39,6 @@ private:
     // Row of the chosen process: the first row with the focus, -1 when none.
     int ChosenRow() const;
     int RowOf(DWORD processId) const;
-    void Message(const char* key, UINT icon = MB_OK) const;
 
     ProcessMonitor& monitor_;
     ListView view_;

@@ -6,6 +6,7 @@
 
 #include "app/ResourceText.h"
 #include "startup/StartupItem.h"
+#include "ui/MessageBox.h"
 
 namespace {
 const Caption kCaptions[] = {
@@ -56,7 +57,7 @@ bool RunSetupDialog::ReadDelay() {
     if (Mode != Delayed) return true;  // the delay means nothing for the other modes
     int value = WholeNumber(ItemText(IDC_RUNSETUP_DELAY));
     if (value < kMinDelay || value > kMaxDelay) {
-        MessageBoxA(hwnd_, Lang("strDelayRange").c_str(), Lang("ProgramName").c_str(), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(hwnd_, "strDelayRange", Lang("ProgramName"), MB_OK | MB_ICONEXCLAMATION);
         SetFocus(Item(IDC_RUNSETUP_DELAY));
         return false;
     }

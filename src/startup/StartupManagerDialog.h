@@ -31,7 +31,6 @@ private:
     bool FocusedItem(StartupItem& item) const;
     void EnableActions(bool enable);
     void SetItem(const StartupItem& item);
-    void Tell(const std::string& text, const char* captionKey) const;
 
     ListView list_;
     FileIconCache icons_;

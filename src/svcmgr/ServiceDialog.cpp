@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/ResourceText.h"
 #include "svcmgr/KnownServices.h"
+#include "ui/MessageBox.h"
 
 namespace {
 const Caption kCaptions[] = {
@@ -46,7 +47,7 @@ BOOL ServiceDialog::OnInitDialog() {
     SetCaptions(kCaptions);
     SetUpList();
     if (!api_.BindServiceApi()) {
-        MessageBoxA(hwnd_, Lang("strErrorServiceSupport").c_str(), kMainWindowTitle, MB_OK);
+        ShowMessage(hwnd_, "strErrorServiceSupport", kMainWindowTitle);
         EndDialog(IDOK);
         return TRUE;
     }
@@ -114,7 +115,7 @@ void ServiceDialog::FillAfterChange() {
     FillServiceList();
     // Other failures show in the refreshed states; a refusal would look like nothing happened.
     if (api_.TakeRefusal())
-        MessageBoxA(hwnd_, Lang("strServiceRefused").c_str(), kMainWindowTitle, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(hwnd_, "strServiceRefused", kMainWindowTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ServiceDialog::OnServicesConsole(DialogMessage&) {
