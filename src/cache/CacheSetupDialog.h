@@ -20,7 +20,6 @@ private:
     void OnRestore(DialogMessage& m);
     void OnSliderMoved(DialogMessage& m);
     void ShowSliderLabel(int sliderId);
-    int SliderPosition(int id) const;
 
     int clearPageFile_ = 0;
 };

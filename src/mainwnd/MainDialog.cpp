@@ -117,7 +117,7 @@ BOOL MainDialog::OnInitDialog() {
     SetTimer(hwnd_, kRefreshTimer, 500, nullptr);
     SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
     SetUpAmountSlider();
-    SendDlgItemMessageA(hwnd_, IDC_RAMALERT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(75, 1));
+    SetSpinRange(IDC_RAMALERT_SPIN, 1, 75);
     SetUpBars();
     SetUpChart();
     SetUpButtons();
@@ -156,7 +156,7 @@ void MainDialog::SetUpAmountSlider() {
     settings_.rangeLow = MegabyteText(total / 8);
     settings_.rangeHigh = MegabyteText(total);
     settings_.sliderPos = static_cast<int>(ReadSettingDword("SliderPos", 4));
-    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETRANGE, FALSE, MAKELPARAM(1, 8));
+    SetSliderRange(IDC_SLIDER, 1, 8);
     ShowMembers();
     EnableItem(IDC_SLIDER, false);
     UpdateAmountLabel();

@@ -1,7 +1,5 @@
 #include "startup/RunSetupDialog.h"
 
-#include <commctrl.h>
-
 #include <cctype>
 
 #include "app/ResourceText.h"
@@ -49,7 +47,7 @@ BOOL RunSetupDialog::OnInitDialog() {
     CheckRadioButton(hwnd_, IDC_RADIOONE, IDC_RADIOTHREE, checked);
     for (int id : kDelayControls) EnableItem(id, Mode == Delayed);
     SetCaptions(kCaptions);
-    SendDlgItemMessageA(hwnd_, IDC_RUNSETUP_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxDelay, kMinDelay));
+    SetSpinRange(IDC_RUNSETUP_SPIN, kMinDelay, kMaxDelay);
     return TRUE;
 }
 

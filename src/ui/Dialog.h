@@ -52,6 +52,12 @@ public:
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string& text) const;
     void EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+    // Track bar `id`: its range (both ends included) and its position, redrawn at once.
+    void SetSliderRange(int id, int low, int high) const;
+    void SetSliderPos(int id, int position) const;
+    int SliderPos(int id) const;
+    // Up-down control `id`: its range, `low` at the bottom.
+    void SetSpinRange(int id, int low, int high) const;
 
     // Background and text colour of every dialog, as one process-wide setting.
     static void SetDialogBkColor(COLORREF background, COLORREF text);
