@@ -11,6 +11,7 @@
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
+#include "ui/OffscreenBitmap.h"
 
 void MainDialog::PaintBackground(DialogMessage&) {
     PaintDc paint(hwnd_);
@@ -25,21 +26,19 @@ void MainDialog::PaintBackground(DialogMessage&) {
     RECT client;
     GetClientRect(hwnd_, &client);
     // Drawn off screen and copied at once, so the panels never flicker.
-    UniqueMemoryDc memory(CreateCompatibleDC(paint.get()));
-    UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
-    if (!memory || !bitmap) return;
-    SelectGuard select(memory.get(), bitmap.get());
+    OffscreenBitmap memory;
+    if (!memory.Create(paint.get(), client.right, client.bottom)) return;
     UniqueGdi<HBRUSH> grey(CreateSolidBrush(kWindowGrey));
-    FillRect(memory.get(), &client, grey.get());
+    FillRect(memory.Dc(), &client, grey.get());
     SIZE full = {fullClientRect_.right, fullClientRect_.bottom};
     SIZE compact = {compactClientRect_.right, compactClientRect_.bottom};
     for (const Panel& p : BackgroundPanels(expanded_ != 0, full, compact)) {
         UniqueGdi<HRGN> region(
             CreateRoundRectRgn(p.rect.left, p.rect.top, p.rect.right, p.rect.bottom, kPanelCorner, kPanelCorner));
         UniqueGdi<HBRUSH> brush(CreateSolidBrush(p.color));
-        FillRgn(memory.get(), region.get(), brush.get());
+        FillRgn(memory.Dc(), region.get(), brush.get());
     }
-    BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    memory.CopyTo(paint.get());
 }
 
 void MainDialog::OnCtlColor(DialogMessage& m) {

@@ -182,34 +182,20 @@ void DialGauge::DrawTexts(HDC dc) const {
     TextOutA(dc, centre_.x, y + height, value, static_cast<int>(std::strlen(value)));
 }
 
-void DialGauge::Paint(HDC target) {
-    RECT client{};
-    if (!Handle() || !GetClientRect(Handle(), &client)) return;
-    const int w = client.right, h = client.bottom;
-    if (!EnsureFace(w, h)) return;
-    if (!frame_.Matches(w, h) && !frame_.Create(nullptr, w, h)) return;
-    HDC dc = frame_.Dc();
+bool DialGauge::Paint(HDC dc, const RECT& client) {
+    if (!EnsureFace(client.right, client.bottom)) return false;
     face_.CopyTo(dc);
     DrawNeedle(dc);
     DrawHub(dc);
     DrawTexts(dc);
-    frame_.CopyTo(target);
+    return true;
 }
 
-bool DialGauge::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-    result = 0;
+bool DialGauge::OnControlMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
     switch (msg) {
-    case WM_ERASEBKGND: result = 1; return true;
-    case WM_PAINT: {
-        PaintDc dc(Handle());
-        Paint(dc.get());
-        return true;
-    }
-    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return true;
     case WM_SIZE:
     case WM_SYSCOLORCHANGE:
         DropFace();
-        frame_.Reset();
         return false;
     default: return false;
     }
