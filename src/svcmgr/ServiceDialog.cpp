@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/ResourceText.h"
 #include "svcmgr/KnownServices.h"
+#include "svcmgr/ServiceRows.h"
 #include "ui/MessageBox.h"
 
 namespace {
