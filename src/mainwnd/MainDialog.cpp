@@ -11,20 +11,26 @@
 #include "hwinfo/ProcessorInfo.h"
 #include "mainwnd/MainGeometry.h"
 #include "mainwnd/StatusText.h"
+#include "optimizer/AllocationPlan.h"
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "probes/OsVersion.h"
 #include "resource.h"
+#include "ui/Palette.h"
 
 namespace {
 // The window whose preset tip sees the messages of the modal loop first (a hook has no
 // context of its own); user-interface thread only.
 PresetTooltip* gHookedTip = nullptr;
 
-const COLORREF kTitleCyan = RGB(19, 238, 255);
-const COLORREF kPink = RGB(255, 238, 255);
-const COLORREF kYellow = RGB(255, 255, 0);
-const COLORREF kWhite = RGB(255, 255, 255);
+// Segments of each memory bar.
+constexpr int kBarSegments = 32;
+
+std::string Format2(const char* format, const std::string& a, const std::string& b) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
+    return text;
+}
 
 struct LabelStyle {
     int id;
@@ -46,12 +52,6 @@ const LabelStyle kLabelStyles[] = {
 static_assert(sizeof kLabelStyles / sizeof kLabelStyles[0] == 15, "one style per colour label");
 const int kBarIds[3] = {IDC_PAGEFILE_BAR, IDC_VIRTUAL_BAR, IDC_PHYSICAL_BAR};
 const int kButtonIds[3] = {IDC_LZL_BUTTON, IDC_CLEANRAM_BT, IDC_TAB_BUTTON};
-
-std::string Format2(const char* format, const std::string& a, const std::string& b) {
-    char text[512];
-    std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
-    return text;
-}
 }  // namespace
 
 const Caption MainDialog::kCaptions[] = {
@@ -71,7 +71,7 @@ const size_t MainDialog::kCaptionCount = sizeof kCaptions / sizeof kCaptions[0];
 MainDialog::MainDialog(int argc, char** argv)
     : DialogImpl(IDD_MAIN_DIALOG), argc_(argc), argv_(argv),
       appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      bars_{{{32, 0}, {32, 0}, {32, 0}}}, progress_(32, 0) {
+      bars_{{{kBarSegments, 0}, {kBarSegments, 0}, {kBarSegments, 0}}}, progress_(kProgressSegments, 0) {
     xpTray_ = GetOSVersionSuffix().find("XP") != std::string::npos;
     const int pictures[2][3] = {{170, 172, 171}, {156, 157, 158}};
     for (int i = 0; i < 3; ++i)
@@ -170,18 +170,19 @@ void MainDialog::UpdateAmountLabel() {
 
 void MainDialog::SetUpBars() {
     int total = QueryMemorySnapshot().TotalPhysMB;
-    const BarColors green = {RGB(0, 64, 0), RGB(0, 64, 0), RGB(0, 64, 0), RGB(0, 255, 0), RGB(0, 255, 0)};
+    const COLORREF darkGreen = RGB(0, 64, 0);
+    const BarColors green = {darkGreen, darkGreen, darkGreen, kLitGreen, kLitGreen};
     for (int i = 0; i < 3; ++i) {
         BusyProgressCtrl& bar = bars_[i];
         bar.Attach(Item(kBarIds[i]));
-        bar.SetSegmentCount(32);
+        bar.SetSegmentCount(kBarSegments);
         bar.SetRange(0, total);
         bar.SetMode(BusyProgressCtrl::kProgressMode);
         bar.SetColors(green);
     }
     progress_.Attach(Item(IDC_PROGRESS_BAR));
-    progress_.SetSegmentCount(32);
-    progress_.SetRange(0, 224);
+    progress_.SetSegmentCount(kProgressSegments);
+    progress_.SetRange(0, kProgressRange);
     progress_.SetMode(BusyProgressCtrl::kProgressMode);
     progress_.SetColors(green);
 }
@@ -192,19 +193,19 @@ void MainDialog::SetUpChart() {
     GetWindowRect(Item(IDC_CPU_CHART), &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
     chart_.Create(WS_CHILD | WS_VISIBLE, r, hwnd_, kChartId);
-    chart_.SetBackground(RGB(0, 0, 0));
+    chart_.SetBackground(kBlack);
 }
 
 void MainDialog::SetUpButtons() {
     for (int i = 0; i < 3; ++i) {
         ColorButton& b = buttons_[i];
         b.Attach(Item(kButtonIds[i]));
-        b.SetColor(0, RGB(85, 85, 85));
-        b.SetColor(2, RGB(85, 85, 85));
+        b.SetColor(0, kDarkGrey);
+        b.SetColor(2, kDarkGrey);
         b.SetColor(4, RGB(0, 85, 0));
         b.SetColor(1, kWhite);
         b.SetColor(3, kWhite);
-        b.SetColor(5, RGB(0, 255, 0));
+        b.SetColor(5, kLitGreen);
     }
 }
 
@@ -213,7 +214,7 @@ void MainDialog::SetUpLabels() {
         const LabelStyle& s = kLabelStyles[i];
         ColorLabel& label = labels_[i];
         label.Attach(Item(s.id));
-        label.SetBackgroundColor(RGB(0, 0, 0));
+        label.SetBackgroundColor(kBlack);
         label.SetTextColor(s.color);
         label.SetFontHeight(s.height);
         label.SetFontFace(s.face);

@@ -15,12 +15,11 @@
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
+#include "ui/Palette.h"
 #include "ui/WaitCursor.h"
 
 namespace {
-const COLORREF kTitleCyan = RGB(19, 238, 255);
 const COLORREF kRunGreen = RGB(0, 238, 0);
-const COLORREF kRunGrey = RGB(85, 85, 85);
 const int kRunControls[] = {IDC_LZL_BUTTON, IDC_CLEANRAM_BT, IDC_BUTTONOT1, IDC_MSCONFIG_BT, IDC_PROCESSMG_BT,
                             IDC_SERVICEMG_BT};
 
@@ -69,7 +68,7 @@ void MainDialog::ShowReportIfAsked() {
 void MainDialog::ResetProgress() {
     progress_.SetSegmentCount(kProgressSegments);
     progress_.SetRange(0, kProgressRange);
-    progress_.SetColors({kRunGrey, kRunGrey, kRunGrey, kTitleCyan, kTitleCyan});
+    progress_.SetColors({kDarkGrey, kDarkGrey, kDarkGrey, kTitleCyan, kTitleCyan});
     progress_.Reset();
     progress_.SetPosition(0);
 }
