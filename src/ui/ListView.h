@@ -26,10 +26,6 @@ struct ListRow {
     LPARAM data = 0;
 };
 
-// Orders `rows` by the text of `column` (case-insensitive; as numbers when both texts
-// start with a digit), stable, ascending or descending.
-void SortRows(std::vector<ListRow>& rows, int column, bool ascending);
-
 // The extended styles of every tool window's list: grid lines, whole-row selection, flat scroll bars.
 constexpr DWORD kToolListStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB;
 
@@ -88,19 +84,3 @@ private:
     UniqueImageList images_;
     size_t columns_ = 0;
 };
-
-// Answer to NM_CUSTOMDRAW of a list view that colours whole rows: asks for item notifications
-// at the pre-paint stage and lets `colors` set the text and background of each row (return
-// false for the default). Put the result in DialogMessage::result (it goes through
-// DWLP_MSGRESULT).
-template <class RowColors>
-LRESULT ListViewCustomDraw(LPARAM lp, RowColors colors) {
-    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lp);
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        if (colors(static_cast<int>(draw->nmcd.dwItemSpec), draw->clrText, draw->clrTextBk)) return CDRF_NEWFONT;
-        return CDRF_DODEFAULT;
-    default: return CDRF_DODEFAULT;
-    }
-}
