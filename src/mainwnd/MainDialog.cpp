@@ -2,12 +2,12 @@
 
 #include <commctrl.h>
 
-#include <cctype>
 #include <cstdio>
 
 #include "app/Application.h"
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
+#include "app/TextUtil.h"
 #include "hwinfo/ProcessorInfo.h"
 #include "mainwnd/MainGeometry.h"
 #include "mainwnd/StatusText.h"
@@ -25,12 +25,6 @@ PresetTooltip* gHookedTip = nullptr;
 
 // Segments of each memory bar.
 constexpr int kBarSegments = 32;
-
-std::string Format2(const char* format, const std::string& a, const std::string& b) {
-    char text[512];
-    std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
-    return text;
-}
 
 struct LabelStyle {
     int id;
@@ -247,7 +241,7 @@ void MainDialog::SetUpProcessorLines() {
         }
         WriteSettingString("CPUMHz", clock);
     }
-    SetItemText(IDC_CPUMHZ, Format2("- %s %s", Lang("TitleCPU2"), clock));
+    SetItemText(IDC_CPUMHZ, Format("- %s %s", Lang("TitleCPU2").c_str(), clock.c_str()));
     texts_.titleCpu3 = Lang("TitleCPU3");
 }
 
@@ -310,9 +304,7 @@ void MainDialog::SetUpPresetList() {
 
 bool MainDialog::StartedByPowerOn() const {
     if (argc_ < 2) return false;
-    std::string first = argv_[1];
-    for (char& c : first) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return first.find("POWER") != std::string::npos;
+    return Contains(Upper(argv_[1]), "POWER");
 }
 
 void MainDialog::StartHidden() {
