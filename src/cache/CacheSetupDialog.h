@@ -1,4 +1,4 @@
-// The cache settings window (template 129): the disk I/O cache size from a slider whose
+// The cache settings window: the disk I/O cache size from a slider whose
 // end depends on the installed memory, and (hidden) the CD cache and the page-file switch.
 #pragma once
 #include "ui/Dialog.h"

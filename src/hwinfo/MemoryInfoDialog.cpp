@@ -31,6 +31,7 @@ BOOL MemoryInfoDialog::OnInitDialog() {
 void MemoryInfoDialog::ShowModules() {
     ModuleLists lists;
     if (!ReadModuleLists(lists)) {
+        // Not from English.ini: a diagnostic of failed system calls, the same in every language.
         ShowMessageText(hwnd_, "Failed to initialize COM library!", "Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }

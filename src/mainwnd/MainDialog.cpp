@@ -97,6 +97,8 @@ MainDialog::~MainDialog() {
 BOOL MainDialog::OnInitDialog() {
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+    // The entry a predecessor's installer left in the list of installed programs: its program is
+    // gone, so the entry would only fail; a failure to remove it changes nothing.
     RegistryKey uninstall;
     if (uninstall.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall") ==
         ERROR_SUCCESS)

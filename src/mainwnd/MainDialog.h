@@ -1,4 +1,4 @@
-// The application's only permanent window (template 102): memory and processor
+// The application's only permanent window: memory and processor
 // figures above, optimizer settings below; hidden to the tray rather than closed.
 #pragma once
 #include <array>

@@ -97,6 +97,7 @@ BOOL ProcessDialog::OnInitDialog() {
 
 void ProcessDialog::FillProcessList() {
     // The focus follows its process by id (the row's data), or is dropped with it.
+    // Not from English.ini: a diagnostic of failed system calls, the same in every language.
     if (!::FillProcessList(view_, processes_, monitor_))
         ShowMessageText(hwnd_, "Error Get Processes!", kMainWindowTitle);
 }

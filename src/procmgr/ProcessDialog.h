@@ -1,4 +1,4 @@
-// The process manager (template 135): the running processes with their memory use and
+// The process manager: the running processes with their memory use and
 // energy-saving state; ends, refreshes and trims them, and starts and stops the monitor.
 #pragma once
 #include "procmgr/FileIcon.h"

@@ -1,4 +1,4 @@
-// The start-up items manager (template 142): every item of the seven places with its command
+// The start-up items manager: every item of the seven places with its command
 // line and state; set its mode, delete it, or run it now.
 #pragma once
 #include <vector>
