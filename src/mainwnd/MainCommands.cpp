@@ -100,7 +100,7 @@ bool MainDialog::OnUnrouted(DialogMessage& m) {
     if (m.message != TaskbarCreatedMessage()) return false;
     UniqueIcon icon = DrawLoadIcon();
     tray_.Recreate(icon.get());
-    trayShows_ = TrayPicture();  // drawn anew at the next tick
+    trayPictures_.Forget();  // drawn anew at the next tick
     return true;
 }
 
@@ -150,8 +150,7 @@ void MainDialog::OnHide(DialogMessage&) { ShowWindow(hwnd_, SW_HIDE); }
 
 void MainDialog::OnShowMain(DialogMessage&) {
     keepHidden_ = false;
-    SetWindowPos(hwnd_, nullptr, 0, 0, restoreRect_.right - restoreRect_.left, restoreRect_.bottom - restoreRect_.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
+    layout_.Restore(hwnd_);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     StoreShowStatus(1);
 }

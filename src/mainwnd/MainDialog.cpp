@@ -65,11 +65,7 @@ const size_t MainDialog::kCaptionCount = sizeof kCaptions / sizeof kCaptions[0];
 MainDialog::MainDialog(int argc, char** argv)
     : DialogImpl(IDD_MAIN_DIALOG), argc_(argc), argv_(argv),
       appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      bars_{{{kBarSegments, 0}, {kBarSegments, 0}, {kBarSegments, 0}}}, progress_(kProgressSegments, 0) {
-    xpTray_ = GetOSVersionSuffix().find("XP") != std::string::npos;
-    const int pictures[2][3] = {{170, 172, 171}, {156, 157, 158}};
-    for (int i = 0; i < 3; ++i)
-        basePictures_[i] = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(pictures[xpTray_ ? 1 : 0][i]));
+      bars_{{{kBarSegments, 0}, {kBarSegments, 0}, {kBarSegments, 0}}} {
     LoadMainSettings(settings_);
     BindCheck(IDC_CHECKCLIPBOARD, &settings_.clipboard);
     BindCheck(IDC_CHECKAUTODEFRAG, &settings_.autoDefrag);
@@ -120,7 +116,7 @@ BOOL MainDialog::OnInitDialog() {
     SetUpLabels();
     SetUpProcessorLines();
     SetUpTrayIcon();
-    SetUpCompactGeometry();
+    layout_.Start(hwnd_);
     SetCaptions(kCaptions);
     KeepLanguageTexts();
     SetUpPresetList();
@@ -176,11 +172,7 @@ void MainDialog::SetUpBars() {
         bar.SetMode(BusyProgressCtrl::kProgressMode);
         bar.SetColors(green);
     }
-    progress_.Attach(Item(IDC_PROGRESS_BAR));
-    progress_.SetSegmentCount(kProgressSegments);
-    progress_.SetRange(0, kProgressRange);
-    progress_.SetMode(BusyProgressCtrl::kProgressMode);
-    progress_.SetColors(green);
+    runDisplay_.Attach(hwnd_, green, labels_[4], labels_[3]);
 }
 
 void MainDialog::SetUpChart() {
@@ -253,16 +245,6 @@ void MainDialog::SetUpTrayIcon() {
     tray_.Create(hwnd_, WM_TRAY_NOTIFY, "Mnemora", icon.get(), kTrayIconId);
 }
 
-void MainDialog::SetUpCompactGeometry() {
-    GetWindowRect(hwnd_, &fullRect_);
-    GetClientRect(hwnd_, &fullClientRect_);
-    compactRect_ = CompactRectOf(fullRect_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, compactRect_.right - compactRect_.left, compactRect_.bottom - compactRect_.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    restoreRect_ = compactRect_;
-    GetClientRect(hwnd_, &compactClientRect_);
-}
-
 void MainDialog::KeepLanguageTexts() {
     texts_.pramTotal = Lang("PRAMtotalStr");
     texts_.pramFree = Lang("PRAMFreeStr");
@@ -333,22 +315,8 @@ void MainDialog::ApplyPercentDisplay() {
 }
 
 void MainDialog::ToggleExpanded() {
-    expanded_ = !expanded_;
-    if (!expanded_) {
-        SetWindowPos(hwnd_, nullptr, 0, 0, compactRect_.right - compactRect_.left,
-                     compactRect_.bottom - compactRect_.top, SWP_NOMOVE | SWP_NOZORDER);
-        SetItemText(IDC_TAB_BUTTON, Lang("IDC_TAB_BUTTON1"));
-        restoreRect_ = compactRect_;
-        GetClientRect(hwnd_, &compactClientRect_);
-    } else {
-        int w = fullRect_.right - fullRect_.left, h = fullRect_.bottom - fullRect_.top;
-        POINT at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), w, h);
-        SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        SetWindowPos(hwnd_, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
-        SetItemText(IDC_TAB_BUTTON, Lang("IDC_TAB_BUTTON2"));
-        restoreRect_ = fullRect_;
-        GetClientRect(hwnd_, &fullClientRect_);
-    }
+    layout_.Toggle(hwnd_);
+    SetItemText(IDC_TAB_BUTTON, Lang(layout_.Expanded() ? "IDC_TAB_BUTTON2" : "IDC_TAB_BUTTON1"));
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
