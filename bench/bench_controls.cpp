@@ -70,27 +70,27 @@ int main() {
 
     std::printf("one repaint under this system (median of 21 rounds):\n");
     Report("copy of a 250 x 14 bitmap", copyBar, copyBar);
-    Report("bar: paint", Median([&](int) { bar.Paint(dc); }, 200), copyBar);
+    Report("bar: paint", Median([&](int) { bar.PaintTo(dc); }, 200), copyBar);
     Report("bar: new position and paint", Median([&](int i) {
                bar.SetPosition(i * 37 % 1024);  // the invalidation is a server call under Wine
-               bar.Paint(dc);
+               bar.PaintTo(dc);
            }, 200), copyBar);
     Report("copy of a 150 x 150 bitmap", copyGauge, copyGauge);
-    Report("gauge: paint (cached face)", Median([&](int) { gauge.Paint(dc); }), copyGauge);
+    Report("gauge: paint (cached face)", Median([&](int) { gauge.PaintTo(dc); }), copyGauge);
     Report("gauge: new value and paint (cached face)", Median([&](int i) {
                gauge.SetValue(i % 100);
-               gauge.Paint(dc);
+               gauge.PaintTo(dc);
            }), copyGauge);
     Report("gauge: face rebuilt as well (for comparison)", Median([&](int i) {
                gauge.SetZones(i % 2 == 0);  // drops the face
-               gauge.Paint(dc);
+               gauge.PaintTo(dc);
            }, 10), copyGauge);
     Report("copy of a 250 x 110 bitmap", copyChart, copyChart);
-    Report("chart: paint", Median([&](int) { chart.Paint(dc); }, 200), copyChart);
+    Report("chart: paint", Median([&](int) { chart.PaintTo(dc); }, 200), copyChart);
     Report("chart: value added, update and paint", Median([&](int i) {
                cpu.AddValue(i * 7 % 100);
                chart.Update();
-               chart.Paint(dc);
+               chart.PaintTo(dc);
            }, 200), copyChart);
     DestroyWindow(host);
     return 0;

@@ -117,7 +117,7 @@ void BenchFill() {
                                   reinterpret_cast<HMENU>(1055), wc.hInstance, nullptr);
     ListView view;
     view.Attach(window);
-    view.SetUp(kProcessListStyles, kProcessColumns);
+    view.SetUp(kToolListStyles, kProcessColumns);
     FillState state;
     gFill = &state;
     ProcessList& list = state.list;

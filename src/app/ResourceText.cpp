@@ -6,6 +6,7 @@
 
 #include "app/IniFile.h"
 #include "app/ProgramPath.h"
+#include "ui/MessageBox.h"
 
 namespace {
 const char kLanguageFile[] = "English.ini";
@@ -77,7 +78,7 @@ std::string GetResourceText(const char* /*fileName*/, const char* key) {
         error = path.empty() ? ERROR_FILE_NOT_FOUND : ReadFileBytes(path, bytes);
     }
     if (error == ERROR_FILE_NOT_FOUND) {
-        MessageBoxA(nullptr, "Can't open resource file", "Error", MB_ICONSTOP | MB_OK);
+        ShowMessageText(nullptr, "Can't open resource file", "Error", MB_ICONSTOP | MB_OK);
         ExitProcess(0);
     }
     if (error != ERROR_SUCCESS) return std::string();  // there but unreadable now: empty texts

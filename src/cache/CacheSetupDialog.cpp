@@ -8,18 +8,15 @@
 #include "cache/CacheTables.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
+#include "ui/MessageBox.h"
 
 static_assert(CacheSetupDialog::kTemplate == IDD_CACHE_DIALOG, "template id");
 
 namespace {
 const Caption kCaptions[] = {
     {Dialog::kWindowTitle, "IDC_BUTTONOT1"},
-    {IDC_STATICHDIOCACHE, "IDC_STATICHDIOCACHE"},
-    {IDC_STATICCKG1, "IDC_STATICCKG1"},
-    {IDC_STATICCDIOCACHE, "IDC_STATICCDIOCACHE"},
-    {IDC_PAGECLEAN_CHECK, "IDC_PAGECLEAN_CHECK"},
-    {IDC_RESTORECACHE_BUTTON, "IDC_RESTORECACHE_BUTTON"},
-    {IDC_BUTTONSURECACHE, "IDC_BUTTONSURECACHE"},
+    CAPTION(IDC_STATICHDIOCACHE), CAPTION(IDC_STATICCKG1), CAPTION(IDC_STATICCDIOCACHE),
+    CAPTION(IDC_PAGECLEAN_CHECK), CAPTION(IDC_RESTORECACHE_BUTTON), CAPTION(IDC_BUTTONSURECACHE),
     {IDOK, "IDOKINCACHE"},
 };
 }  // namespace
@@ -47,36 +44,32 @@ BOOL CacheSetupDialog::OnInitDialog() {
     return TRUE;
 }
 
-int CacheSetupDialog::SliderPosition(int id) const {
-    return static_cast<int>(SendDlgItemMessageA(hwnd_, id, TBM_GETPOS, 0, 0));
-}
-
 void CacheSetupDialog::InitCacheControls() {
-    SendDlgItemMessageA(hwnd_, IDC_CDCACHE_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(0, kCdSteps - 1));
+    SetSliderRange(IDC_CDCACHE_SLIDER, 0, kCdSteps - 1);
     SetItemText(IDC_HDCACHE_MIN, "4 MB");
     SetItemText(IDC_CDCACHE_MIN, KilobyteText(CdStepAt(0).sizeKB));
     SetItemText(IDC_CDCACHE_MAX, KilobyteText(CdStepAt(kCdSteps - 1).sizeKB));
 
     const int highest = HighestDiskPosition(InstalledPhysMB());
-    SendDlgItemMessageA(hwnd_, IDC_HDCACHE_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(0, highest));
+    SetSliderRange(IDC_HDCACHE_SLIDER, 0, highest);
     SetItemText(IDC_HDCACHE_MAX, DiskRangeText(highest));
 
     // A stored position the memory no longer allows leaves the slider at its end while
     // the label shows the stored size; one past the tables reads as their last entry.
     StoredCachePositions stored = ReadStoredCachePositions();
     DWORD disk = stored.hasDisk ? stored.disk : static_cast<DWORD>(highest);
-    SendDlgItemMessageA(hwnd_, IDC_HDCACHE_SLIDER, TBM_SETPOS, TRUE, StoredPosition(disk, highest));
+    SetSliderPos(IDC_HDCACHE_SLIDER, StoredPosition(disk, highest));
     SetItemText(IDC_HDCACHE_VALUE, DiskSizeText(StoredPosition(disk, kDiskSteps - 1)));
     const int cd = StoredPosition(stored.cd, kCdSteps - 1);
-    SendDlgItemMessageA(hwnd_, IDC_CDCACHE_SLIDER, TBM_SETPOS, TRUE, cd);
+    SetSliderPos(IDC_CDCACHE_SLIDER, cd);
     SetItemText(IDC_CDCACHE_VALUE, CdSettingText(cd));
 }
 
 void CacheSetupDialog::ShowSliderLabel(int sliderId) {
     if (sliderId == IDC_HDCACHE_SLIDER)
-        SetItemText(IDC_HDCACHE_VALUE, DiskSizeText(SliderPosition(IDC_HDCACHE_SLIDER)));
+        SetItemText(IDC_HDCACHE_VALUE, DiskSizeText(SliderPos(IDC_HDCACHE_SLIDER)));
     else if (sliderId == IDC_CDCACHE_SLIDER)
-        SetItemText(IDC_CDCACHE_VALUE, CdMovedText(SliderPosition(IDC_CDCACHE_SLIDER)));
+        SetItemText(IDC_CDCACHE_VALUE, CdMovedText(SliderPos(IDC_CDCACHE_SLIDER)));
 }
 
 void CacheSetupDialog::OnSliderMoved(DialogMessage& m) {
@@ -89,17 +82,15 @@ void CacheSetupDialog::OnSliderMoved(DialogMessage& m) {
 void CacheSetupDialog::OnSave(DialogMessage&) {
     ReadControls();
     LONG status =
-        SaveCacheSettings(SliderPosition(IDC_CDCACHE_SLIDER), SliderPosition(IDC_HDCACHE_SLIDER), clearPageFile_ != 0);
+        SaveCacheSettings(SliderPos(IDC_CDCACHE_SLIDER), SliderPos(IDC_HDCACHE_SLIDER), clearPageFile_ != 0);
     InitCacheControls();
-    MessageBoxA(hwnd_, Lang(status == ERROR_SUCCESS ? "MessageCacheSetupEnd" : "MessageCacheRefused").c_str(),
-                kMainWindowTitle, MB_OK);
+    ShowMessage(hwnd_, status == ERROR_SUCCESS ? "MessageCacheSetupEnd" : "MessageCacheRefused", kMainWindowTitle);
 }
 
 void CacheSetupDialog::OnRestore(DialogMessage&) {
     LONG status = RestoreCacheSettings();
     InitCacheControls();
-    MessageBoxA(hwnd_, Lang(status == ERROR_SUCCESS ? "MessageCacheRestore" : "MessageCacheRefused").c_str(),
-                kMainWindowTitle, MB_OK);
+    ShowMessage(hwnd_, status == ERROR_SUCCESS ? "MessageCacheRestore" : "MessageCacheRefused", kMainWindowTitle);
 }
 
 void CacheSetupDialog::OnOK() {
@@ -107,6 +98,6 @@ void CacheSetupDialog::OnOK() {
     // The page-file box is applied on closing; a refusal that leaves another setting than the
     // box shows is said before the window goes.
     if (ApplyClearPageFile(clearPageFile_ != 0) != ERROR_SUCCESS && ReadClearPageFile() != (clearPageFile_ != 0))
-        MessageBoxA(hwnd_, Lang("MessageCacheRefused").c_str(), kMainWindowTitle, MB_OK);
+        ShowMessage(hwnd_, "MessageCacheRefused", kMainWindowTitle);
     EndDialog(IDOK);
 }

@@ -1,4 +1,4 @@
-// The cache settings window (template 129): the disk I/O cache size from a slider whose
+// The cache settings window: the disk I/O cache size from a slider whose
 // end depends on the installed memory, and (hidden) the CD cache and the page-file switch.
 #pragma once
 #include "ui/Dialog.h"
@@ -20,7 +20,6 @@ private:
     void OnRestore(DialogMessage& m);
     void OnSliderMoved(DialogMessage& m);
     void ShowSliderLabel(int sliderId);
-    int SliderPosition(int id) const;
 
     int clearPageFile_ = 0;
 };

@@ -7,7 +7,8 @@ struct CpuidRegs {
     std::uint32_t eax = 0, ebx = 0, ecx = 0, edx = 0;
 };
 
-// Where identification reads the processor: the real instructions, or a recorded one in tests.
+// Where identification reads the processor: the real instructions, or any other source put
+// in their place (a recorded processor).
 class CpuSource {
 public:
     virtual ~CpuSource() = default;
@@ -34,5 +35,5 @@ bool GuardedUndefinedInstruction();
 // returns at once without such a counter.
 void SpinPerformanceCounter(int milliseconds);
 // Guards through the top-level exception filter even where vectored handlers exist, as
-// systems before XP must; for tests of that path.
+// systems before XP must (on), or the usual way (off, the default).
 void UseUnhandledFilterGuard(bool on);

@@ -3,21 +3,16 @@
 #include "app/ResourceText.h"
 #include "hwinfo/MemoryModules.h"
 #include "resource.h"
+#include "ui/MessageBox.h"
 
 static_assert(MemoryInfoDialog::kTemplate == IDD_MEMINFO_DIALOG, "template id");
 
 namespace {
 const Caption kCaptions[] = {
     {Dialog::kWindowTitle, "IDC_DIALOGHDINFO"},
-    {IDC_STATICHD1, "IDC_STATICHD1"},
-    {IDC_STATICHD2, "IDC_STATICHD2"},
-    {IDC_STATICHD3, "IDC_STATICHD3"},
-    {IDC_STATICHD4, "IDC_STATICHD4"},
-    {IDC_STATICHD5, "IDC_STATICHD5"},
-    {IDC_STATICHD6, "IDC_STATICHD6"},
-    {IDC_STATICHD7, "IDC_STATICHD7"},
-    {IDC_STATICHD8, "IDC_STATICHD8"},
-    {IDC_STATICHD9, "IDC_STATICHD9"},
+    CAPTION(IDC_STATICHD1), CAPTION(IDC_STATICHD2), CAPTION(IDC_STATICHD3), CAPTION(IDC_STATICHD4),
+    CAPTION(IDC_STATICHD5), CAPTION(IDC_STATICHD6), CAPTION(IDC_STATICHD7), CAPTION(IDC_STATICHD8),
+    CAPTION(IDC_STATICHD9),
 };
 }  // namespace
 
@@ -36,7 +31,8 @@ BOOL MemoryInfoDialog::OnInitDialog() {
 void MemoryInfoDialog::ShowModules() {
     ModuleLists lists;
     if (!ReadModuleLists(lists)) {
-        MessageBoxA(hwnd_, "Failed to initialize COM library!", "Error", MB_OK | MB_ICONEXCLAMATION);
+        // Not from English.ini: a diagnostic of failed system calls, the same in every language.
+        ShowMessageText(hwnd_, "Failed to initialize COM library!", "Error", MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     MemoryInfoFields f = FillMemoryInfo(lists, Lang("strUnknow"));

@@ -1,4 +1,4 @@
-// The memory-module window (template 177): number, size, chip type, package, data width,
+// The memory-module window: number, size, chip type, package, data width,
 // serial number and speed of the installed modules.
 #pragma once
 #include "ui/Dialog.h"

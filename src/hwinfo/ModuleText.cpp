@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "app/TextUtil.h"
+
 namespace {
 constexpr std::uint64_t kMegabyte = 1048576;
 constexpr std::int32_t kMaxMB = std::numeric_limits<std::int32_t>::max();
@@ -20,7 +22,6 @@ const Match kPackages[] = {{"7", "SIMM"},   {"21", "BGA"},   {"8", "DIMM"}, {"13
 const Match kTechnologies[] = {
     {"2", "DRAM"}, {"3", "Synchronous DRAM"}, {"4", "Cache DRAM"}, {"5", "EDO"}, {"6", "EDRAM"}};
 
-bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 template <size_t N>
 std::string LastMatch(const std::string& text, const Match (&table)[N]) {

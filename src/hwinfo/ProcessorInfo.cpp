@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/TextUtil.h"
+
 namespace {
 struct VendorRow {
     const char* text;
@@ -147,7 +149,6 @@ bool ReadBrand(const CpuSource& cpu, CpuidRegs (&brand)[3]) {
     return true;
 }
 
-bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // Time-stamp ticks across one pass; with `wait` the pass spans 50 ms of the performance counter.
 std::int64_t TscPass(const CpuSource& cpu, bool wait) {

@@ -1,22 +1,11 @@
 #include "hwinfo/VariantText.h"
 
 #include <cinttypes>
-#include <cstdarg>
-#include <cstdio>
 
+#include "app/TextUtil.h"
 #include "hwinfo/ModuleText.h"
 
 namespace {
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-    char text[64];
-    va_list args;
-    va_start(args, format);
-    int n = std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return n < 0 ? std::string() : std::string(text);
-}
-
 // A wide text in code page `codePage`; false when a character has no equivalent there.
 bool Narrow(const wchar_t* wide, int length, UINT codePage, std::string& out) {
     out.clear();

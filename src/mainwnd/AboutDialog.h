@@ -1,4 +1,4 @@
-// The about box (template 136) with its two links.
+// The about box with its two links.
 #pragma once
 #include "ui/Dialog.h"
 #include "ui/HyperlinkLabel.h"

@@ -22,6 +22,7 @@
 #include "startup/StartupManagerDialog.h"
 #include "resource.h"
 #include "svcmgr/ServiceDialog.h"
+#include "ui/MessageBox.h"
 
 namespace {
 UINT TaskbarCreatedMessage() {
@@ -29,6 +30,8 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 const UINT kEarlyTaskbarCreated = TaskbarCreatedMessage();  // registered once at process start
+// The caption of the settings' and tools' messages.
+const char kCaption[] = "strDeleteBootItem";
 
 void StoreShowStatus(DWORD value) {
     RegistryKey key;
@@ -97,7 +100,7 @@ bool MainDialog::OnUnrouted(DialogMessage& m) {
     if (m.message != TaskbarCreatedMessage()) return false;
     UniqueIcon icon = DrawLoadIcon();
     tray_.Recreate(icon.get());
-    trayShows_ = TrayPicture();  // drawn anew at the next tick
+    trayPictures_.Forget();  // drawn anew at the next tick
     return true;
 }
 
@@ -109,7 +112,7 @@ void MainDialog::CheckLoadThenOptimize() {
     if (cpu < 76)
         StartManualOptimize();
     else
-        MessageBoxA(hwnd_, Lang("strCpuHigh").c_str(), kMainWindowTitle, MB_OK);
+        ShowMessage(hwnd_, "strCpuHigh", kMainWindowTitle);
 }
 
 void MainDialog::OnOptimizeButton(DialogMessage&) { CheckLoadThenOptimize(); }
@@ -123,7 +126,7 @@ void MainDialog::OnTrayOptimize(DialogMessage&) { StartManualOptimize(); }
 void MainDialog::OnToggle(DialogMessage&) { ToggleExpanded(); }
 
 void MainDialog::OnExit(DialogMessage&) {
-    if (MessageBoxA(hwnd_, Lang("strExitQuery").c_str(), kMainWindowTitle, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+    if (ShowMessage(hwnd_, "strExitQuery", kMainWindowTitle, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     KillTimer(hwnd_, kRefreshTimer);
     KillTimer(hwnd_, kLowMemoryTimer);
@@ -147,8 +150,7 @@ void MainDialog::OnHide(DialogMessage&) { ShowWindow(hwnd_, SW_HIDE); }
 
 void MainDialog::OnShowMain(DialogMessage&) {
     keepHidden_ = false;
-    SetWindowPos(hwnd_, nullptr, 0, 0, restoreRect_.right - restoreRect_.left, restoreRect_.bottom - restoreRect_.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
+    layout_.Restore(hwnd_);
     ShowWindow(hwnd_, SW_SHOWNORMAL);
     StoreShowStatus(1);
 }
@@ -171,8 +173,7 @@ void MainDialog::OnWindowPosChanging(DialogMessage& m) {
 bool MainDialog::ConfirmToolWarning() {
     ReadControls();
     return settings_.toolsNoWarning ||
-           MessageBoxA(hwnd_, Lang("strModifySystem").c_str(), Lang("strDeleteBootItem").c_str(),
-                       MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+           ShowMessage(hwnd_, "strModifySystem", Lang(kCaption), MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
 }
 
 void MainDialog::OnProcessButton(DialogMessage&) { OpenTool<ProcessDialog>(false, monitor_); }
@@ -183,7 +184,7 @@ void MainDialog::OnCacheSettings(DialogMessage&) { OpenTool<CacheSetupDialog>(tr
 
 void MainDialog::OnMemoryModules(DialogMessage&) {
     if (IsWindows9x())
-        MessageBoxA(hwnd_, Lang("strErrorServiceSupport").c_str(), kMainWindowTitle, MB_OK);
+        ShowMessage(hwnd_, "strErrorServiceSupport", kMainWindowTitle);
     else
         OpenTool<MemoryInfoDialog>(false);
 }
@@ -200,7 +201,7 @@ void MainDialog::OnSave(DialogMessage&) {
     const char* text = !settingsSaved                ? "strSaveRefused"
                        : autoRun != ERROR_SUCCESS    ? "strAutoRunRefused"
                                                      : "strSaveLogMessage";
-    MessageBoxA(hwnd_, Lang(text).c_str(), Lang("strDeleteBootItem").c_str(), MB_ICONEXCLAMATION | MB_OK);
+    ShowMessage(hwnd_, text, Lang(kCaption), MB_ICONEXCLAMATION | MB_OK);
     if (!settingsSaved || autoRun != ERROR_SUCCESS) return;
     EnableItem(IDC_BUTTONSAVERAM, false);
     promptArmed_ = true;
@@ -249,8 +250,7 @@ void MainDialog::OnThresholdChange(DialogMessage&) {
     thresholdRewriting_ = true;
     ShowMembers();
     if (check.outOfRange) {
-        MessageBoxA(hwnd_, Lang("MessageInputError").c_str(), Lang("strDeleteBootItem").c_str(),
-                    MB_ICONEXCLAMATION | MB_OK);
+        ShowMessage(hwnd_, "MessageInputError", Lang(kCaption), MB_ICONEXCLAMATION | MB_OK);
         settings_.threshold = check.correctedText;
         ShowMembers();
     }
@@ -286,8 +286,7 @@ void MainDialog::OnSoundCheck(DialogMessage&) {
 void MainDialog::OnAutoRunCheck(DialogMessage&) {
     // The member as last read: the warning follows the box being turned off.
     if (settings_.autoRun)
-        MessageBoxA(hwnd_, Lang("strAutorunCloseMessage").c_str(), Lang("strDeleteBootItem").c_str(),
-                    MB_ICONEXCLAMATION | MB_OK);
+        ShowMessage(hwnd_, "strAutorunCloseMessage", Lang(kCaption), MB_ICONEXCLAMATION | MB_OK);
     MarkChanged();
 }
 

@@ -2,29 +2,29 @@
 
 #include <commctrl.h>
 
-#include <cctype>
 #include <cstdio>
 
 #include "app/Application.h"
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
+#include "app/TextUtil.h"
 #include "hwinfo/ProcessorInfo.h"
 #include "mainwnd/MainGeometry.h"
 #include "mainwnd/StatusText.h"
+#include "optimizer/AllocationPlan.h"
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "probes/OsVersion.h"
 #include "resource.h"
+#include "ui/Palette.h"
 
 namespace {
 // The window whose preset tip sees the messages of the modal loop first (a hook has no
 // context of its own); user-interface thread only.
 PresetTooltip* gHookedTip = nullptr;
 
-const COLORREF kTitleCyan = RGB(19, 238, 255);
-const COLORREF kPink = RGB(255, 238, 255);
-const COLORREF kYellow = RGB(255, 255, 0);
-const COLORREF kWhite = RGB(255, 255, 255);
+// Segments of each memory bar.
+constexpr int kBarSegments = 32;
 
 struct LabelStyle {
     int id;
@@ -46,56 +46,26 @@ const LabelStyle kLabelStyles[] = {
 static_assert(sizeof kLabelStyles / sizeof kLabelStyles[0] == 15, "one style per colour label");
 const int kBarIds[3] = {IDC_PAGEFILE_BAR, IDC_VIRTUAL_BAR, IDC_PHYSICAL_BAR};
 const int kButtonIds[3] = {IDC_LZL_BUTTON, IDC_CLEANRAM_BT, IDC_TAB_BUTTON};
-
-std::string Format2(const char* format, const std::string& a, const std::string& b) {
-    char text[512];
-    std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
-    return text;
-}
 }  // namespace
 
 const Caption MainDialog::kCaptions[] = {
-    {IDC_LZL_BUTTON, "IDC_LZL_BUTTON"},
-    {IDC_CLEANRAM_BT, "IDC_CLEANRAM_BT"},
-    {IDCANCEL, "IDCANCEL"},
+    CAPTION(IDC_LZL_BUTTON), CAPTION(IDC_CLEANRAM_BT), CAPTION(IDCANCEL),
     {IDC_TAB_BUTTON, "IDC_TAB_BUTTON1"},
-    {IDC_STATICBT2, "IDC_STATICBT2"},
-    {IDC_STATICBT4, "IDC_STATICBT4"},
-    {IDC_STATICBT5, "IDC_STATICBT5"},
-    {IDC_STATICUSESM, "IDC_STATICUSESM"},
-    {IDC_STATICZDSM1, "IDC_STATICZDSM1"},
-    {IDC_STATICZDSM2, "IDC_STATICZDSM2"},
-    {IDC_CHECKSOUND, "IDC_CHECKSOUND"},
-    {IDC_CHECKAUTODEFRAG, "IDC_CHECKAUTODEFRAG"},
-    {IDC_CHECKCLIPBOARD, "IDC_CHECKCLIPBOARD"},
-    {IDC_CHECKLOG, "IDC_CHECKLOG"},
-    {IDC_CHECKAUTORUN, "IDC_CHECKAUTORUN"},
-    {IDC_BUTTONSAVERAM, "IDC_BUTTONSAVERAM"},
-    {IDC_MSCONFIG_BT, "IDC_MSCONFIG_BT"},
-    {IDC_PROCESSMG_BT, "IDC_PROCESSMG_BT"},
-    {IDC_SERVICEMG_BT, "IDC_SERVICEMG_BT"},
-    {IDC_EXITBT, "IDC_EXITBT"},
-    {IDC_BUTTONOT1, "IDC_BUTTONOT1"},
-    {IDC_ABOUT2, "IDC_ABOUT2"},
-    {IDC_HIDEBT2, "IDC_HIDEBT2"},
-    {IDC_CHECKAUTODEFRAGTIP, "IDC_CHECKAUTODEFRAGTIP"},
+    CAPTION(IDC_STATICBT2), CAPTION(IDC_STATICBT4), CAPTION(IDC_STATICBT5), CAPTION(IDC_STATICUSESM),
+    CAPTION(IDC_STATICZDSM1), CAPTION(IDC_STATICZDSM2), CAPTION(IDC_CHECKSOUND), CAPTION(IDC_CHECKAUTODEFRAG),
+    CAPTION(IDC_CHECKCLIPBOARD), CAPTION(IDC_CHECKLOG), CAPTION(IDC_CHECKAUTORUN), CAPTION(IDC_BUTTONSAVERAM),
+    CAPTION(IDC_MSCONFIG_BT), CAPTION(IDC_PROCESSMG_BT), CAPTION(IDC_SERVICEMG_BT), CAPTION(IDC_EXITBT),
+    CAPTION(IDC_BUTTONOT1), CAPTION(IDC_ABOUT2), CAPTION(IDC_HIDEBT2), CAPTION(IDC_CHECKAUTODEFRAGTIP),
     {IDC_HELPBT, nullptr, "Help"},
-    {IDC_CHECKALERTNOTICE, "IDC_CHECKALERTNOTICE"},
-    {IDC_CHECKLOGONWND, "IDC_CHECKLOGONWND"},
-    {ID_COPYBT, "ID_COPYBT"},
-    {IDC_MEMHDINFOBT, "IDC_MEMHDINFOBT"},
-    {IDC_STATICHOTKEY1, "IDC_STATICHOTKEY1"},
+    CAPTION(IDC_CHECKALERTNOTICE), CAPTION(IDC_CHECKLOGONWND), CAPTION(ID_COPYBT), CAPTION(IDC_MEMHDINFOBT),
+    CAPTION(IDC_STATICHOTKEY1),
 };
 const size_t MainDialog::kCaptionCount = sizeof kCaptions / sizeof kCaptions[0];
 
 MainDialog::MainDialog(int argc, char** argv)
     : DialogImpl(IDD_MAIN_DIALOG), argc_(argc), argv_(argv),
       appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      bars_{{{32, 0}, {32, 0}, {32, 0}}}, progress_(32, 0) {
-    xpTray_ = GetOSVersionSuffix().find("XP") != std::string::npos;
-    const int pictures[2][3] = {{170, 172, 171}, {156, 157, 158}};
-    for (int i = 0; i < 3; ++i)
-        basePictures_[i] = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(pictures[xpTray_ ? 1 : 0][i]));
+      bars_{{{kBarSegments, 0}, {kBarSegments, 0}, {kBarSegments, 0}}} {
     autoRunPlace_ = IsVistaOrLater() ? AutoRunPlace::LogonTask : AutoRunPlace::RunValue;
     LoadMainSettings(settings_, autoRunPlace_);
     BindCheck(IDC_CHECKCLIPBOARD, &settings_.clipboard);
@@ -124,6 +94,8 @@ MainDialog::~MainDialog() {
 BOOL MainDialog::OnInitDialog() {
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+    // The entry a predecessor's installer left in the list of installed programs: its program is
+    // gone, so the entry would only fail; a failure to remove it changes nothing.
     RegistryKey uninstall;
     if (uninstall.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall") ==
         ERROR_SUCCESS)
@@ -138,14 +110,14 @@ BOOL MainDialog::OnInitDialog() {
     SetTimer(hwnd_, kRefreshTimer, 500, nullptr);
     SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
     SetUpAmountSlider();
-    SendDlgItemMessageA(hwnd_, IDC_RAMALERT_SPIN, UDM_SETRANGE, 0, MAKELPARAM(75, 1));
+    SetSpinRange(IDC_RAMALERT_SPIN, 1, 75);
     SetUpBars();
     SetUpChart();
     SetUpButtons();
     SetUpLabels();
     SetUpProcessorLines();
     SetUpTrayIcon();
-    SetUpCompactGeometry();
+    layout_.Start(hwnd_);
     SetCaptions(kCaptions);
     KeepLanguageTexts();
     SetUpPresetList();
@@ -177,7 +149,7 @@ void MainDialog::SetUpAmountSlider() {
     settings_.rangeLow = MegabyteText(total / 8);
     settings_.rangeHigh = MegabyteText(total);
     settings_.sliderPos = static_cast<int>(ReadSettingDword("SliderPos", 4));
-    SendDlgItemMessageA(hwnd_, IDC_SLIDER, TBM_SETRANGE, FALSE, MAKELPARAM(1, 8));
+    SetSliderRange(IDC_SLIDER, 1, 8);
     ShowMembers();
     EnableItem(IDC_SLIDER, false);
     UpdateAmountLabel();
@@ -191,20 +163,17 @@ void MainDialog::UpdateAmountLabel() {
 
 void MainDialog::SetUpBars() {
     int total = QueryMemorySnapshot().TotalPhysMB;
-    const BarColors green = {RGB(0, 64, 0), RGB(0, 64, 0), RGB(0, 64, 0), RGB(0, 255, 0), RGB(0, 255, 0)};
+    const COLORREF darkGreen = RGB(0, 64, 0);
+    const BarColors green = {darkGreen, darkGreen, darkGreen, kLitGreen, kLitGreen};
     for (int i = 0; i < 3; ++i) {
         BusyProgressCtrl& bar = bars_[i];
         bar.Attach(Item(kBarIds[i]));
-        bar.SetSegmentCount(32);
+        bar.SetSegmentCount(kBarSegments);
         bar.SetRange(0, total);
         bar.SetMode(BusyProgressCtrl::kProgressMode);
         bar.SetColors(green);
     }
-    progress_.Attach(Item(IDC_PROGRESS_BAR));
-    progress_.SetSegmentCount(32);
-    progress_.SetRange(0, 224);
-    progress_.SetMode(BusyProgressCtrl::kProgressMode);
-    progress_.SetColors(green);
+    runDisplay_.Attach(hwnd_, green, labels_[4], labels_[3]);
 }
 
 void MainDialog::SetUpChart() {
@@ -213,19 +182,19 @@ void MainDialog::SetUpChart() {
     GetWindowRect(Item(IDC_CPU_CHART), &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
     chart_.Create(WS_CHILD | WS_VISIBLE, r, hwnd_, kChartId);
-    chart_.SetBackground(RGB(0, 0, 0));
+    chart_.SetBackground(kBlack);
 }
 
 void MainDialog::SetUpButtons() {
     for (int i = 0; i < 3; ++i) {
         ColorButton& b = buttons_[i];
         b.Attach(Item(kButtonIds[i]));
-        b.SetColor(0, RGB(85, 85, 85));
-        b.SetColor(2, RGB(85, 85, 85));
+        b.SetColor(0, kDarkGrey);
+        b.SetColor(2, kDarkGrey);
         b.SetColor(4, RGB(0, 85, 0));
         b.SetColor(1, kWhite);
         b.SetColor(3, kWhite);
-        b.SetColor(5, RGB(0, 255, 0));
+        b.SetColor(5, kLitGreen);
     }
 }
 
@@ -234,7 +203,7 @@ void MainDialog::SetUpLabels() {
         const LabelStyle& s = kLabelStyles[i];
         ColorLabel& label = labels_[i];
         label.Attach(Item(s.id));
-        label.SetBackgroundColor(RGB(0, 0, 0));
+        label.SetBackgroundColor(kBlack);
         label.SetTextColor(s.color);
         label.SetFontHeight(s.height);
         label.SetFontFace(s.face);
@@ -267,7 +236,7 @@ void MainDialog::SetUpProcessorLines() {
         }
         WriteSettingString("CPUMHz", clock);
     }
-    SetItemText(IDC_CPUMHZ, Format2("- %s %s", Lang("TitleCPU2"), clock));
+    SetItemText(IDC_CPUMHZ, Format("- %s %s", Lang("TitleCPU2").c_str(), clock.c_str()));
     texts_.titleCpu3 = Lang("TitleCPU3");
 }
 
@@ -275,16 +244,6 @@ void MainDialog::SetUpTrayIcon() {
     UniqueIcon icon = DrawLoadIcon();
     tray_.SetBusyQuery([this] { return run_.Running(); });
     tray_.Create(hwnd_, WM_TRAY_NOTIFY, "Mnemora", icon.get(), kTrayIconId);
-}
-
-void MainDialog::SetUpCompactGeometry() {
-    GetWindowRect(hwnd_, &fullRect_);
-    GetClientRect(hwnd_, &fullClientRect_);
-    compactRect_ = CompactRectOf(fullRect_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, compactRect_.right - compactRect_.left, compactRect_.bottom - compactRect_.top,
-                 SWP_NOMOVE | SWP_NOZORDER);
-    restoreRect_ = compactRect_;
-    GetClientRect(hwnd_, &compactClientRect_);
 }
 
 void MainDialog::KeepLanguageTexts() {
@@ -330,9 +289,7 @@ void MainDialog::SetUpPresetList() {
 
 bool MainDialog::StartedByPowerOn() const {
     if (argc_ < 2) return false;
-    std::string first = argv_[1];
-    for (char& c : first) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return first.find("POWER") != std::string::npos;
+    return Contains(Upper(argv_[1]), "POWER");
 }
 
 void MainDialog::StartHidden() {
@@ -359,22 +316,8 @@ void MainDialog::ApplyPercentDisplay() {
 }
 
 void MainDialog::ToggleExpanded() {
-    expanded_ = !expanded_;
-    if (!expanded_) {
-        SetWindowPos(hwnd_, nullptr, 0, 0, compactRect_.right - compactRect_.left,
-                     compactRect_.bottom - compactRect_.top, SWP_NOMOVE | SWP_NOZORDER);
-        SetItemText(IDC_TAB_BUTTON, Lang("IDC_TAB_BUTTON1"));
-        restoreRect_ = compactRect_;
-        GetClientRect(hwnd_, &compactClientRect_);
-    } else {
-        int w = fullRect_.right - fullRect_.left, h = fullRect_.bottom - fullRect_.top;
-        POINT at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), w, h);
-        SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        SetWindowPos(hwnd_, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER);
-        SetItemText(IDC_TAB_BUTTON, Lang("IDC_TAB_BUTTON2"));
-        restoreRect_ = fullRect_;
-        GetClientRect(hwnd_, &fullClientRect_);
-    }
+    layout_.Toggle(hwnd_);
+    SetItemText(IDC_TAB_BUTTON, Lang(layout_.Expanded() ? "IDC_TAB_BUTTON2" : "IDC_TAB_BUTTON1"));
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

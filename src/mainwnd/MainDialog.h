@@ -1,4 +1,4 @@
-// The application's only permanent window (template 102): memory and processor
+// The application's only permanent window: memory and processor
 // figures above, optimizer settings below; hidden to the tray rather than closed.
 #pragma once
 #include <array>
@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "app/Settings.h"
+#include "mainwnd/MainLayout.h"
+#include "mainwnd/RunDisplay.h"
 #include "mainwnd/TrayIcon.h"
+#include "mainwnd/TrayPictures.h"
 #include "mainwnd/controls/BusyProgressCtrl.h"
 #include "mainwnd/controls/DialGauge.h"
 #include "mainwnd/controls/LoadHistoryChart.h"
@@ -67,7 +70,6 @@ private:
     void SetUpLabels();
     void SetUpProcessorLines();
     void SetUpTrayIcon();
-    void SetUpCompactGeometry();
     void KeepLanguageTexts();
     void SetUpPresetList();
     bool StartedByPowerOn() const;
@@ -82,23 +84,9 @@ private:
     void OnOptimizeProgress(DialogMessage& m);
     void OnOptimizeDone(DialogMessage& m);
     void ShowReportIfAsked();
-    void EndAutoDisplay();
-    void EnableRunControls(bool enable, bool all);
-    void ResetProgress();
+    void EndAutoRun();
     void LowMemoryTick();
     void UpdateTrayPicture();
-    COLORREF TrayBackground() const;
-    // What the tray picture shows for the current memory use.
-    struct TrayPicture {
-        HICON base = nullptr;
-        std::string text;
-        bool percent = false;
-        COLORREF background = 0;
-        bool operator==(const TrayPicture& o) const {
-            return base == o.base && text == o.text && percent == o.percent && background == o.background;
-        }
-    };
-    TrayPicture CurrentTrayPicture() const;
 
     void MarkChanged();
     void CheckLoadThenOptimize();
@@ -155,12 +143,9 @@ private:
     MainSettings settings_;
     AutoRunPlace autoRunPlace_ = AutoRunPlace::RunValue;  // the Run value before Vista, the task from Vista on
     HICON appIcon_;
-    HICON basePictures_[3] = {};
-    bool xpTray_ = false;  // XP's tray: its own pictures, and text on the taskbar's colour
     std::string displayModeText_;
-    int expanded_ = 0;
     bool keepHidden_ = false;  // started hidden and not yet asked to show
-    RECT fullRect_{}, compactRect_{}, restoreRect_{}, compactClientRect_{}, fullClientRect_{};
+    MainLayout layout_;
     std::vector<std::string> weekDays_;
     std::vector<std::string> presetTexts_;
     struct KeptTexts {
@@ -169,12 +154,13 @@ private:
     } texts_;
 
     std::array<BusyProgressCtrl, 3> bars_;  // page file, combined, physical
-    BusyProgressCtrl progress_;
+    RunDisplay runDisplay_;
     DialGauge gauge_;
     LoadHistoryChart chart_;
     std::array<ColorButton, 3> buttons_;
     std::array<ColorLabel, 15> labels_;
     CTrayIcon tray_;
+    TrayPictures trayPictures_;
     PresetTooltip presetTip_;
     HHOOK filterHook_ = nullptr;
     bool thresholdSeen_ = false;
@@ -182,6 +168,5 @@ private:
     OptimizeRun run_;
     DelayedStart delayedStart_;
     bool promptArmed_ = true;  // PromptArmed: an automatic run may be started or offered
-    TrayPicture trayShows_;    // the drawn picture the tray shows; base null when it shows another icon
     ProcessMonitor monitor_;   // started at initialization, stopped at exit; lent to the process manager
 };

@@ -1,5 +1,7 @@
 #include "mainwnd/MainGeometry.h"
 
+#include "ui/Palette.h"
+
 RECT CompactRectOf(const RECT& full) {
     RECT r = full;
     r.bottom = full.top + (full.bottom - full.top) / 2;
@@ -18,9 +20,9 @@ std::vector<Panel> BackgroundPanels(bool expanded, SIZE full, SIZE compact) {
     };
     if (expanded) {
         LONG w = full.cx, h = full.cy, m = h / 2;
-        pair({10, m + 10, w - 6, h - 6}, RGB(50, 50, 50), {8, m + 8, w - 8, h - 8}, RGB(255, 255, 255));
+        pair({10, m + 10, w - 6, h - 6}, kFrameGrey, {8, m + 8, w - 8, h - 8}, kWhite);
     }
     LONG w = compact.cx, h = compact.cy;
-    pair({10, 10, w - 8, h - 8}, RGB(85, 85, 85), {8, 8, w - 10, h - 10}, RGB(0, 0, 0));
+    pair({10, 10, w - 8, h - 8}, kDarkGrey, {8, 8, w - 10, h - 10}, kBlack);
     return panels;
 }

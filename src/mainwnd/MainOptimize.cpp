@@ -6,7 +6,6 @@
 #include "app/ProgramPath.h"
 #include "app/RegistryKey.h"
 #include "app/Settings.h"
-#include "mainwnd/LoadIcon.h"
 #include "mainwnd/MainDialog.h"
 #include "optimizer/AllocationPlan.h"
 #include "optimizer/DefragQueryDialog.h"
@@ -15,39 +14,26 @@
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
+#include "ui/WaitCursor.h"
 
 namespace {
-const COLORREF kTitleCyan = RGB(19, 238, 255);
-const COLORREF kRunGreen = RGB(0, 238, 0);
-const COLORREF kRunGrey = RGB(85, 85, 85);
-const int kRunControls[] = {IDC_LZL_BUTTON, IDC_CLEANRAM_BT, IDC_BUTTONOT1, IDC_MSCONFIG_BT, IDC_PROCESSMG_BT,
-                            IDC_SERVICEMG_BT};
-
 bool CleanClipboardSetting() { return ReadSettingDword("CleanClipBoard") != 0; }
 }  // namespace
 
-void MainDialog::EnableRunControls(bool enable, bool all) {
-    // Without `all`, the optimize and process buttons are left as they are.
-    for (int id : kRunControls)
-        if (all || (id != IDC_LZL_BUTTON && id != IDC_CLEANRAM_BT)) EnableItem(id, enable);
-}
-
 void MainDialog::StartManualOptimize() {
     if (run_.Running()) return;
-    HCURSOR old = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    WaitCursor wait;
     ReadControls();
     run_.BeginManual(settings_.sliderPos);
-    EnableRunControls(false, true);
+    runDisplay_.BeginManual();
     SetTimer(hwnd_, kOptimizeTimer, 250, nullptr);
-    SetCursor(old);
 }
 
 void MainDialog::OnOptimizeTick() {
     KillTimer(hwnd_, kOptimizeTimer);
     int tick = run_.AdvanceTick();
     if (tick <= kManualTicks) {
-        labels_[4].SetText(ProgressText(ManualProgressPercent(tick)));
-        progress_.SetPosition(kProgressSegments * tick);
+        runDisplay_.ShowManualTick(tick);
         SetTimer(hwnd_, kOptimizeTimer, 250, nullptr);
         return;
     }
@@ -55,9 +41,7 @@ void MainDialog::OnOptimizeTick() {
     run_.RunManualStep(hwnd_, CleanClipboardSetting());
     ReadControls();
     ShowReportIfAsked();
-    progress_.SetPosition(0);
-    labels_[4].SetText("0 %");
-    EnableRunControls(true, true);
+    runDisplay_.EndManual();
     run_.Finish();
 }
 
@@ -66,53 +50,31 @@ void MainDialog::ShowReportIfAsked() {
     if (ReadSettingDword("BuildReport") != 0) ShowOptimizeReport(hwnd_, run_.IsAuto());
 }
 
-void MainDialog::ResetProgress() {
-    progress_.SetSegmentCount(kProgressSegments);
-    progress_.SetRange(0, kProgressRange);
-    progress_.SetColors({kRunGrey, kRunGrey, kRunGrey, kTitleCyan, kTitleCyan});
-    progress_.Reset();
-    progress_.SetPosition(0);
-}
-
 void MainDialog::StartAutoOptimize() {
     if (run_.Running()) return;
-    EnableRunControls(false, false);
-    ResetProgress();
-    labels_[3].SetTextColor(kRunGreen);
+    runDisplay_.BeginAuto();
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
-    EnableItem(IDC_LZL_BUTTON, false);
-    EnableItem(IDC_CLEANRAM_BT, false);
     // Only the final step may empty the clipboard; the stored setting is left alone.
     if (run_.StartAuto(hwnd_, AutoLevel(freeMem), CleanClipboardSetting()) == OptimizeRun::AutoStart::NoThread)
-        EndAutoDisplay();  // no run happened: no report
+        EndAutoRun();  // no run happened: no report
 }
 
 void MainDialog::OnOptimizeProgress(DialogMessage& m) {
     if (!run_.Running() || !run_.IsAuto()) return;  // a late message of a run already ended
-    if (m.wParam == kProgressComplete) {
-        progress_.SetPosition(kProgressRange);
-        labels_[4].SetText("100 %");
-        return;
-    }
-    int step = static_cast<int>(m.wParam);
-    labels_[4].SetText(ProgressText(AutoProgressPercent(step)));
-    progress_.SetPosition(kProgressSegments * (step + 1));
+    runDisplay_.ShowAutoProgress(m.wParam);
 }
 
 void MainDialog::OnOptimizeDone(DialogMessage&) {
     if (!run_.Running() || !run_.IsAuto()) return;
     ReadControls();
     ShowReportIfAsked();
-    EndAutoDisplay();
+    EndAutoRun();
 }
 
-void MainDialog::EndAutoDisplay() {
-    labels_[4].SetText("0 %");
-    ResetProgress();
-    labels_[3].SetTextColor(kTitleCyan);
+void MainDialog::EndAutoRun() {
+    runDisplay_.EndAuto();
     run_.Finish();
-    EnableRunControls(true, true);
 }
 
 void MainDialog::LowMemoryTick() {
@@ -123,8 +85,7 @@ void MainDialog::LowMemoryTick() {
         int cpu = 0, freeMem = 0;
         SampleLoad(cpu, freeMem);
         if (ShouldSoundAlert(true, false, freeMem, threshold)) {
-            tray_.SetIcon(IDI_ALERT);
-            trayShows_ = TrayPicture();
+            trayPictures_.ShowResource(tray_, IDI_ALERT);
             // Synchronous: the tick waits for the sound; a failure changes nothing.
             PlaySoundA(ProgramFilePath("Alert.wav").c_str(), nullptr, SND_FILENAME);
         }
@@ -137,8 +98,7 @@ void MainDialog::LowMemoryTick() {
         if (step.arm) promptArmed_ = true;
         switch (step.action) {
         case AutoAction::ShowRunning:
-            tray_.SetIcon(IDI_RUNNING);
-            trayShows_ = TrayPicture();
+            trayPictures_.ShowResource(tray_, IDI_RUNNING);
             SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
             return;
         case AutoAction::Ask: {
@@ -158,16 +118,8 @@ void MainDialog::LowMemoryTick() {
 }
 
 void MainDialog::UpdateTrayPicture() {
-    if (run_.Running()) {
-        tray_.SetIcon(IDI_RUNNING);
-        trayShows_ = TrayPicture();
-        return;
-    }
-    // Drawn and handed to the shell only when it would look different: that was most of
-    // what the program cost while it waited in the tray.
-    TrayPicture picture = CurrentTrayPicture();
-    if (picture == trayShows_) return;
-    UniqueIcon icon = DrawTrayPicture(picture.base, picture.text, picture.percent, picture.background);
-    tray_.SetIcon(icon.get());
-    trayShows_ = picture;
+    if (run_.Running())
+        trayPictures_.ShowResource(tray_, IDI_RUNNING);
+    else
+        trayPictures_.Update(tray_, settings_.percent != 0);
 }

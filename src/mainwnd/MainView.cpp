@@ -5,12 +5,12 @@
 #include <cstdio>
 
 #include "mainwnd/MainDialog.h"
-#include "mainwnd/LoadIcon.h"
 #include "mainwnd/MainGeometry.h"
 #include "mainwnd/StatusText.h"
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
+#include "ui/OffscreenBitmap.h"
 
 void MainDialog::PaintBackground(DialogMessage&) {
     PaintDc paint(hwnd_);
@@ -25,21 +25,17 @@ void MainDialog::PaintBackground(DialogMessage&) {
     RECT client;
     GetClientRect(hwnd_, &client);
     // Drawn off screen and copied at once, so the panels never flicker.
-    UniqueMemoryDc memory(CreateCompatibleDC(paint.get()));
-    UniqueGdi<HBITMAP> bitmap(CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
-    if (!memory || !bitmap) return;
-    SelectGuard select(memory.get(), bitmap.get());
+    OffscreenBitmap memory;
+    if (!memory.Create(paint.get(), client.right, client.bottom)) return;
     UniqueGdi<HBRUSH> grey(CreateSolidBrush(kWindowGrey));
-    FillRect(memory.get(), &client, grey.get());
-    SIZE full = {fullClientRect_.right, fullClientRect_.bottom};
-    SIZE compact = {compactClientRect_.right, compactClientRect_.bottom};
-    for (const Panel& p : BackgroundPanels(expanded_ != 0, full, compact)) {
+    FillRect(memory.Dc(), &client, grey.get());
+    for (const Panel& p : layout_.Panels()) {
         UniqueGdi<HRGN> region(
             CreateRoundRectRgn(p.rect.left, p.rect.top, p.rect.right, p.rect.bottom, kPanelCorner, kPanelCorner));
         UniqueGdi<HBRUSH> brush(CreateSolidBrush(p.color));
-        FillRgn(memory.get(), region.get(), brush.get());
+        FillRgn(memory.Dc(), region.get(), brush.get());
     }
-    BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+    memory.CopyTo(paint.get());
 }
 
 void MainDialog::OnCtlColor(DialogMessage& m) {
@@ -103,36 +99,8 @@ void MainDialog::HideAndCentre() {
     KillTimer(hwnd_, kHideTimer);
     ShowWindow(hwnd_, SW_HIDE);
     // Centred as the full window would be, so unfolding it later keeps it on screen.
-    POINT at = CentredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                             fullRect_.right - fullRect_.left, fullRect_.bottom - fullRect_.top);
+    POINT at = layout_.CentredOrigin();
     SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-COLORREF MainDialog::TrayBackground() const {
-    COLORREF background = GetSysColor(COLOR_BTNFACE);
-    if (!xpTray_) return background;
-    // XP's notification area has a colour of its own: take it from the tray itself.
-    HWND tray = FindWindowA("Shell_TrayWnd", "");
-    HWND notify = tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", "") : nullptr;
-    if (!notify) return background;
-    RECT r;
-    GetClientRect(notify, &r);
-    WindowDc dc(notify);
-    COLORREF pixel = GetPixel(dc.get(), r.right - 1, 18);
-    return pixel != CLR_INVALID ? pixel : background;
-}
-
-MainDialog::TrayPicture MainDialog::CurrentTrayPicture() const {
-    MemorySnapshot s = QueryMemorySnapshot();
-    TrayPicture p;
-    p.base = basePictures_[BasePictureIndex(s.TotalPhysMB - s.AvailPhysMB, s.TotalPhysMB)];
-    p.percent = settings_.percent != 0;
-    p.text = TrayIconText(p.percent, s.AvailPhysMB, s.TotalPhysMB);
-    p.background = TrayBackground();
-    return p;
-}
-
-UniqueIcon MainDialog::DrawLoadIcon() {
-    TrayPicture p = CurrentTrayPicture();
-    return DrawTrayPicture(p.base, p.text, p.percent, p.background);
-}
+UniqueIcon MainDialog::DrawLoadIcon() { return trayPictures_.Draw(settings_.percent != 0); }

@@ -1,19 +1,6 @@
 #include "mainwnd/StatusText.h"
 
-#include <cstdarg>
-#include <cstdio>
-
-namespace {
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-}  // namespace
+#include "app/TextUtil.h"
 
 std::string ClockText(const SYSTEMTIME& t, bool twelveHour, const std::vector<std::string>& weekDays) {
     const char* weekDay = t.wDayOfWeek < weekDays.size() ? weekDays[t.wDayOfWeek].c_str() : "";

@@ -7,6 +7,7 @@
 #include "optimizer/LowMemory.h"
 #include "probes/CpuLoad.h"
 #include "resource.h"
+#include "ui/MessageBox.h"
 
 const DefragQueryDialog::Route DefragQueryDialog::kRoutes[] = {
     {WM_TIMER, kLoadTimer, 0, &DefragQueryDialog::OnLoadTimer},
@@ -16,10 +17,8 @@ const DefragQueryDialog::Route DefragQueryDialog::kRoutes[] = {
 namespace {
 const Caption kCaptions[] = {
     {Dialog::kWindowTitle, "IDD_DEFRAGQUERY_DIALOG"},
-    {IDC_STATICDEDLGQUERY0, "IDC_STATICDEDLGQUERY0"},
-    {IDC_STATICDEDLGQUERY1, "IDC_STATICDEDLGQUERY1"},
-    {IDC_STATICDEDLGQUERY2, "IDC_STATICDEDLGQUERY2"},
-    {IDC_STATICCPUSTATUSINNOTICE, "IDC_STATICCPUSTATUSINNOTICE"},
+    CAPTION(IDC_STATICDEDLGQUERY0), CAPTION(IDC_STATICDEDLGQUERY1), CAPTION(IDC_STATICDEDLGQUERY2),
+    CAPTION(IDC_STATICCPUSTATUSINNOTICE),
     {IDOK, "IDOKINTSZL"},
     {IDCANCEL, "IDCANCELINTSZL"},
 };
@@ -51,7 +50,7 @@ void DefragQueryDialog::OnOK() {
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
     if (cpu > kBusyLoad) {
-        MessageBoxA(hwnd_, Lang("strCpuHigh").c_str(), kMainWindowTitle, MB_OK);
+        ShowMessage(hwnd_, "strCpuHigh", kMainWindowTitle);
         return;
     }
     KillTimer(hwnd_, kLoadTimer);

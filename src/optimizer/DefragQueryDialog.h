@@ -1,4 +1,4 @@
-// Asks before an automatic run, showing the processor load (template 130).
+// Asks before an automatic run, showing the processor load.
 #pragma once
 #include "ui/Dialog.h"
 

@@ -1,4 +1,4 @@
-// Modal report of how much physical memory a run gained (template 139).
+// Modal report of how much physical memory a run gained.
 #pragma once
 #include "optimizer/ReportText.h"
 #include "ui/Dialog.h"

@@ -5,6 +5,7 @@
 
 #include "optimizer/AllocationPlan.h"
 #include "probes/MemoryStatus.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 // RunLock: serialises writes of OptimizeRunning. Made before any window exists and kept
@@ -19,16 +20,6 @@ RunLock& Lock() {
     return lock;
 }
 const RunLock& kEarlyLock = Lock();  // created at start-up, not on first use from two threads
-
-// Shows the wait cursor for its lifetime.
-class WaitCursor {
-public:
-    WaitCursor() : old_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(old_); }
-
-private:
-    HCURSOR old_;
-};
 }  // namespace
 
 bool TouchBlock(std::uint64_t bytes) {

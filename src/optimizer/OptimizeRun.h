@@ -26,7 +26,8 @@ bool TouchBlock(std::uint64_t bytes);
 // only by posting to the window (never sending), so the interface thread may wait for it.
 class OptimizeRun {
 public:
-    // Starts the worker thread; CreateThread but for tests of a failed start.
+    // Starts the worker thread and returns its handle, null when none started; StartThread
+    // unless the run is given another.
     using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE body, LPVOID parameter);
     static HANDLE StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter);
 

@@ -7,6 +7,8 @@
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
 #include "procmgr/ProcessRows.h"
+#include "ui/MessageBox.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 const char kExplorerKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
@@ -14,14 +16,9 @@ const char kAlwaysUnloadDll[] = "AlwaysUnloadDLL";
 
 const Caption kCaptions[] = {
     {Dialog::kWindowTitle, "IDD_PROCESS_DIALOG"},
-    {IDC_DLL_CHECK, "IDC_DLL_CHECK"},
-    {IDC_REFRESHPROCESS_BT, "IDC_REFRESHPROCESS_BT"},
-    {IDC_KILLPROCESS_BT, "IDC_KILLPROCESS_BT"},
+    CAPTION(IDC_DLL_CHECK), CAPTION(IDC_REFRESHPROCESS_BT), CAPTION(IDC_KILLPROCESS_BT),
     {IDCANCEL, "IDCANCELINPRO"},
-    {IDC_CHECKAUTOREFRESH, "IDC_CHECKAUTOREFRESH"},
-    {ID_START_MON, "ID_START_MON"},
-    {IDC_ABORT_MON, "IDC_ABORT_MON"},
-    {IDC_STATICMGSR, "IDC_STATICMGSR"},
+    CAPTION(IDC_CHECKAUTOREFRESH), CAPTION(ID_START_MON), CAPTION(IDC_ABORT_MON), CAPTION(IDC_STATICMGSR),
 };
 
 // The energy-saving command's fixed texts are Chinese whatever the language file says;
@@ -45,18 +42,6 @@ void Append(WideText& out, const std::string& text) {
     MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[at], n);
     out.pop_back();  // the terminator
 }
-
-// The wait cursor for the life of a handler.
-class WaitCursor {
-public:
-    WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    ~WaitCursor() { SetCursor(previous_); }
-
-private:
-    HCURSOR previous_;
-};
 
 // "1" somewhere in the stored text means on, whatever else it holds.
 int ReadAlwaysUnloadDll() {
@@ -102,9 +87,7 @@ ProcessDialog::ProcessDialog(ProcessMonitor& monitor) : DialogImpl(IDD_PROCESS_D
 
 BOOL ProcessDialog::OnInitDialog() {
     SetCaptions(kCaptions);
-    view_.Attach(Item(IDC_PROCESS_LIST));
-    icons_.Attach(view_.CreateSmallImages(9, 0));
-    view_.SetUp(kProcessListStyles, kProcessColumns);
+    icons_.Attach(view_.SetUpToolList(Item(IDC_PROCESS_LIST), kProcessColumns));
     FillProcessList();
     EnableItem(IDC_KILLPROCESS_BT, false);
     if (monitor_.Running()) EnableItem(ID_START_MON, false);
@@ -114,8 +97,9 @@ BOOL ProcessDialog::OnInitDialog() {
 
 void ProcessDialog::FillProcessList() {
     // The focus follows its process by id (the row's data), or is dropped with it.
+    // Not from English.ini: a diagnostic of failed system calls, the same in every language.
     if (!::FillProcessList(view_, processes_, monitor_))
-        MessageBoxA(hwnd_, "Error Get Processes!", kMainWindowTitle, MB_OK);
+        ShowMessageText(hwnd_, "Error Get Processes!", kMainWindowTitle);
 }
 
 int ProcessDialog::ChosenRow() const {
@@ -127,10 +111,6 @@ int ProcessDialog::RowOf(DWORD processId) const {
     for (size_t k = 0; k < processes_.ProcessIds.size(); ++k)
         if (processes_.ProcessIds[k] == processId) return static_cast<int>(k);
     return -1;
-}
-
-void ProcessDialog::Message(const char* key, UINT icon) const {
-    MessageBoxA(hwnd_, Lang(key).c_str(), kMainWindowTitle, MB_OK | icon);
 }
 
 void ProcessDialog::OnListClick(DialogMessage&) {
@@ -149,13 +129,13 @@ void ProcessDialog::OnTerminate(DialogMessage&) {
     int row = ChosenRow();
     if (row < 0) return;
     switch (TerminateRefusalFor(processes_.ImagePaths[row], view_.Text(row, 2))) {
-    case TerminateRefusal::Ourselves: Message("strKillMeMessage"); break;
-    case TerminateRefusal::SystemProcess: Message("strKillSysServiceMessage"); break;
+    case TerminateRefusal::Ourselves: ShowMessage(hwnd_, "strKillMeMessage", kMainWindowTitle); break;
+    case TerminateRefusal::SystemProcess: ShowMessage(hwnd_, "strKillSysServiceMessage", kMainWindowTitle); break;
     case TerminateRefusal::None: {
         bool ended = KillProcess(processes_.ProcessIds[row]) != 0;
         FillProcessList();
         // The refreshed list would show it still there, with no word of why.
-        if (!ended) Message("strKillFailed");
+        if (!ended) ShowMessage(hwnd_, "strKillFailed", kMainWindowTitle);
         break;
     }
     }
@@ -194,14 +174,14 @@ void ProcessDialog::OnStartMonitor(DialogMessage&) {
     EnableItem(ID_START_MON, false);
     EnableItem(IDC_ABORT_MON, true);
     monitor_.Start();
-    Message("strMonHasStart", MB_ICONEXCLAMATION);
+    ShowMessage(hwnd_, "strMonHasStart", kMainWindowTitle, MB_ICONEXCLAMATION);
 }
 
 void ProcessDialog::OnStopMonitor(DialogMessage&) {
     EnableItem(ID_START_MON, true);
     EnableItem(IDC_ABORT_MON, false);
     monitor_.Stop();
-    Message("IDC_MONHASSTOP", MB_ICONEXCLAMATION);
+    ShowMessage(hwnd_, "IDC_MONHASSTOP", kMainWindowTitle, MB_ICONEXCLAMATION);
 }
 
 void ProcessDialog::OnAutoRefreshSwitch(DialogMessage&) {

@@ -1,4 +1,4 @@
-// The process manager (template 135): the running processes with their memory use and
+// The process manager: the running processes with their memory use and
 // energy-saving state; ends, refreshes and trims them, and starts and stops the monitor.
 #pragma once
 #include "procmgr/FileIcon.h"
@@ -39,7 +39,6 @@ private:
     // Row of the chosen process: the first row with the focus, -1 when none.
     int ChosenRow() const;
     int RowOf(DWORD processId) const;
-    void Message(const char* key, UINT icon = MB_OK) const;
 
     ProcessMonitor& monitor_;
     ListView view_;

@@ -54,7 +54,8 @@ int TrimWorkingSet(DWORD processId);
 
 // Longest wait of KillProcess for a terminated process to end.
 constexpr DWORD kKillWaitMs = 3000;
-// The terminate call of KillProcess; a test replaces it to get a process that does not end.
+// The terminate call of KillProcess: TerminateProcess unless the caller gives another (one
+// whose process does not end, say).
 using TerminateCall = BOOL(WINAPI*)(HANDLE process, UINT exitCode);
 // Terminates the process and waits up to `waitMs` until it has ended (so a list refreshed
 // afterwards no longer shows it). 1 when it ended, 0 when it could not be opened or

@@ -38,7 +38,8 @@ using ActivityHistory = std::array<ActivityTable, kPassesPerCycle>;
 // Entry i holds the id of the process whose working set the last decision emptied at list
 // position i, 0 where it emptied none. Each entry is one store, so a reader sees it whole.
 using SavedTable = std::array<std::atomic<DWORD>, kMonitorPositions>;
-// Empties the working set of a process; nonzero on success (TrimWorkingSet but in tests).
+// Empties the working set of a process; nonzero on success (TrimWorkingSet unless the monitor
+// is given another).
 using TrimCall = int (*)(DWORD processId);
 
 // The monitor of one program: the main window holds it from start-up to exit and lends it

@@ -1,10 +1,10 @@
 #include "procmgr/ProcessRows.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "app/ResourceText.h"
+#include "app/TextUtil.h"
 #include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
 #include "procmgr/ProcessMonitor.h"
@@ -23,13 +23,6 @@ const char kMemoryManager[] = "Memory Manager";
 const char kYes[] = "Yes";
 // Below this working set a process counts as saving energy whatever the monitor did.
 const double kSmallWorkingSetMB = 1.4;
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 ListRow RowFor(const ProcessFacts& f, bool windows9x, const std::string& queryErrorText) {
     ListRow row;

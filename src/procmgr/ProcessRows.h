@@ -14,7 +14,6 @@ class ProcessMonitor;
 // Columns: the program (icon and display path), the id (hidden), the working set, and
 // whether the process is in energy saving.
 extern const ListColumn kProcessColumns[4];
-constexpr DWORD kProcessListStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB;
 
 // What one row shows about process k of the list.
 struct ProcessFacts {

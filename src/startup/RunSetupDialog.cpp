@@ -1,20 +1,16 @@
 #include "startup/RunSetupDialog.h"
 
-#include <commctrl.h>
-
 #include <cctype>
 
 #include "app/ResourceText.h"
 #include "startup/StartupItem.h"
+#include "ui/MessageBox.h"
 
 namespace {
 const Caption kCaptions[] = {
     {Dialog::kWindowTitle, "IDD_RUNSETUP_DIALOG"},
-    {IDC_STATICKGS, "IDC_STATICKGS"},
-    {IDC_RADIOONE, "IDC_RADIOONE"},
-    {IDC_RADIOTWO, "IDC_RADIOTWO"},
-    {IDC_RADIOTHREE, "IDC_RADIOTHREE"},
-    {IDC_STATICSJSZ, "IDC_STATICSJSZ"},
+    CAPTION(IDC_STATICKGS), CAPTION(IDC_RADIOONE), CAPTION(IDC_RADIOTWO), CAPTION(IDC_RADIOTHREE),
+    CAPTION(IDC_STATICSJSZ),
     {IDOK, "IDOKINRS"},
     {IDCANCEL, "IDCANCELINRS"},
 };
@@ -51,7 +47,7 @@ BOOL RunSetupDialog::OnInitDialog() {
     CheckRadioButton(hwnd_, IDC_RADIOONE, IDC_RADIOTHREE, checked);
     for (int id : kDelayControls) EnableItem(id, Mode == Delayed);
     SetCaptions(kCaptions);
-    SendDlgItemMessageA(hwnd_, IDC_RUNSETUP_SPIN, UDM_SETRANGE, 0, MAKELPARAM(kMaxDelay, kMinDelay));
+    SetSpinRange(IDC_RUNSETUP_SPIN, kMinDelay, kMaxDelay);
     return TRUE;
 }
 
@@ -59,7 +55,7 @@ bool RunSetupDialog::ReadDelay() {
     if (Mode != Delayed) return true;  // the delay means nothing for the other modes
     int value = WholeNumber(ItemText(IDC_RUNSETUP_DELAY));
     if (value < kMinDelay || value > kMaxDelay) {
-        MessageBoxA(hwnd_, Lang("strDelayRange").c_str(), Lang("ProgramName").c_str(), MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(hwnd_, "strDelayRange", Lang("ProgramName"), MB_OK | MB_ICONEXCLAMATION);
         SetFocus(Item(IDC_RUNSETUP_DELAY));
         return false;
     }

@@ -1,4 +1,4 @@
-// The run-setup window (template 144): for one start-up item, choose between starting it with
+// The run-setup window: for one start-up item, choose between starting it with
 // Windows, pausing it, or having this program start it some minutes after boot.
 #pragma once
 #include <string>

@@ -6,6 +6,7 @@
 #include "app/RegistryKey.h"
 #include "app/ResourceText.h"
 #include "startup/DelayFile.h"
+#include "ui/MessageBox.h"
 
 namespace {
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -205,7 +206,7 @@ std::string ReconcileMessage(const std::vector<std::string>& cleaned) {
 void ReconcileStartupEntries() {
     std::vector<std::string> cleaned = CleanStartupEntries();
     if (cleaned.empty()) return;
-    MessageBoxA(GetDesktopWindow(), ReconcileMessage(cleaned).c_str(), Lang("ProgramName").c_str(), MB_OK);
+    ShowMessageText(GetDesktopWindow(), ReconcileMessage(cleaned), Lang("ProgramName"));
 }
 
 std::string CommandToRun(const StartupItem& item) {

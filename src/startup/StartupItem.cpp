@@ -3,12 +3,7 @@
 #include <cctype>
 #include <climits>
 
-namespace {
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-}  // namespace
+#include "app/TextUtil.h"
 
 StartupMode ModeOfSource(int source) {
     switch (source) {

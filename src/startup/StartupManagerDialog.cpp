@@ -8,13 +8,12 @@
 #include "startup/RunSetupDialog.h"
 #include "startup/StartupEntries.h"
 #include "startup/StartupRows.h"
+#include "ui/MessageBox.h"
 
 namespace {
 const Caption kCaptions[] = {
     {Dialog::kWindowTitle, "IDD_AUTORUN_DIALOG"},
-    {IDC_LGRUN_BUTTON, "IDC_LGRUN_BUTTON"},
-    {IDC_DELRUN_BUTTON, "IDC_DELRUN_BUTTON"},
-    {IDC_APPLYRUN_BUTTON, "IDC_APPLYRUN_BUTTON"},
+    CAPTION(IDC_LGRUN_BUTTON), CAPTION(IDC_DELRUN_BUTTON), CAPTION(IDC_APPLYRUN_BUTTON),
     {IDCANCEL, "IDCANCELINARUN"},
 };
 
@@ -25,6 +24,9 @@ const ListColumn kColumns[] = {
 };
 
 const int kActions[] = {IDC_LGRUN_BUTTON, IDC_DELRUN_BUTTON, IDC_APPLYRUN_BUTTON};
+// What the window says comes under the program's name, with the exclamation icon.
+const char kCaption[] = "ProgramName";
+const UINT kNotice = MB_OK | MB_ICONEXCLAMATION;
 }  // namespace
 
 const StartupManagerDialog::Route StartupManagerDialog::kRoutes[] = {
@@ -44,9 +46,7 @@ BOOL StartupManagerDialog::OnInitDialog() {
     // Before the list is read, so it shows no copy the clean-up removes.
     ReconcileStartupEntries();
     SetCaptions(kCaptions);
-    list_.Attach(Item(IDC_AUTORUN_LIST));
-    icons_.Attach(list_.CreateSmallImages(9, 0));
-    list_.SetUp(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kColumns);
+    icons_.Attach(list_.SetUpToolList(Item(IDC_AUTORUN_LIST), kColumns));
     FillStartupList();
     CreateDisabledKeys();
     EnableActions(false);
@@ -62,7 +62,7 @@ void StartupManagerDialog::FillStartupList() {
     list_.Clear();
     list_.SetRows(StartupRows(items_, LoadStartupStateTexts(), images));
     // Otherwise the delayed items would be missing from the list without a word.
-    if (!delayedReadable) Tell(Lang("strDelayFileUnreadable"), "ProgramName");
+    if (!delayedReadable) ShowMessage(hwnd_, "strDelayFileUnreadable", Lang(kCaption), kNotice);
 }
 
 void StartupManagerDialog::OnIconRequest(DialogMessage& m) {
@@ -81,10 +81,6 @@ bool StartupManagerDialog::FocusedItem(StartupItem& item) const {
 
 void StartupManagerDialog::EnableActions(bool enable) {
     for (int id : kActions) EnableItem(id, enable);
-}
-
-void StartupManagerDialog::Tell(const std::string& text, const char* captionKey) const {
-    MessageBoxA(hwnd_, text.c_str(), Lang(captionKey).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void StartupManagerDialog::OnListClick(DialogMessage&) { EnableActions(list_.FocusedRow() >= 0); }
@@ -114,12 +110,13 @@ void StartupManagerDialog::SetItem(const StartupItem& item) {
     setup.Mode = ModeOfSource(item.Source);
     if (setup.RunModal() != IDOK) return;
     switch (SetStartupMode(item, setup.Mode, setup.DelayMinutes)) {
-    case ModeChange::NotStorable: Tell(Lang("strStartupNotStorable"), "ProgramName"); break;
-    case ModeChange::DelayFileFull: Tell(Lang("strDelayFileFull"), "ProgramName"); break;
-    case ModeChange::NotWritten: Tell(Lang("strStartupNotChanged"), "ProgramName"); break;
+    case ModeChange::NotStorable: ShowMessage(hwnd_, "strStartupNotStorable", Lang(kCaption), kNotice); break;
+    case ModeChange::DelayFileFull: ShowMessage(hwnd_, "strDelayFileFull", Lang(kCaption), kNotice); break;
+    case ModeChange::NotWritten: ShowMessage(hwnd_, "strStartupNotChanged", Lang(kCaption), kNotice); break;
     case ModeChange::Done:
         // Delayed items are started only by this program, at a start with Windows.
-        if (setup.Mode == Delayed && !StartsWithWindows()) Tell(Lang("strStartUpTips"), "ProgramName");
+        if (setup.Mode == Delayed && !StartsWithWindows())
+            ShowMessage(hwnd_, "strStartUpTips", Lang(kCaption), kNotice);
         break;
     }
     FillStartupList();
@@ -131,14 +128,15 @@ void StartupManagerDialog::OnDelete(DialogMessage&) {
     if (!FocusedItem(item)) return;
     savedRowCount_ = list_.Count();
     std::string question = Lang("strStartDeleteSure1") + item.Name + Lang("strStartDeleteSure2") + " ";
-    if (MessageBoxA(hwnd_, question.c_str(), Lang("strDeleteBootItem").c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (ShowMessageText(hwnd_, question, Lang("strDeleteBootItem"), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     bool deleted = DeleteStartupItem(item);
     FillStartupList();
     EnableActions(false);
     // The row count alone could miss a failure when another item vanished meanwhile.
     if (!deleted || list_.Count() == savedRowCount_)
-        Tell(Lang("strBootItemCantDelete1") + item.Name + Lang("strBootItemCantDelete2"), "ProgramName");
+        ShowMessageText(hwnd_, Lang("strBootItemCantDelete1") + item.Name + Lang("strBootItemCantDelete2"),
+                        Lang(kCaption), kNotice);
 }
 
 void StartupManagerDialog::OnRun(DialogMessage&) {
@@ -148,10 +146,12 @@ void StartupManagerDialog::OnRun(DialogMessage&) {
     ProcessList processes;
     processes.Refresh();
     if (IsCommandRunning(command, processes.ImagePaths)) {
-        Tell(Lang("strBootHasRunned1") + item.Name + Lang("strBootHasRunned2"), "ProgramName");
+        ShowMessageText(hwnd_, Lang("strBootHasRunned1") + item.Name + Lang("strBootHasRunned2"), Lang(kCaption),
+                        kNotice);
         return;
     }
     // WinExec's values up to 31 are errors: a start that failed is not reported as done.
     bool started = WinExec(command.c_str(), SW_SHOWNORMAL) > 31;
-    Tell(item.Name + (started ? Lang("strBootHasRunned3") : Lang("strBootRunFailed")), "ProgramName");
+    std::string said = item.Name + (started ? Lang("strBootHasRunned3") : Lang("strBootRunFailed"));
+    ShowMessageText(hwnd_, said, Lang(kCaption), kNotice);
 }

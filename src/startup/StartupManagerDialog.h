@@ -1,4 +1,4 @@
-// The start-up items manager (template 142): every item of the seven places with its command
+// The start-up items manager: every item of the seven places with its command
 // line and state; set its mode, delete it, or run it now.
 #pragma once
 #include <vector>
@@ -31,7 +31,6 @@ private:
     bool FocusedItem(StartupItem& item) const;
     void EnableActions(bool enable);
     void SetItem(const StartupItem& item);
-    void Tell(const std::string& text, const char* captionKey) const;
 
     ListView list_;
     FileIconCache icons_;

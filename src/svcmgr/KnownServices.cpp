@@ -17,15 +17,3 @@ const KnownService KnownServices[kKnownServiceCount] = {
     {"ClipBook", "ClipSrv"},
     {"Distributed Transaction Coordinator", "MSDTC"},
 };
-
-std::vector<ListRow> ServiceRows(const std::vector<ServiceRowState>& states) {
-    std::vector<ListRow> rows;
-    for (int k = 0; k < kKnownServiceCount && k < static_cast<int>(states.size()); ++k) {
-        const ServiceInfo& info = states[k].info;
-        ListRow row;
-        row.cells = {KnownServices[k].displayName, info.stateText, info.description, info.command};
-        row.image = states[k].running ? 1 : 0;
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}

@@ -19,7 +19,8 @@ struct ServiceInfo {
     std::string description;    // empty when the service has none
 };
 
-// How the entry points are found; tests replace either step.
+// How the entry points are found: the library loaded, then each name looked up; either step
+// can be replaced.
 struct ServiceLoader {
     std::function<HMODULE(const char* name)> load = [](const char* name) { return LoadLibraryA(name); };
     std::function<FARPROC(HMODULE module, const char* name)> lookup = [](HMODULE module, const char* name) {

@@ -5,16 +5,14 @@
 #include "app/Application.h"
 #include "app/ResourceText.h"
 #include "svcmgr/KnownServices.h"
+#include "svcmgr/ServiceRows.h"
+#include "ui/MessageBox.h"
 
 namespace {
 const Caption kCaptions[] = {
     {Dialog::kWindowTitle, "IDD_SERVICE_DIALOG"},
-    {IDC_STOPSEVALL_BT, "IDC_STOPSEVALL_BT"},
-    {IDC_StartSEVALL_BT, "IDC_StartSEVALL_BT"},
-    {IDC_STOPSEVONE_BT, "IDC_STOPSEVONE_BT"},
-    {IDC_StartSEVONE_BT, "IDC_StartSEVONE_BT"},
-    {IDC_STARTSYSSEVBT, "IDC_STARTSYSSEVBT"},
-    {IDC_STATICSERVICESM, "IDC_STATICSERVICESM"},
+    CAPTION(IDC_STOPSEVALL_BT), CAPTION(IDC_StartSEVALL_BT), CAPTION(IDC_STOPSEVONE_BT),
+    CAPTION(IDC_StartSEVONE_BT), CAPTION(IDC_STARTSYSSEVBT), CAPTION(IDC_STATICSERVICESM),
     {IDCANCEL, "IDCANCELINSM"},
 };
 
@@ -50,7 +48,7 @@ BOOL ServiceDialog::OnInitDialog() {
     SetCaptions(kCaptions);
     SetUpList();
     if (!api_.BindServiceApi()) {
-        MessageBoxA(hwnd_, Lang("strErrorServiceSupport").c_str(), kMainWindowTitle, MB_OK);
+        ShowMessage(hwnd_, "strErrorServiceSupport", kMainWindowTitle);
         EndDialog(IDOK);
         return TRUE;
     }
@@ -61,13 +59,11 @@ BOOL ServiceDialog::OnInitDialog() {
 }
 
 void ServiceDialog::SetUpList() {
-    list_.Attach(Item(IDC_SERVICE_LIST));
-    list_.CreateSmallImages(9, 0);
+    list_.SetUpToolList(Item(IDC_SERVICE_LIST), kColumns);
     stoppedIcon_.reset(LoadSmallIcon(IDI_SERVICE_STOPPED));
     runningIcon_.reset(LoadSmallIcon(IDI_SERVICE_RUNNING));
     list_.AddIcon(stoppedIcon_.get());  // image 0: not running
     list_.AddIcon(runningIcon_.get());  // image 1: running
-    list_.SetUp(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB, kColumns);
 }
 
 int ServiceDialog::FillServiceList() {
@@ -120,7 +116,7 @@ void ServiceDialog::FillAfterChange() {
     FillServiceList();
     // Other failures show in the refreshed states; a refusal would look like nothing happened.
     if (api_.TakeRefusal())
-        MessageBoxA(hwnd_, Lang("strServiceRefused").c_str(), kMainWindowTitle, MB_OK | MB_ICONEXCLAMATION);
+        ShowMessage(hwnd_, "strServiceRefused", kMainWindowTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ServiceDialog::OnServicesConsole(DialogMessage&) {

@@ -1,5 +1,5 @@
 // The service manager: the fifteen services of KnownServices with their state, started
-// (made automatic) or stopped (made on demand) one at a time or all at once (template 134).
+// (made automatic) or stopped (made on demand) one at a time or all at once.
 #pragma once
 #include "resource.h"
 #include "svcmgr/ServiceApi.h"
@@ -9,7 +9,7 @@
 class ServiceDialog : public DialogImpl<ServiceDialog> {
 public:
     static constexpr int kTemplate = IDD_SERVICE_DIALOG;
-    // `loader` finds the service entry points (tests leave some out).
+    // `loader` finds the service entry points (see ServiceLoader: either step can be replaced).
     explicit ServiceDialog(ServiceLoader loader = ServiceLoader());
     static const Route kRoutes[];
 

@@ -5,8 +5,8 @@
 
 #include <functional>
 
-// Sleeping and the millisecond clock of the wait, replaceable so that a test of a slow
-// service needs no real waiting.
+// Sleeping and the millisecond clock of the wait; both can be replaced, so a slow service can
+// be waited for without the time passing.
 struct StartWaitClock {
     std::function<void(DWORD ms)> sleep = [](DWORD ms) { Sleep(ms); };
     std::function<DWORD()> ticks = [] { return GetTickCount(); };

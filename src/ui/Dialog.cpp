@@ -75,6 +75,18 @@ std::string Dialog::WindowText(HWND wnd) {
 
 void Dialog::SetItemText(int id, const std::string& text) const { SetDlgItemTextA(hwnd_, id, text.c_str()); }
 
+void Dialog::SetSliderRange(int id, int low, int high) const {
+    SendDlgItemMessageA(hwnd_, id, TBM_SETRANGE, TRUE, MAKELPARAM(low, high));
+}
+
+void Dialog::SetSliderPos(int id, int position) const { SendDlgItemMessageA(hwnd_, id, TBM_SETPOS, TRUE, position); }
+
+int Dialog::SliderPos(int id) const { return static_cast<int>(SendDlgItemMessageA(hwnd_, id, TBM_GETPOS, 0, 0)); }
+
+void Dialog::SetSpinRange(int id, int low, int high) const {
+    SendDlgItemMessageA(hwnd_, id, UDM_SETRANGE, 0, MAKELPARAM(high, low));
+}
+
 void Dialog::BindCheck(int id, int* member) { bindings_.push_back({Binding::Check, id, member, nullptr, 0, nullptr}); }
 void Dialog::BindText(int id, std::string* member, int maxChars) {
     bindings_.push_back({Binding::Text, id, nullptr, member, maxChars, nullptr});

@@ -30,6 +30,9 @@ struct Caption {
     const char* key;
     const char* text = nullptr;
 };
+// The row of a control whose language key is its own resource name (IDC_CHECKSOUND's text is
+// the key "IDC_CHECKSOUND"); rows whose key differs are written out.
+#define CAPTION(id) {id, #id}
 
 class Dialog {
 public:
@@ -49,6 +52,12 @@ public:
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string& text) const;
     void EnableItem(int id, bool enable) const { EnableWindow(Item(id), enable ? TRUE : FALSE); }
+    // Track bar `id`: its range (both ends included) and its position, redrawn at once.
+    void SetSliderRange(int id, int low, int high) const;
+    void SetSliderPos(int id, int position) const;
+    int SliderPos(int id) const;
+    // Up-down control `id`: its range, `low` at the bottom.
+    void SetSpinRange(int id, int low, int high) const;
 
     // Background and text colour of every dialog, as one process-wide setting.
     static void SetDialogBkColor(COLORREF background, COLORREF text);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/Dialog.h"
+#include "ui/MessageBox.h"
 
 std::string HyperlinkReason(int code) {
     switch (code) {
@@ -214,7 +215,7 @@ void HyperlinkLabel::Open() {
     }
     MessageBeep(MB_ICONEXCLAMATION);
     std::string text = "Unable to open hyperlink:\n\n" + HyperlinkReason(result);
-    MessageBoxA(Handle() ? GetParent(Handle()) : nullptr, text.c_str(), "Mnemora", MB_OK | MB_ICONEXCLAMATION);
+    ShowMessageText(Handle() ? GetParent(Handle()) : nullptr, text, "Mnemora", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void HyperlinkLabel::SetPointerOver(bool over) {

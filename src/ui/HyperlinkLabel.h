@@ -14,7 +14,7 @@ std::string HyperlinkReason(int code);
 // (or its quoted form) begins, then a blank and the target.
 std::string HtmCommandLine(const std::string& command, const std::string& target);
 
-// How a target is opened; the system's ways by default, others in tests.
+// How a target is opened: the system's ways unless a label is given others.
 struct HyperlinkOpeners {
     int (*shellOpen)(const std::string& target);          // result as ShellExecute's
     bool (*readHtmCommand)(std::string* command);         // the ".htm" handler's open command
@@ -41,7 +41,7 @@ public:
     void SetColors(COLORREF link, COLORREF visited, COLORREF hover);
     // Before Attach: resize to the text (on by default).
     void SetFitToText(bool fit) { fitToText_ = fit; }
-    // Replaces the ways of opening (tests).
+    // Replaces the ways of opening; `openers` must outlive the label.
     void SetOpeners(const HyperlinkOpeners& openers) { openers_ = &openers; }
 
     const std::string& Target() const { return target_; }

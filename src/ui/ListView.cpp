@@ -1,69 +1,9 @@
 #include "ui/ListView.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "ui/Dpi.h"
 #include "ui/UiText.h"
-
-namespace {
-bool StartsWithDigit(const std::string& s) { return !s.empty() && std::isdigit(static_cast<unsigned char>(s[0])); }
-
-int CompareNoCase(const std::string& a, const std::string& b) {
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        int ca = std::tolower(static_cast<unsigned char>(a[i])), cb = std::tolower(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-// The leading number of a text ("12.35 MB" -> 12.35) as its whole and fraction digits.
-// Compared digit by digit, not through strtod, whose parser is a sizeable part of the
-// C library to link for ordering a column.
-struct Number {
-    std::string whole, fraction;
-};
-Number LeadingNumber(const std::string& s) {
-    Number n;
-    size_t i = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
-    n.whole = s.substr(0, i);
-    n.whole.erase(0, std::min(n.whole.find_first_not_of('0'), n.whole.size()));
-    if (i + 1 < s.size() && s[i] == '.' && std::isdigit(static_cast<unsigned char>(s[i + 1]))) {
-        size_t j = i + 1;
-        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
-        n.fraction = s.substr(i + 1, j - i - 1);
-        n.fraction.erase(n.fraction.find_last_not_of('0') + 1);
-    }
-    return n;
-}
-
-int CompareNumbers(const Number& x, const Number& y) {
-    if (x.whole.size() != y.whole.size()) return x.whole.size() < y.whole.size() ? -1 : 1;
-    if (int c = x.whole.compare(y.whole)) return c < 0 ? -1 : 1;
-    if (int c = x.fraction.compare(y.fraction)) return c < 0 ? -1 : 1;
-    return 0;
-}
-
-int CompareCells(const std::string& a, const std::string& b) {
-    if (StartsWithDigit(a) && StartsWithDigit(b))
-        if (int c = CompareNumbers(LeadingNumber(a), LeadingNumber(b))) return c;
-    return CompareNoCase(a, b);
-}
-}  // namespace
-
-void SortRows(std::vector<ListRow>& rows, int column, bool ascending) {
-    if (column < 0) return;
-    auto cell = [column](const ListRow& r) -> const std::string& {
-        static const std::string empty;
-        return static_cast<size_t>(column) < r.cells.size() ? r.cells[column] : empty;
-    };
-    std::stable_sort(rows.begin(), rows.end(), [&](const ListRow& a, const ListRow& b) {
-        int c = CompareCells(cell(a), cell(b));
-        return ascending ? c < 0 : c > 0;
-    });
-}
 
 void ListView::SetUp(DWORD extendedStyles, const ListColumn* columns, size_t count) {
     if (!list_) return;
@@ -81,6 +21,13 @@ void ListView::SetUp(DWORD extendedStyles, const ListColumn* columns, size_t cou
         SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
     columns_ = count;
+}
+
+HIMAGELIST ListView::SetUpToolList(HWND list, const ListColumn* columns, size_t count) {
+    Attach(list);
+    HIMAGELIST images = CreateSmallImages(9, 0);
+    SetUp(kToolListStyles, columns, count);
+    return images;
 }
 
 HIMAGELIST ListView::CreateSmallImages(int initial, int grow) {

@@ -26,9 +26,8 @@ struct ListRow {
     LPARAM data = 0;
 };
 
-// Orders `rows` by the text of `column` (case-insensitive; as numbers when both texts
-// start with a digit), stable, ascending or descending.
-void SortRows(std::vector<ListRow>& rows, int column, bool ascending);
+// The extended styles of every tool window's list: grid lines, whole-row selection, flat scroll bars.
+constexpr DWORD kToolListStyles = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_FLATSB;
 
 class ListView {
 public:
@@ -44,6 +43,12 @@ public:
     void SetUp(DWORD extendedStyles, const ListColumn* columns, size_t count);
     template <size_t N>
     void SetUp(DWORD extendedStyles, const ListColumn (&columns)[N]) { SetUp(extendedStyles, columns, N); }
+
+    // Sets up `list` as every tool window's list: attached, kToolListStyles, `columns`, and a
+    // small-icon list with room for 9 icons, which this object owns and returns.
+    HIMAGELIST SetUpToolList(HWND list, const ListColumn* columns, size_t count);
+    template <size_t N>
+    HIMAGELIST SetUpToolList(HWND list, const ListColumn (&columns)[N]) { return SetUpToolList(list, columns, N); }
 
     // Makes and attaches a 16x16 small-icon list that this object owns (ILC_COLOR32 | ILC_MASK).
     HIMAGELIST CreateSmallImages(int initial, int grow);
@@ -79,19 +84,3 @@ private:
     UniqueImageList images_;
     size_t columns_ = 0;
 };
-
-// Answer to NM_CUSTOMDRAW of a list view that colours whole rows: asks for item notifications
-// at the pre-paint stage and lets `colors` set the text and background of each row (return
-// false for the default). Put the result in DialogMessage::result (it goes through
-// DWLP_MSGRESULT).
-template <class RowColors>
-LRESULT ListViewCustomDraw(LPARAM lp, RowColors colors) {
-    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lp);
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-        if (colors(static_cast<int>(draw->nmcd.dwItemSpec), draw->clrText, draw->clrTextBk)) return CDRF_NEWFONT;
-        return CDRF_DODEFAULT;
-    default: return CDRF_DODEFAULT;
-    }
-}

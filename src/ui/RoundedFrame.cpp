@@ -2,6 +2,7 @@
 
 #include "ui/Handles.h"
 #include "ui/OffscreenBitmap.h"
+#include "ui/Palette.h"
 
 namespace {
 const int kCorner = 15;
@@ -22,9 +23,9 @@ void DrawRoundedFrame(HDC dc, int width, int height) {
     UniqueGdi<HBRUSH> grey(CreateSolidBrush(RGB(215, 215, 215)));
     if (grey) FillRect(dc, &all, grey.get());
     RoundedFrameRegions r = RoundedFrameFor(width, height);
-    FillRounded(dc, r.dark, RGB(50, 50, 50));
+    FillRounded(dc, r.dark, kFrameGrey);
     FillRounded(dc, r.pale, RGB(230, 235, 225));
-    FillRounded(dc, r.panel, RGB(255, 255, 255));
+    FillRounded(dc, r.panel, kWhite);
 }
 
 void PaintRoundedFrame(HWND wnd) {

@@ -12,7 +12,8 @@
 class WorkerThread {
 public:
     using Task = std::function<void(HANDLE stop)>;
-    // Starts a thread running `body(parameter)`; CreateThread but in tests of a failed start.
+    // Starts a thread running `body(parameter)` and returns its handle, null when none started;
+    // CreateWorker unless the owner is given another.
     using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE body, LPVOID parameter);
     static HANDLE CreateWorker(LPTHREAD_START_ROUTINE body, LPVOID parameter);
     // Longest wait of Stop by default.

@@ -5,24 +5,12 @@
 #include "app/RegistryKey.h"
 #include "cache/CacheRegistry.h"
 #include "cache/CacheSetupDialog.h"
+#include "cache/CacheTestValues.h"
 #include "driver/TestDriver.h"
 
 namespace {
-// A value of an HKLM key, or -1 when it cannot be read.
-long long Value(const char* path, const char* name) {
-    RegistryKey key;
-    DWORD v = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS || key.QueryDword(v, name) != ERROR_SUCCESS) return -1;
-    return v;
-}
-
-void Set(const char* path, const char* name, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
+using cachetest::Set;
+using cachetest::Value;
 
 class CacheBackup : public ::testing::Test {
 protected:

@@ -8,33 +8,21 @@
 #include "app/RegistryKey.h"
 #include "cache/CacheRegistry.h"
 #include "cache/CacheTables.h"
+#include "cache/CacheTestValues.h"
 #include "driver/ProgramTest.h"
 #include "driver/TestDriver.h"
 #include "hwinfo/MemoryModules.h"
 #include "resource.h"
 
 using namespace driver;
+using cachetest::Set;
+using cachetest::Value;
 
 namespace {
 const char kTitle[] = "Cache settings";
 const char kSaved[] = "The cache settings have been saved. They take effect after the next restart.";
 const char kRestored[] =
     "The cache settings found before the first change have been restored. They take effect after the next restart.";
-
-long long Value(const char* path, const char* name) {
-    RegistryKey key;
-    DWORD v = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS || key.QueryDword(v, name) != ERROR_SUCCESS) return -1;
-    return v;
-}
-
-void Set(const char* path, const char* name, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
 
 LRESULT SliderPos(HWND wnd, int id) { return SendDlgItemMessageA(wnd, id, TBM_GETPOS, 0, 0); }
 

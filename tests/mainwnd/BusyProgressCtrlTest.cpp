@@ -79,7 +79,10 @@ protected:
         bar.SetRange(0, 1024);
         bar.SetColors(kDistinct);
     }
-    RECT Segment(int i) const { return SegmentRects(32, SegmentWidth(kWidth, 32, 1), 1, kHeight)[i]; }
+    // Segment i worked out in quarters of a pixel, apart from the bar's own geometry: it starts
+    // at 8.25 x i and is 7.25 wide, each edge truncated (segment 15: 123.75 to 131 gives the
+    // rectangle 123..131, whose right edge is not drawn).
+    RECT Segment(int i) const { return {33 * i / 4, 0, (33 * i + 29) / 4, kHeight}; }
     COLORREF Middle(int i) const {
         RECT r = Segment(i);
         return canvas.Pixel((r.left + r.right) / 2, kHeight / 2);
@@ -90,11 +93,11 @@ TEST_F(BarPixels, SegmentsUpToThePositionAreOnAndTheRestOff) {
     bar.SetPosition(512);
     canvas.Render(stat);
     for (int i = 0; i < 32; ++i) EXPECT_EQ(Middle(i), i <= 15 ? kDistinct.onFill : kDistinct.offFill) << i;
-    RECT s15 = Segment(15), s16 = Segment(16);
-    EXPECT_EQ(canvas.Pixel(s15.left, 0), kDistinct.onBorder);
-    EXPECT_EQ(canvas.Pixel(s16.left, 0), kDistinct.offBorder);
-    EXPECT_EQ(canvas.Pixel(s16.left + 1, kHeight / 2), kDistinct.offFill);  // no partial bar
-    EXPECT_EQ(canvas.Pixel(s15.right, kHeight / 2), RGB(0, 0, 0));          // the gap shows black
+    // Segment 15 covers x 123..130, segment 16 (132 to 139.25) x 132..138.
+    EXPECT_EQ(canvas.Pixel(123, 0), kDistinct.onBorder);
+    EXPECT_EQ(canvas.Pixel(132, 0), kDistinct.offBorder);
+    EXPECT_EQ(canvas.Pixel(133, kHeight / 2), kDistinct.offFill);  // no partial bar
+    EXPECT_EQ(canvas.Pixel(131, kHeight / 2), RGB(0, 0, 0));       // the gap shows black
 }
 
 TEST_F(BarPixels, PartialSegmentIsLitForItsComputedWidth) {
@@ -102,12 +105,14 @@ TEST_F(BarPixels, PartialSegmentIsLitForItsComputedWidth) {
     canvas.Render(stat);
     BarFill f = ComputeBarFill(500, 0, 1024, 32, SegmentWidth(kWidth, 32, 1));
     ASSERT_EQ(f.partial, 4);  // 0.625 x 7.25
-    RECT s = Segment(15);
+    // 500 of 1024 is 15.625 segments: segment 15 (x 123..130) is lit for 4 pixels inside its
+    // border, x 124..127.
     EXPECT_EQ(Middle(14), kDistinct.onFill);
-    EXPECT_EQ(canvas.Pixel(s.left, kHeight / 2), kDistinct.offBorder);
-    EXPECT_EQ(canvas.Pixel(s.left + f.partial, kHeight / 2), kDistinct.onFill);
-    EXPECT_EQ(canvas.Pixel(s.left + f.partial + 1, kHeight / 2), kDistinct.offFill);
-    EXPECT_EQ(canvas.Count(kDistinct.onFill, {s.left, 0, s.right, kHeight}), f.partial * (kHeight - 2));
+    EXPECT_EQ(canvas.Pixel(123, kHeight / 2), kDistinct.offBorder);
+    EXPECT_EQ(canvas.Pixel(124, kHeight / 2), kDistinct.onFill);
+    EXPECT_EQ(canvas.Pixel(127, kHeight / 2), kDistinct.onFill);
+    EXPECT_EQ(canvas.Pixel(128, kHeight / 2), kDistinct.offFill);
+    EXPECT_EQ(canvas.Count(kDistinct.onFill, {123, 0, 131, kHeight}), 4 * (kHeight - 2));
 }
 
 TEST_F(BarPixels, MessagesDriveTheSameOperations) {
@@ -119,10 +124,9 @@ TEST_F(BarPixels, MessagesDriveTheSameOperations) {
     EXPECT_EQ(bar.Maximum(), 224);
     EXPECT_EQ(bar.Position(), 112);
     canvas.Render(stat);
-    RECT r7 = SegmentRects(16, SegmentWidth(kWidth, 16, 1), 1, kHeight)[7];
-    RECT r8 = SegmentRects(16, SegmentWidth(kWidth, 16, 1), 1, kHeight)[8];
-    EXPECT_EQ(canvas.Pixel((r7.left + r7.right) / 2, 8), RGB(0, 255, 0));
-    EXPECT_EQ(canvas.Pixel((r8.left + r8.right) / 2, 8), RGB(0, 64, 0));
+    // 16 segments 15.5 wide, 16.5 apart: segment 7 is x 115..130, segment 8 x 132..146.
+    EXPECT_EQ(canvas.Pixel(123, 8), RGB(0, 255, 0));
+    EXPECT_EQ(canvas.Pixel(139, 8), RGB(0, 64, 0));
 
     bar.Reset();
     EXPECT_EQ(bar.Position(), 0);

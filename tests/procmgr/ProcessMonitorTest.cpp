@@ -186,7 +186,7 @@ TEST(ProcessMonitorThread, ShortCyclesTrimIdleChildrenAndTheWindowShowsEachFlagO
     testhost::Host host(320, 140);
     ListView view;
     view.Attach(host.AddChild(WC_LISTVIEWA, "", LVS_REPORT, {0, 0, 300, 120}, 1055));
-    view.SetUp(kProcessListStyles, kProcessColumns);
+    view.SetUp(kToolListStyles, kProcessColumns);
     ProcessList rows;
     ASSERT_TRUE(FillProcessList(view, rows, monitor));
     int busyRow = RowOf(view, kernelBusy.Pid()), userRow = RowOf(view, userBusy.Pid());

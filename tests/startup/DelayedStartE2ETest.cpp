@@ -6,31 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "app/IniFile.h"
 #include "app/RegistryKey.h"
 #include "driver/TestDriver.h"
 #include "startup/DelayFile.h"
+#include "startup/StartupChildTest.h"
 
 using namespace driver;
 
 namespace {
 const char kHkcuRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class DelayedStartTest : public ::testing::Test {
+class DelayedStartTest : public StartupChildTest {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        marker_ = std::string(temp) + "MnemoraBootMarker.txt";
-        delayFile_ = ProgramDir() + "\\Delay.cfg";
-        TearDown();
-    }
+    DelayedStartTest() : StartupChildTest("MnemoraBootMarker.txt") {}
     void TearDown() override {
-        app_.Kill();
-        KillStrays();
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
-        DeleteFileA(marker_.c_str());
-        DeleteFileA(delayFile_.c_str());
+        StartupChildTest::TearDown();
         RegistryKey run;
         if (run.Open(HKEY_CURRENT_USER, kHkcuRun) == ERROR_SUCCESS) run.DeleteValue("MnTestBootB");
     }
@@ -43,13 +33,6 @@ protected:
         item.OldId = 5;
         return item;
     }
-    std::string Marker() const {
-        std::string bytes;
-        IniFile::ReadBytes(marker_, bytes);
-        return bytes;
-    }
-    AppProcess app_;
-    std::string marker_, delayFile_;
 };
 }  // namespace
 

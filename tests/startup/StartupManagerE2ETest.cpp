@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/IniFile.h"
 #include "app/LogonTask.h"
 #include "app/RegistryKey.h"
 #include "driver/ProgramTest.h"
@@ -19,6 +18,7 @@
 #include "driver/TestDriver.h"
 #include "resource.h"
 #include "startup/DelayFile.h"
+#include "startup/StartupChildTest.h"
 #include "startup/StartupEntries.h"
 #include "startup/StartupItem.h"
 
@@ -53,27 +53,19 @@ bool Has(int source, const std::string& name) {
     return false;
 }
 
-class StartupManagerTest : public ::testing::Test {
+class StartupManagerTest : public StartupChildTest {
 protected:
+    StartupManagerTest() : StartupChildTest("MnemoraRunMarker.txt") {}
     void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        marker_ = std::string(temp) + "MnemoraRunMarker.txt";
-        delayFile_ = ProgramDir() + "\\Delay.cfg";
         RegistryKey parent;
         if (parent.Open(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion") == ERROR_SUCCESS)
             parent.Create("RunServices");
         CreateDisabledKeys();
-        TearDown();
+        StartupChildTest::SetUp();
     }
     void TearDown() override {
-        app_.Kill();
-        KillStrays();
-        KillStrays("startup_child.exe");
-        DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+        StartupChildTest::TearDown();
         DeleteLogonTask();
-        DeleteFileA(marker_.c_str());
-        DeleteFileA(delayFile_.c_str());
         for (int source : kRegistrySources) {
             StartupKey place = KeyOfSource(source);
             RegistryKey key;
@@ -114,13 +106,6 @@ protected:
         for (int row = 0, n = list.Count(); row < n; ++row) rows.emplace_back(list.Text(row, 0), list.Text(row, 2));
         return rows;
     }
-    std::string Marker() const {
-        std::string bytes;
-        IniFile::ReadBytes(marker_, bytes);
-        return bytes;
-    }
-    AppProcess app_;
-    std::string marker_, delayFile_;
 };
 }  // namespace
 

@@ -83,11 +83,8 @@ bool BusyProgressCtrl::EnsureStrips() {
     return true;
 }
 
-void BusyProgressCtrl::Paint(HDC target) {
-    if (clientWidth_ <= 0 || clientHeight_ <= 0 || !EnsureStrips()) return;
-    if (!surface_.Matches(clientWidth_, clientHeight_) && !surface_.Create(nullptr, clientWidth_, clientHeight_))
-        return;
-    HDC dc = surface_.Dc();
+bool BusyProgressCtrl::Paint(HDC dc, const RECT&) {
+    if (clientWidth_ <= 0 || clientHeight_ <= 0 || !EnsureStrips()) return false;
     unlit_.CopyTo(dc);
     BarFill fill{0.0, -1, 0};
     if (mode_ == kProgressMode) fill = ComputeBarFill(position_, minimum_, maximum_, count_, segmentWidth_);
@@ -101,26 +98,17 @@ void BusyProgressCtrl::Paint(HDC target) {
         UniqueGdi<HBRUSH> onFill(CreateSolidBrush(colors_.onFill));
         if (onFill) FillRect(dc, &lit, onFill.get());
     }
-    surface_.CopyTo(target);
+    return true;
 }
 
-bool BusyProgressCtrl::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    result = 0;
+bool BusyProgressCtrl::OnControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT&) {
     switch (msg) {
     case kBarSetCount: SetSegmentCount(static_cast<int>(wp)); return true;
     case kBarSetPosition: SetPosition(static_cast<int>(wp)); return true;
     case kBarSetGap: SetGap(static_cast<int>(wp)); return true;
     case kBarSetRange: SetRange(static_cast<int>(wp), static_cast<int>(lp)); return true;
     case kBarSetMode: SetMode(static_cast<int>(wp)); return true;
-    case WM_ERASEBKGND: result = 1; return true;
-    case WM_PAINT: {
-        PaintDc dc(Handle());
-        Paint(dc.get());
-        return true;
-    }
-    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return true;
     case WM_SIZE:
-        surface_.Reset();
         Recompute();
         return false;
     case WM_SYSCOLORCHANGE:

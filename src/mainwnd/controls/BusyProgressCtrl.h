@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "ui/OffscreenBitmap.h"
-#include "ui/SubclassedControl.h"
+#include "ui/PaintedControl.h"
 
 // Messages understood by an attached bar, the value in wParam. Another thread
 // (the optimization worker) must use these rather than the member functions.
@@ -24,7 +24,7 @@ struct BarColors {
     COLORREF onFill;
 };
 
-class BusyProgressCtrl : public SubclassedControl {
+class BusyProgressCtrl : public PaintedControl {
 public:
     enum Mode { kBusyMode = 1, kProgressMode = 2 };
 
@@ -51,11 +51,10 @@ public:
     int Mode() const { return mode_; }
     const BarColors& Colors() const { return colors_; }
 
-    // Draws the whole client area to `target` through the cached bitmap.
-    void Paint(HDC target);
-
 protected:
-    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // A copy of the unlit strip, the lit strip's share up to the position and the partial segment.
+    bool Paint(HDC dc, const RECT& client) override;
+    bool OnControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     void OnAttached() override;
 
 private:
@@ -78,5 +77,4 @@ private:
     // The bar drawn all off and all on: a repaint copies a share of each.
     OffscreenBitmap unlit_;
     OffscreenBitmap lit_;
-    OffscreenBitmap surface_;
 };

@@ -4,11 +4,10 @@
 #include <cstring>
 
 #include "mainwnd/controls/GaugeGeometry.h"
+#include "ui/Palette.h"
 
 namespace {
-const COLORREF kZoneColors[kZoneCount] = {RGB(0, 255, 0), RGB(255, 255, 0), RGB(255, 183, 34), RGB(255, 92, 93),
-                                          RGB(255, 0, 0)};
-const COLORREF kTickColor = RGB(85, 85, 85);
+const COLORREF kZoneColors[kZoneCount] = {kLitGreen, kYellow, RGB(255, 183, 34), RGB(255, 92, 93), RGB(255, 0, 0)};
 
 HPEN FlatPen(int width, COLORREF color) {
     LOGBRUSH brush{BS_SOLID, color, 0};
@@ -63,7 +62,7 @@ bool DialGauge::EnsureFace(int width, int height) {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     DrawRing(dc);
     {
-        UniqueGdi<HPEN> yellow(CreatePen(PS_SOLID, 1, RGB(255, 255, 0)));
+        UniqueGdi<HPEN> yellow(CreatePen(PS_SOLID, 1, kYellow));
         SelectGuard pen(dc, yellow.get());
         ScaleArc(dc, centre_, static_cast<int>(0.8 * radius_));
     }
@@ -113,7 +112,7 @@ void DialGauge::DrawTicks(HDC dc) {
     const double outer = radius_ - 2 * (radius_ / 18);
     const double major = 0.8 * radius_;
     const double minor = (major + outer) / 2;
-    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, kTickColor));
+    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, kDarkGrey));
     SelectGuard select(dc, pen.get());
     POINT ends[kTickCount];
     for (int i = 0; i < kTickCount; ++i) {
@@ -128,7 +127,7 @@ void DialGauge::DrawLabels(HDC dc) const {
     UniqueGdi<HFONT> font(ArialFont(radius_ / 6));
     DcStateGuard state(dc);
     SelectObject(dc, font.get());
-    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, kWhite);
     SetBkMode(dc, TRANSPARENT);
     for (int k = 0; k <= kMajorDivisions; ++k) {
         char text[64];
@@ -182,34 +181,20 @@ void DialGauge::DrawTexts(HDC dc) const {
     TextOutA(dc, centre_.x, y + height, value, static_cast<int>(std::strlen(value)));
 }
 
-void DialGauge::Paint(HDC target) {
-    RECT client{};
-    if (!Handle() || !GetClientRect(Handle(), &client)) return;
-    const int w = client.right, h = client.bottom;
-    if (!EnsureFace(w, h)) return;
-    if (!frame_.Matches(w, h) && !frame_.Create(nullptr, w, h)) return;
-    HDC dc = frame_.Dc();
+bool DialGauge::Paint(HDC dc, const RECT& client) {
+    if (!EnsureFace(client.right, client.bottom)) return false;
     face_.CopyTo(dc);
     DrawNeedle(dc);
     DrawHub(dc);
     DrawTexts(dc);
-    frame_.CopyTo(target);
+    return true;
 }
 
-bool DialGauge::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-    result = 0;
+bool DialGauge::OnControlMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
     switch (msg) {
-    case WM_ERASEBKGND: result = 1; return true;
-    case WM_PAINT: {
-        PaintDc dc(Handle());
-        Paint(dc.get());
-        return true;
-    }
-    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return true;
     case WM_SIZE:
     case WM_SYSCOLORCHANGE:
         DropFace();
-        frame_.Reset();
         return false;
     default: return false;
     }

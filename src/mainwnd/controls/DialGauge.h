@@ -7,9 +7,9 @@
 
 #include "ui/Handles.h"
 #include "ui/OffscreenBitmap.h"
-#include "ui/SubclassedControl.h"
+#include "ui/PaintedControl.h"
 
-class DialGauge : public SubclassedControl {
+class DialGauge : public PaintedControl {
 public:
     DialGauge();
     ~DialGauge() override { Detach(); }
@@ -22,11 +22,10 @@ public:
     double Value() const { return value_; }
     bool Zones() const { return zones_; }
 
-    // Draws the whole client area to `target`: a copy of the cached face plus the needle, hub and texts.
-    void Paint(HDC target);
-
 protected:
-    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // A copy of the cached face plus the needle, hub and texts.
+    bool Paint(HDC dc, const RECT& client) override;
+    bool OnControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     bool EnsureFace(int width, int height);
@@ -51,8 +50,7 @@ private:
 
     int radius_ = 0;
     POINT centre_{};
-    OffscreenBitmap face_;    // static dial: ring, zones, ticks, labels
-    OffscreenBitmap frame_;   // face plus the moving parts, copied to the window in one go
+    OffscreenBitmap face_;  // static dial: ring, zones, ticks, labels
     UniqueGdi<HRGN> needleClip_;
     // Drawing tools of the moving parts, made with the face so a repaint creates none.
     UniqueGdi<HFONT> textFont_;

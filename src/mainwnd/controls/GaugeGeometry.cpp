@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/Palette.h"
+
 namespace {
 const double kPi = 3.14159265358979323846;
 const double kSweep = kScaleStart - kScaleEnd;  // 270 degrees
@@ -41,7 +43,7 @@ LabelPlacement LabelPlacementFor(double a, int r) {
     return {TA_RIGHT | TA_BOTTOM, 0, r / 12};
 }
 
-COLORREF GaugeTextColor(double value) { return value >= 75.0 ? RGB(255, 0, 0) : RGB(19, 238, 255); }
+COLORREF GaugeTextColor(double value) { return value >= 75.0 ? RGB(255, 0, 0) : kTitleCyan; }
 
 COLORREF RingArcColor(int k, int n) {
     int level = n > 0 ? 255 - k * 159 / n : 255;

@@ -96,18 +96,14 @@ void LoadHistoryChart::Update() {
     RedrawNow();
 }
 
-void LoadHistoryChart::Paint(HDC target) { history_.CopyTo(target); }
+bool LoadHistoryChart::Paint(HDC dc, const RECT&) {
+    if (!history_) return false;
+    history_.CopyTo(dc);
+    return true;
+}
 
-bool LoadHistoryChart::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-    result = 0;
+bool LoadHistoryChart::OnControlMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
     switch (msg) {
-    case WM_ERASEBKGND: result = 1; return true;
-    case WM_PAINT: {
-        PaintDc dc(Handle());
-        Paint(dc.get());
-        return true;
-    }
-    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wp)); return true;
     case WM_SIZE: {
         // The history is as wide as the window: a new size starts it over.
         RECT client{};

@@ -7,9 +7,9 @@
 
 #include "mainwnd/controls/ChartSeries.h"
 #include "ui/OffscreenBitmap.h"
-#include "ui/SubclassedControl.h"
+#include "ui/PaintedControl.h"
 
-class LoadHistoryChart : public SubclassedControl {
+class LoadHistoryChart : public PaintedControl {
 public:
     LoadHistoryChart() = default;
     ~LoadHistoryChart() override { Detach(); }
@@ -31,11 +31,10 @@ public:
     size_t SeriesCount() const { return series_.size(); }
     ChartSeries& Series(size_t index) { return series_[index]; }
 
-    // Copies the history bitmap to `target`.
-    void Paint(HDC target);
-
 protected:
-    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // A copy of the history bitmap.
+    bool Paint(HDC dc, const RECT& client) override;
+    bool OnControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void Rebuild();
