@@ -33,9 +33,14 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "screenshot") return driver::SaveScreenshot(argv[2]) ? 0 : 1;
     if (argc >= 2 && std::string(argv[1]) == "conditions") {
         // What Wine applied: the Windows version, the ANSI code page and the DPI programs see.
-        OSVERSIONINFOA version{};
+        // The system's own answer: GetVersionEx tells a program without a compatibility
+        // manifest no later version than 6.2.
+        RTL_OSVERSIONINFOW version{};
         version.dwOSVersionInfoSize = sizeof version;
-        GetVersionExA(&version);
+        using RtlGetVersionFn = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
+        auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+        if (rtlGetVersion) rtlGetVersion(&version);
         HDC screen = GetDC(nullptr);
         int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
         if (screen) ReleaseDC(nullptr, screen);

@@ -9,6 +9,7 @@
 
 #include "app/RegistryKey.h"
 #include "driver/RemoteList.h"
+#include "driver/ProgramTest.h"
 #include "driver/TestDriver.h"
 #include "resource.h"
 #include "svcmgr/ServiceApi.h"
@@ -68,6 +69,7 @@ TEST_F(StuckServiceTest, TheServiceLayerGivesUpAfterTheWaitHint) {
 // The window blocks while it waits, by design: the check is the bound, the row it shows
 // afterwards and that it answers again at once.
 TEST_F(StuckServiceTest, TheWindowsStartButtonComesBackWithinTheBound) {
+    SKIP_WITHOUT_RIGHTS();  // a start is refused there: ServiceWindowTest checks what is said
     ASSERT_TRUE(app_.Start(ProgramExe(), "/x"));
     HWND main = WaitForWindow("Mnemora", app_.Pid(), 20000);
     ASSERT_NE(main, nullptr);
