@@ -37,3 +37,32 @@ std::string OSVersionSuffixOf(const OSVERSIONINFOEXA& v) {
             return std::string();
     }
 }
+
+OSVERSIONINFOEXA QueryOsVersion() {
+    OSVERSIONINFOEXA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version))) {
+        version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version))) return OSVERSIONINFOEXA();
+    }
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return version;
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "RtlGetVersion")));
+    OSVERSIONINFOW real = {};
+    real.dwOSVersionInfoSize = sizeof real;
+    if (rtlGetVersion && rtlGetVersion(&real) == 0) {
+        version.dwMajorVersion = real.dwMajorVersion;
+        version.dwMinorVersion = real.dwMinorVersion;
+        version.dwBuildNumber = real.dwBuildNumber;
+    }
+    return version;
+}
+
+bool IsVistaOrLater(const OSVERSIONINFOEXA& v) {
+    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 6;
+}
+
+bool IsWindows10OrLater(const OSVERSIONINFOEXA& v) {
+    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 10;
+}

@@ -9,6 +9,8 @@
 //   Vista to 11: no write access below HKEY_LOCAL_MACHINE, no opening of the system's own
 //   processes beyond a limited query, and the service manager only for reading.
 //   MNEMORA_SYSTEM_PROCESSES adds image names (comma-separated) that count as the system's.
+//   The system's memory lists stay closed: NtSetSystemInformation refuses the memory-list and
+//   page-combining classes, and the privileges they need are not in the token.
 // - MNEMORA_PROTECTED_PROCESSES (comma-separated image names): processes that refuse to be
 //   ended to anyone, as programs that protect themselves do; they still open for queries.
 //
@@ -21,6 +23,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -46,6 +49,8 @@ struct Real {
     decltype(&GetProcAddress) getProcAddress;
     decltype(&OpenSCManagerA) openSCManager;
     decltype(&OpenServiceA) openService;
+    LONG(WINAPI* ntSetSystemInformation)(ULONG, PVOID, ULONG);
+    decltype(&AdjustTokenPrivileges) adjustTokenPrivileges;
 } real;
 
 // ---- Code pages --------------------------------------------------------------------------
@@ -242,6 +247,53 @@ SC_HANDLE WINAPI OpenServiceStandIn(SC_HANDLE manager, LPCSTR name, DWORD access
     return real.openService(manager, name, access);
 }
 
+// ---- Memory lists and privileges ---------------------------------------------------------
+
+const LONG kStatusPrivilegeNotHeld = static_cast<LONG>(0xC0000061);
+
+LONG WINAPI NtSetSystemInformationStandIn(ULONG infoClass, PVOID info, ULONG length) {
+    const ULONG kMemoryListInformation = 80, kCombinePhysicalMemoryInformation = 130;
+    if (infoClass == kMemoryListInformation || infoClass == kCombinePhysicalMemoryInformation)
+        return kStatusPrivilegeNotHeld;
+    return real.ntSetSystemInformation(infoClass, info, length);
+}
+
+// Privileges an administrator's token holds and a user's lacks, among those the program asks for.
+bool AdministratorsOnly(const LUID& luid) {
+    for (const char* name : {"SeProfileSingleProcessPrivilege", "SeIncreaseQuotaPrivilege"}) {
+        LUID known{};
+        if (LookupPrivilegeValueA(nullptr, name, &known) && known.LowPart == luid.LowPart &&
+            known.HighPart == luid.HighPart)
+            return true;
+    }
+    return false;
+}
+
+// As Windows answers for privileges missing from the token: the call succeeds, changes the
+// others only, reports none of the missing ones as changed, and sets ERROR_NOT_ALL_ASSIGNED.
+BOOL WINAPI AdjustTokenPrivilegesStandIn(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES state, DWORD length,
+                                         PTOKEN_PRIVILEGES previous, PDWORD returnLength) {
+    if (disableAll || !state) return real.adjustTokenPrivileges(token, disableAll, state, length, previous, returnLength);
+    std::string buffer(sizeof(TOKEN_PRIVILEGES) + state->PrivilegeCount * sizeof(LUID_AND_ATTRIBUTES), '\0');
+    auto* held = reinterpret_cast<PTOKEN_PRIVILEGES>(&buffer[0]);
+    bool missing = false;
+    for (DWORD i = 0; i < state->PrivilegeCount; ++i) {
+        if (AdministratorsOnly(state->Privileges[i].Luid))
+            missing = true;
+        else
+            held->Privileges[held->PrivilegeCount++] = state->Privileges[i];
+    }
+    if (!missing) return real.adjustTokenPrivileges(token, disableAll, state, length, previous, returnLength);
+    if (held->PrivilegeCount > 0) {
+        if (!real.adjustTokenPrivileges(token, FALSE, held, length, previous, returnLength)) return FALSE;
+    } else {
+        if (previous && length >= sizeof(DWORD)) previous->PrivilegeCount = 0;
+        if (returnLength) *returnLength = sizeof(DWORD);
+    }
+    SetLastError(ERROR_NOT_ALL_ASSIGNED);
+    return TRUE;
+}
+
 // ---- Lookups at run time -----------------------------------------------------------------
 
 FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
@@ -256,6 +308,10 @@ FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
     if (!AsUser()) return found;
     if (std::strcmp(name, "OpenSCManagerA") == 0) return swap(real.openSCManager, &OpenSCManagerStandIn);
     if (std::strcmp(name, "OpenServiceA") == 0) return swap(real.openService, &OpenServiceStandIn);
+    if (std::strcmp(name, "NtSetSystemInformation") == 0)
+        return swap(real.ntSetSystemInformation, &NtSetSystemInformationStandIn);
+    if (std::strcmp(name, "AdjustTokenPrivileges") == 0)
+        return swap(real.adjustTokenPrivileges, &AdjustTokenPrivilegesStandIn);
     return found;
 }
 
@@ -313,6 +369,8 @@ __attribute__((constructor)) void InstallStandIns() {
         {"RegCloseKey", reinterpret_cast<void*>(&RegCloseKeyStandIn), Slot(real.regCloseKey), true},
         {"OpenProcess", reinterpret_cast<void*>(&OpenProcessStandIn), Slot(real.openProcess), false},
         {"GetProcAddress", reinterpret_cast<void*>(&GetProcAddressStandIn), Slot(real.getProcAddress), false},
+        {"AdjustTokenPrivileges", reinterpret_cast<void*>(&AdjustTokenPrivilegesStandIn),
+         Slot(real.adjustTokenPrivileges), true},
     };
     PatchImports(kPatches, sizeof kPatches / sizeof kPatches[0]);
 }

@@ -93,6 +93,38 @@ TEST(OptimizeRun, AutomaticRunPostsEachStepThenTheEndInOrder) {
     EXPECT_EQ(run.AdvanceTick(), 1);
 }
 
+TEST(OptimizeRun, ListsRunPostsEachChosenStepThenTheEndAndKeepsItsResultUntilFinish) {
+    Listener listener;
+    std::vector<ULONG> commands;  // written by the worker, read after the end
+    MemoryListCalls calls;
+    calls.setSystemInformation = [&](ULONG cls, void* info, ULONG) {
+        commands.push_back(cls == kSystemMemoryListInformation ? *static_cast<ULONG*>(info) : cls);
+        return cls == kSystemMemoryListInformation ? kStatusSuccess : kStatusPrivilegeNotHeld;
+    };
+    OptimizeRun run(&OptimizeRun::StartThread, calls);
+    MemoryListSteps steps = StepBit(MemoryListStep::EmptyWorkingSets) | StepBit(MemoryListStep::CombinePages);
+    ASSERT_EQ(run.StartLists(listener.Handle(), true, steps, {true, true}), OptimizeRun::AutoStart::Started);
+    EXPECT_TRUE(run.IsLists());
+    EXPECT_TRUE(run.IsAuto());
+    EXPECT_EQ(run.StartAuto(listener.Handle(), 2, false), OptimizeRun::AutoStart::Busy);
+    ASSERT_TRUE(listener.Await(4, 30000));
+    ASSERT_EQ(listener.got.size(), 4u);
+    EXPECT_EQ(listener.got[0].wParam, static_cast<WPARAM>(MemoryListStep::EmptyWorkingSets));
+    EXPECT_EQ(listener.got[1].wParam, static_cast<WPARAM>(MemoryListStep::CombinePages));
+    EXPECT_EQ(listener.got[2].wParam, kProgressComplete);
+    EXPECT_EQ(listener.got[3].message, WM_OPTIMIZE_DONE);
+    const MemoryListsResult* result = run.ListsResult();
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->Step(MemoryListStep::EmptyWorkingSets).outcome, StepOutcome::Ran);
+    EXPECT_EQ(result->Step(MemoryListStep::FlushModifiedList).outcome, StepOutcome::NotRun);
+    EXPECT_EQ(result->Step(MemoryListStep::CombinePages).status, kStatusPrivilegeNotHeld);
+    EXPECT_EQ(commands, (std::vector<ULONG>{kMemoryEmptyWorkingSets, kSystemCombinePhysicalMemoryInformation}));
+    EXPECT_TRUE(run.Running());
+    run.Finish();
+    EXPECT_FALSE(run.IsLists());
+    EXPECT_EQ(run.ListsResult(), nullptr);
+}
+
 TEST(OptimizeRun, StopEndsTheWorkerBetweenStepsWithoutAnEnd) {
     Listener listener;
     OptimizeRun run;
