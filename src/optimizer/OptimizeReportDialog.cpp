@@ -1,6 +1,7 @@
 #include "optimizer/OptimizeReportDialog.h"
 
 #include "app/ResourceText.h"
+#include "optimizer/RunFigures.h"
 #include "probes/MemoryStatus.h"
 #include "resource.h"
 

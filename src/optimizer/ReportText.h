@@ -4,7 +4,12 @@
 #include <string>
 
 #include "optimizer/MemoryLists.h"
-#include "optimizer/RunFigures.h"
+
+// Free physical memory before and after a run, in bytes, read by the same status call.
+struct FreeMemoryChange {
+    std::uint64_t beforeBytes = 0;
+    std::uint64_t afterBytes = 0;
+};
 
 // Language texts the report uses.
 struct ReportLanguage {

@@ -1,4 +1,4 @@
-// Free physical memory before and after a run, read by the same status call.
+// Free physical memory after a run, read once it has settled.
 #pragma once
 #include <windows.h>
 
@@ -6,11 +6,6 @@
 #include <functional>
 
 #include "probes/MemoryStatus.h"
-
-struct FreeMemoryChange {
-    std::uint64_t beforeBytes = 0;
-    std::uint64_t afterBytes = 0;
-};
 
 // Readings closer than this count as settled.
 constexpr std::uint64_t kSettledBytes = 1048576;

@@ -269,27 +269,16 @@ bool AdministratorsOnly(const LUID& luid) {
     return false;
 }
 
-// As Windows answers for privileges missing from the token: the call succeeds, changes the
-// others only, reports none of the missing ones as changed, and sets ERROR_NOT_ALL_ASSIGNED.
+// As Windows answers a request for privileges missing from the token: the call succeeds, changes
+// nothing, reports nothing changed and sets ERROR_NOT_ALL_ASSIGNED. (A request mixing held and
+// missing privileges goes through whole: the program asks for one at a time.)
 BOOL WINAPI AdjustTokenPrivilegesStandIn(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES state, DWORD length,
                                          PTOKEN_PRIVILEGES previous, PDWORD returnLength) {
-    if (disableAll || !state) return real.adjustTokenPrivileges(token, disableAll, state, length, previous, returnLength);
-    std::string buffer(sizeof(TOKEN_PRIVILEGES) + state->PrivilegeCount * sizeof(LUID_AND_ATTRIBUTES), '\0');
-    auto* held = reinterpret_cast<PTOKEN_PRIVILEGES>(&buffer[0]);
-    bool missing = false;
-    for (DWORD i = 0; i < state->PrivilegeCount; ++i) {
-        if (AdministratorsOnly(state->Privileges[i].Luid))
-            missing = true;
-        else
-            held->Privileges[held->PrivilegeCount++] = state->Privileges[i];
-    }
+    bool missing = !disableAll && state && state->PrivilegeCount > 0;
+    for (DWORD i = 0; missing && i < state->PrivilegeCount; ++i) missing = AdministratorsOnly(state->Privileges[i].Luid);
     if (!missing) return real.adjustTokenPrivileges(token, disableAll, state, length, previous, returnLength);
-    if (held->PrivilegeCount > 0) {
-        if (!real.adjustTokenPrivileges(token, FALSE, held, length, previous, returnLength)) return FALSE;
-    } else {
-        if (previous && length >= sizeof(DWORD)) previous->PrivilegeCount = 0;
-        if (returnLength) *returnLength = sizeof(DWORD);
-    }
+    if (previous && length >= sizeof(DWORD)) previous->PrivilegeCount = 0;
+    if (returnLength) *returnLength = sizeof(DWORD);
     SetLastError(ERROR_NOT_ALL_ASSIGNED);
     return TRUE;
 }

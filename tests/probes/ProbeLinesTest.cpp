@@ -75,7 +75,8 @@ TEST_F(ProbeLinesTest, EachReleaseGetsItsLineSuffixAndSaneFigures) {
         {"win95", true, "-95", false, false},   {"win98", true, "-98SE", false, false},
         {"winme", true, "-Me", false, false},   {"nt40", false, "-NT", false, false},
         {"win2k", false, "-2000", false, false}, {"winxp", false, "-XP", false, false},
-        {"win7", false, "", true, false},       {"win10", false, "", true, true},
+        {"vista", false, "", true, false},      {"win81", false, "", true, false},
+        {"win10", false, "", true, true},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.version);
@@ -101,7 +102,7 @@ TEST_F(ProbeLinesTest, EachReleaseGetsItsLineSuffixAndSaneFigures) {
             EXPECT_LE(Number(r, "second_cpu"), 100);
         }
         EXPECT_EQ(Number(r, "guard_faulted"), 1);
-        // Windows 10 says 6.2 to GetVersionExA: combining needs the true version.
+        // Lists from Vista on, combining from Windows 10, which GetVersionExA reports as 6.2.
         EXPECT_EQ(Number(r, "lists"), c.lists ? 1 : 0);
         EXPECT_EQ(Number(r, "combine"), c.combine ? 1 : 0);
         EXPECT_EQ(Number(r, "list_privilege"), static_cast<int>(c.lists ? PrivilegeOutcome::Enabled : PrivilegeOutcome::Untouched));
