@@ -95,6 +95,16 @@
 #define IDC_REPORT_VALUE4 1132
 #define IDC_REPORT_UNIT4 1133
 #define IDC_REPORT_HEADLINE 1134
+// Rows 5 to 7: free physical memory before and after the run, and the change
+#define IDC_REPORT_LABEL5 1160
+#define IDC_REPORT_VALUE5 1161
+#define IDC_REPORT_UNIT5 1162
+#define IDC_REPORT_LABEL6 1163
+#define IDC_REPORT_VALUE6 1164
+#define IDC_REPORT_UNIT6 1165
+#define IDC_REPORT_LABEL7 1166
+#define IDC_REPORT_VALUE7 1167
+#define IDC_REPORT_UNIT7 1168
 
 // Template 130: confirmation before an automatic run
 #define IDD_DEFRAGQUERY_DIALOG 130

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks and Ramvane for both architectures, runs every benchmark under
 # Wine (and Xvfb when there is no display) and the native memory reference next to
-# bench_optimize, printing all figures.
+# bench_optimize, printing all figures. bench_memory_lists shows the memory lists run's own
+# cost beside the optimization run's smallest step.
 # Usage: scripts/bench.sh [seconds per program run of bench_refresh, default 30]
 #        BUILD_ROOT=dir to build elsewhere; RUNS=n timed runs per block size (default 7);
 #        BASELINE=dir, the build root of an earlier version (its <arch>/bin/Ramvane.exe):
@@ -64,6 +65,8 @@ for arch in i686 x86_64; do
                 echo "== native reference (for $arch bench_optimize)"
                 "$native" "$runs" || status=1
             fi ;;
+        bench_memory_lists)
+            args=("$runs") ;;
         bench_refresh)
             args=("$seconds")
             earlier=

@@ -17,3 +17,13 @@ AutoStep DecideAutoStep(bool running, int freePercent, int load, int threshold, 
     if (!promptArmed) return {AutoAction::None, false};
     return {noticeDialog ? AutoAction::Ask : AutoAction::Start, false};
 }
+
+AutoAction DecideIntervalRun(int intervalMinutes, DWORD lastRunTick, DWORD nowTick, bool running, int load,
+                             bool noticeDialog) {
+    if (intervalMinutes < 1 || intervalMinutes > kLongestRunInterval) return AutoAction::None;
+    // Unsigned difference: right across the wrap, as the interval is far below 49.7 days.
+    DWORD elapsed = nowTick - lastRunTick;
+    if (elapsed < static_cast<DWORD>(intervalMinutes) * 60000u) return AutoAction::None;
+    if (running || load >= kBusyLoad) return AutoAction::None;
+    return noticeDialog ? AutoAction::Ask : AutoAction::Start;
+}

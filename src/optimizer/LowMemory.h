@@ -1,5 +1,6 @@
 // Decisions of the once-a-second low-memory check.
 #pragma once
+#include <windows.h>
 
 // Threshold in percent of free physical memory: RamAlertValue, 30 when unreadable or over 100.
 int ReadAlertThreshold();
@@ -22,3 +23,13 @@ struct AutoStep {
 };
 // The automatic-optimization step of one tick (`autoDefrag` on is assumed by the caller).
 AutoStep DecideAutoStep(bool running, int freePercent, int load, int threshold, bool promptArmed, bool noticeDialog);
+
+// The run every N minutes: the longest interval the setting takes, in minutes.
+constexpr int kLongestRunInterval = 1440;
+// Whether the run every `intervalMinutes` (1..1440; 0 or anything else is off) is due at
+// `nowTick`: Start, or Ask when `noticeDialog`, once the interval has passed since
+// `lastRunTick` (GetTickCount values: the difference holds across the counter's wrap), no run
+// is in progress and the load is below kBusyLoad; else None. The caller restarts the interval
+// (lastRunTick = now) when a run starts or the user declines.
+AutoAction DecideIntervalRun(int intervalMinutes, DWORD lastRunTick, DWORD nowTick, bool running, int load,
+                             bool noticeDialog);

@@ -57,10 +57,16 @@ void WaitDispatchingSent(HANDLE object) {
 
 // What the worker needs, owned by the worker: the run object may not outlive it.
 struct OptimizeRun::Job {
+    Job(HWND w, int l, bool clean) : window(w), level(l), cleanClipboard(clean) {}
     HWND window;
     int level;
     bool cleanClipboard;
-    HANDLE stop;  // duplicated for the worker, closed by it
+    HANDLE stop = nullptr;  // duplicated for the worker, closed by it
+    // A lists run: what to run and where its result goes (shared with the run).
+    MemoryListSteps steps = 0;
+    MemoryListsAvailability available;
+    MemoryListCalls calls;
+    std::shared_ptr<MemoryListsResult> result;
 };
 
 HANDLE OptimizeRun::StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter) {
@@ -68,8 +74,8 @@ HANDLE OptimizeRun::StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter) {
     return CreateThread(nullptr, 0, body, parameter, 0, &id);
 }
 
-OptimizeRun::OptimizeRun(ThreadStarter startThread)
-    : startThread_(startThread), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+OptimizeRun::OptimizeRun(ThreadStarter startThread, MemoryListCalls calls)
+    : startThread_(startThread), calls_(std::move(calls)), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 OptimizeRun::~OptimizeRun() { StopAndWait(); }
 
@@ -97,18 +103,34 @@ OptimizeRun::AutoStart OptimizeRun::StartAuto(HWND window, int level, bool clean
     if (Running()) return AutoStart::Busy;
     level_ = level;
     auto_ = true;
+    return StartWorker(new Job{window, level, cleanClipboard});
+}
+
+OptimizeRun::AutoStart OptimizeRun::StartLists(HWND window, bool automatic, MemoryListSteps steps,
+                                               MemoryListsAvailability available) {
+    if (Running()) return AutoStart::Busy;
+    auto_ = automatic;
+    lists_ = std::make_shared<MemoryListsResult>();
+    Job* job = new Job{window, 0, false};
+    job->steps = steps;
+    job->available = available;
+    job->calls = calls_;
+    job->result = lists_;
+    return StartWorker(job);
+}
+
+OptimizeRun::AutoStart OptimizeRun::StartWorker(Job* job) {
     ticks_ = 0;
     SetRunning(true);
     TakeBaselineSnapshot();
-    HANDLE stop = nullptr;
     if (stop_) {
         ResetEvent(stop_.get());
-        DuplicateHandle(GetCurrentProcess(), stop_.get(), GetCurrentProcess(), &stop, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        DuplicateHandle(GetCurrentProcess(), stop_.get(), GetCurrentProcess(), &job->stop, 0, FALSE,
+                        DUPLICATE_SAME_ACCESS);
     }
-    Job* job = new Job{window, level, cleanClipboard, stop};
     worker_.reset(startThread_(Worker, job));
     if (!worker_) {
-        if (stop) CloseHandle(stop);
+        if (job->stop) CloseHandle(job->stop);
         delete job;
         Finish();
         return AutoStart::NoThread;
@@ -116,16 +138,33 @@ OptimizeRun::AutoStart OptimizeRun::StartAuto(HWND window, int level, bool clean
     return AutoStart::Started;
 }
 
+const MemoryListsResult* OptimizeRun::ListsResult() {
+    Join();  // the worker has written the result before it posted the end
+    return lists_.get();
+}
+
+void OptimizeRun::RunLists(Job& job, const std::function<bool()>& stopped) {
+    *job.result = RunMemoryLists(job.steps, job.available, job.calls, [&](MemoryListStep step) {
+        if (stopped()) return false;
+        PostMessageA(job.window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(step), 0);
+        return true;
+    });
+}
+
 DWORD WINAPI OptimizeRun::Worker(LPVOID parameter) {
     Job* job = static_cast<Job*>(parameter);
-    auto stopped = [job] { return job->stop && WaitForSingleObject(job->stop, 0) == WAIT_OBJECT_0; };
-    // The steps grow one eighth at a time; only the final one may empty the clipboard.
-    for (int i = 0; i < job->level && !stopped(); ++i) {
-        PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(i), 0);
-        RunOptimizeStep(i, job->window, false);
+    std::function<bool()> stopped = [job] { return job->stop && WaitForSingleObject(job->stop, 0) == WAIT_OBJECT_0; };
+    if (job->result) {
+        RunLists(*job, stopped);
+    } else {
+        // The steps grow one eighth at a time; only the final one may empty the clipboard.
+        for (int i = 0; i < job->level && !stopped(); ++i) {
+            PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(i), 0);
+            RunOptimizeStep(i, job->window, false);
+        }
+        if (!stopped()) RunOptimizeStep(job->level, job->window, job->cleanClipboard);
     }
     if (!stopped()) {
-        RunOptimizeStep(job->level, job->window, job->cleanClipboard);
         PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, kProgressComplete, 0);
         PostMessageA(job->window, WM_OPTIMIZE_DONE, 0, 0);
     }
@@ -145,6 +184,7 @@ void OptimizeRun::Finish() {
     SetRunning(false);
     level_ = ticks_ = 0;
     auto_ = false;
+    lists_.reset();
 }
 
 void OptimizeRun::StopAndWait() {

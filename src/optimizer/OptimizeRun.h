@@ -3,13 +3,17 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
+#include "optimizer/MemoryLists.h"
 #include "ui/Handles.h"
 
 // End of an automatic run, posted by the worker to its window; both parameters 0.
 constexpr UINT WM_OPTIMIZE_DONE = 0x110A;
-// Progress of an automatic run, posted by the worker: wParam is the step about to run
-// (0 .. level - 1), or kProgressComplete once the final step has run.
+// Progress of a run on the worker, posted by it: wParam is the step about to run (an
+// automatic run's 0 .. level - 1, a lists run's MemoryListStep), or kProgressComplete once
+// the final step has run.
 constexpr UINT WM_OPTIMIZE_PROGRESS = WM_APP + 0x10A;
 constexpr WPARAM kProgressComplete = 0xFFFF;
 
@@ -31,7 +35,7 @@ public:
     using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE body, LPVOID parameter);
     static HANDLE StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter);
 
-    explicit OptimizeRun(ThreadStarter startThread = &StartThread);
+    explicit OptimizeRun(ThreadStarter startThread = &StartThread, MemoryListCalls calls = BindMemoryListCalls());
     ~OptimizeRun();
     OptimizeRun(const OptimizeRun&) = delete;
     OptimizeRun& operator=(const OptimizeRun&) = delete;
@@ -42,6 +46,8 @@ public:
     int Level() const { return level_; }
     // AutoRun: the current or last run was automatic (selects the report headline).
     bool IsAuto() const { return auto_; }
+    // The current run empties the system's memory lists (StartLists).
+    bool IsLists() const { return lists_ != nullptr; }
     // ProgressTicks of a manual run's animation; 0 at rest.
     int ProgressTicks() const { return ticks_; }
 
@@ -58,6 +64,15 @@ public:
     // NoThread nothing ran and the run is at rest again.
     AutoStart StartAuto(HWND window, int level, bool cleanClipboard);
 
+    // Lists run, manual or automatic: takes the baseline and starts the worker, which runs
+    // the chosen `steps` that `available` allows (RunMemoryLists), posting each step before
+    // it runs, then kProgressComplete and WM_OPTIMIZE_DONE to `window`. With NoThread nothing
+    // ran and the run is at rest again.
+    AutoStart StartLists(HWND window, bool automatic, MemoryListSteps steps, MemoryListsAvailability available);
+    // What the lists run did; waits for its worker to end first. Valid from WM_OPTIMIZE_DONE
+    // until Finish; null when the current run is no lists run.
+    const MemoryListsResult* ListsResult();
+
     // Back to rest after the completion was handled: the worker is joined.
     void Finish();
     // Asks a worker to stop between steps and waits for it, dispatching messages sent to
@@ -67,14 +82,19 @@ public:
 private:
     struct Job;
     static DWORD WINAPI Worker(LPVOID job);
+    static void RunLists(Job& job, const std::function<bool()>& stopped);
+    AutoStart StartWorker(Job* job);
     void SetRunning(bool running);
     void Join();
 
     ThreadStarter startThread_;
+    MemoryListCalls calls_;
     volatile LONG running_ = 0;
     int level_ = 0;
     bool auto_ = false;
     int ticks_ = 0;
+    // A lists run's result, written by its worker before it posts the end.
+    std::shared_ptr<MemoryListsResult> lists_;
     UniqueHandle worker_;
     UniqueHandle stop_;  // manual-reset event, set to stop the worker between steps
 };

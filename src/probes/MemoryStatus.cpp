@@ -17,6 +17,7 @@ std::int32_t Megabytes(std::uint64_t bytes) {
 std::int32_t RoundUpToEven(std::int32_t mb) { return mb + (mb & 1); }
 
 MemorySnapshot gBaseline;
+MemoryStatusBytes gBaselineStatus;
 static_assert(kModulesUnavailable == kInstalledMemoryUnavailable, "one answer for an unreachable source");
 InstalledMemorySource gInstalledSource = InstalledMemoryMB;
 InstalledMemoryCache gInstalledCache;
@@ -122,9 +123,14 @@ std::int32_t InstalledPhysMB() {
     return gInstalledCache.TotalPhysMB(gInstalledSource, QueryMemoryStatus().TotalPhys);
 }
 
-void TakeBaselineSnapshot() { gBaseline = QueryMemorySnapshot(); }
+void TakeBaselineSnapshot() {
+    gBaseline = QueryMemorySnapshot();
+    gBaselineStatus = QueryMemoryStatus();
+}
 
 MemorySnapshot BaselineSnapshot() { return gBaseline; }
+
+MemoryStatusBytes BaselineStatus() { return gBaselineStatus; }
 
 std::int32_t FreePhysPercent(const MemorySnapshot& s) {
     if (s.TotalPhysMB == 0) return 100;

@@ -25,10 +25,13 @@ struct MemoryStatusBytes {
 MemorySnapshot QueryMemorySnapshot();
 // The raw status (GlobalMemoryStatusEx where it exists); zeroes when the call fails.
 MemoryStatusBytes QueryMemoryStatus();
-// Stores QueryMemorySnapshot() as the "before" figures of the run about to start.
+// Stores QueryMemorySnapshot() and QueryMemoryStatus() as the "before" figures of the run
+// about to start.
 void TakeBaselineSnapshot();
 // The figures stored by the last TakeBaselineSnapshot; zeroes before the first.
 MemorySnapshot BaselineSnapshot();
+// The raw status (QueryMemoryStatus) stored by the same TakeBaselineSnapshot.
+MemoryStatusBytes BaselineStatus();
 // Free share of physical memory in percent, truncated; 100 when the total is 0, so an
 // unknown total never looks like low memory.
 std::int32_t FreePhysPercent(const MemorySnapshot& snapshot);

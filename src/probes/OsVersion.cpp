@@ -7,16 +7,7 @@ bool IsWindows9x() {
     return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
 }
 
-bool IsVistaOrLater() {
-    OSVERSIONINFOEXA version = {};
-    version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-    GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version));
-    return IsVistaOrLaterOf(version);
-}
-
-bool IsVistaOrLaterOf(const OSVERSIONINFOEXA& v) {
-    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 6;
-}
+bool IsVistaOrLater() { return IsVistaOrLater(QueryOsVersion()); }
 
 std::string GetOSVersionSuffix() {
     OSVERSIONINFOEXA version = {};
@@ -47,4 +38,33 @@ std::string OSVersionSuffixOf(const OSVERSIONINFOEXA& v) {
         default:
             return std::string();
     }
+}
+
+OSVERSIONINFOEXA QueryOsVersion() {
+    OSVERSIONINFOEXA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version))) {
+        version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version))) return OSVERSIONINFOEXA();
+    }
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) return version;
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll"), "RtlGetVersion")));
+    OSVERSIONINFOW real = {};
+    real.dwOSVersionInfoSize = sizeof real;
+    if (rtlGetVersion && rtlGetVersion(&real) == 0) {
+        version.dwMajorVersion = real.dwMajorVersion;
+        version.dwMinorVersion = real.dwMinorVersion;
+        version.dwBuildNumber = real.dwBuildNumber;
+    }
+    return version;
+}
+
+bool IsVistaOrLater(const OSVERSIONINFOEXA& v) {
+    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 6;
+}
+
+bool IsWindows10OrLater(const OSVERSIONINFOEXA& v) {
+    return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion >= 10;
 }

@@ -13,5 +13,12 @@ bool IsVistaOrLater();
 std::string GetOSVersionSuffix();
 // The suffix of one version record; only the fields of OSVERSIONINFOA are read.
 std::string OSVersionSuffixOf(const OSVERSIONINFOEXA& version);
-// IsVistaOrLater of one version record.
-bool IsVistaOrLaterOf(const OSVERSIONINFOEXA& version);
+
+// The running system's version. The numbers come from ntdll's RtlGetVersion where it exists:
+// GetVersionExA reports 6.2 on Windows 8.1 and later to a program whose manifest does not
+// name them. The service-pack text and the 9x line's fields come from GetVersionExA.
+OSVERSIONINFOEXA QueryOsVersion();
+// Windows Vista (NT 6.0) or later, of one version record.
+bool IsVistaOrLater(const OSVERSIONINFOEXA& version);
+// Windows 10 (NT 10.0) or later.
+bool IsWindows10OrLater(const OSVERSIONINFOEXA& version);

@@ -13,6 +13,8 @@
 //   processes beyond a limited query, the service manager only for reading, and no task
 //   registered in the Task Scheduler (the program's asks for the highest rights).
 //   MNEMORA_SYSTEM_PROCESSES adds image names (comma-separated) that count as the system's.
+//   The system's memory lists stay closed: NtSetSystemInformation refuses the memory-list and
+//   page-combining classes, and the privileges they need are not in the token.
 // - MNEMORA_PROTECTED_PROCESSES (comma-separated image names): processes that refuse to be
 //   ended to anyone, as programs that protect themselves do; they still open for queries.
 //
@@ -27,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -56,6 +59,8 @@ struct Real {
     HRESULT(STDMETHODCALLTYPE* getFolder)(ITaskService*, BSTR, ITaskFolder**);
     HRESULT(STDMETHODCALLTYPE* registerTask)(ITaskFolder*, BSTR, BSTR, LONG, VARIANT, VARIANT, TASK_LOGON_TYPE, VARIANT,
                                              IRegisteredTask**);
+    LONG(WINAPI* ntSetSystemInformation)(ULONG, PVOID, ULONG);
+    decltype(&AdjustTokenPrivileges) adjustTokenPrivileges;
 } real;
 
 // ---- Code pages --------------------------------------------------------------------------
@@ -304,6 +309,42 @@ HRESULT WINAPI CoCreateInstanceStandIn(REFCLSID clsid, LPUNKNOWN outer, DWORD co
     return hr;
 }
 
+// ---- Memory lists and privileges ---------------------------------------------------------
+
+const LONG kStatusPrivilegeNotHeld = static_cast<LONG>(0xC0000061);
+
+LONG WINAPI NtSetSystemInformationStandIn(ULONG infoClass, PVOID info, ULONG length) {
+    const ULONG kMemoryListInformation = 80, kCombinePhysicalMemoryInformation = 130;
+    if (infoClass == kMemoryListInformation || infoClass == kCombinePhysicalMemoryInformation)
+        return kStatusPrivilegeNotHeld;
+    return real.ntSetSystemInformation(infoClass, info, length);
+}
+
+// Privileges an administrator's token holds and a user's lacks, among those the program asks for.
+bool AdministratorsOnly(const LUID& luid) {
+    for (const char* name : {"SeProfileSingleProcessPrivilege", "SeIncreaseQuotaPrivilege"}) {
+        LUID known{};
+        if (LookupPrivilegeValueA(nullptr, name, &known) && known.LowPart == luid.LowPart &&
+            known.HighPart == luid.HighPart)
+            return true;
+    }
+    return false;
+}
+
+// As Windows answers a request for privileges missing from the token: the call succeeds, changes
+// nothing, reports nothing changed and sets ERROR_NOT_ALL_ASSIGNED. (A request mixing held and
+// missing privileges goes through whole: the program asks for one at a time.)
+BOOL WINAPI AdjustTokenPrivilegesStandIn(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES state, DWORD length,
+                                         PTOKEN_PRIVILEGES previous, PDWORD returnLength) {
+    bool missing = !disableAll && state && state->PrivilegeCount > 0;
+    for (DWORD i = 0; missing && i < state->PrivilegeCount; ++i) missing = AdministratorsOnly(state->Privileges[i].Luid);
+    if (!missing) return real.adjustTokenPrivileges(token, disableAll, state, length, previous, returnLength);
+    if (previous && length >= sizeof(DWORD)) previous->PrivilegeCount = 0;
+    if (returnLength) *returnLength = sizeof(DWORD);
+    SetLastError(ERROR_NOT_ALL_ASSIGNED);
+    return TRUE;
+}
+
 // ---- Lookups at run time -----------------------------------------------------------------
 
 FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
@@ -318,6 +359,10 @@ FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
     if (!AsUser()) return found;
     if (std::strcmp(name, "OpenSCManagerA") == 0) return swap(real.openSCManager, &OpenSCManagerStandIn);
     if (std::strcmp(name, "OpenServiceA") == 0) return swap(real.openService, &OpenServiceStandIn);
+    if (std::strcmp(name, "NtSetSystemInformation") == 0)
+        return swap(real.ntSetSystemInformation, &NtSetSystemInformationStandIn);
+    if (std::strcmp(name, "AdjustTokenPrivileges") == 0)
+        return swap(real.adjustTokenPrivileges, &AdjustTokenPrivilegesStandIn);
     return found;
 }
 
@@ -376,6 +421,8 @@ __attribute__((constructor)) void InstallStandIns() {
         {"OpenProcess", reinterpret_cast<void*>(&OpenProcessStandIn), Slot(real.openProcess), false},
         {"GetProcAddress", reinterpret_cast<void*>(&GetProcAddressStandIn), Slot(real.getProcAddress), false},
         {"CoCreateInstance", reinterpret_cast<void*>(&CoCreateInstanceStandIn), Slot(real.coCreateInstance), false},
+        {"AdjustTokenPrivileges", reinterpret_cast<void*>(&AdjustTokenPrivilegesStandIn),
+         Slot(real.adjustTokenPrivileges), true},
     };
     PatchImports(kPatches, sizeof kPatches / sizeof kPatches[0]);
 }

@@ -134,6 +134,16 @@ TEST_F(MainWindowTest, ManualRunShowsProgressThenTheReportThenRests) {
         EXPECT_EQ(ControlText(report, IDC_REPORT_LABEL1), "Optimization report");
         EXPECT_EQ(ControlText(report, IDC_REPORT_UNIT2), "Kbytes");
     }
+    // Both layouts: free memory before and after, read the same way, and the signed change.
+    EXPECT_EQ(ControlText(report, IDC_REPORT_LABEL5), "Free before the run");
+    EXPECT_EQ(ControlText(report, IDC_REPORT_LABEL7), "Change in free memory");
+    EXPECT_EQ(ControlText(report, IDC_REPORT_UNIT7), "Kbytes");
+    long long before = std::atoll(ControlText(report, IDC_REPORT_VALUE5).c_str());
+    long long after = std::atoll(ControlText(report, IDC_REPORT_VALUE6).c_str());
+    EXPECT_GT(before, 0);
+    EXPECT_EQ(std::atoll(ControlText(report, IDC_REPORT_VALUE7).c_str()), after - before);
+    int freeRow = ControlText(report, IDC_REPORT_HEADLINE).empty() ? IDC_REPORT_VALUE1 : IDC_REPORT_VALUE2;
+    EXPECT_EQ(std::atoll(ControlText(report, freeRow).c_str()), after);  // one reading, shown twice
     EXPECT_EQ(ControlText(main, IDC_PERCENT), "100%");
     PostClick(report, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_PERCENT) == "0 %"; }, 5000));

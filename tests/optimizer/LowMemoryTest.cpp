@@ -65,6 +65,32 @@ TEST(LowMemoryDecision, TheSoundPlaysOnEveryLowTickWithoutARun) {
     EXPECT_FALSE(ShouldSoundAlert(false, false, 10, 30));
 }
 
+TEST(IntervalRun, DueAfterTheIntervalAcrossTheTickWrapWithTheAutomaticRunsGuards) {
+    const DWORD kMinute = 60000, kWrapLast = 0xFFFFFFFFu - 30000;  // 30 s before the counter wraps
+    struct Case {
+        int minutes;
+        DWORD last, now;
+        bool running;
+        int load;
+        bool notice;
+        AutoAction action;
+    } cases[] = {
+        {5, 1000, 1000 + 5 * kMinute, false, 74, false, AutoAction::Start},
+        {5, 1000, 1000 + 5 * kMinute - 1, false, 10, false, AutoAction::None},
+        {5, 1000, 1000 + 5 * kMinute, false, 10, true, AutoAction::Ask},
+        {5, 1000, 1000 + 9 * kMinute, true, 10, false, AutoAction::None},   // a run in progress
+        {5, 1000, 1000 + 9 * kMinute, false, 75, true, AutoAction::None},   // busy
+        {0, 1000, 1000 + 9 * kMinute, false, 10, false, AutoAction::None},  // off
+        {1441, 0, 0xFFFFFFF0u, false, 10, false, AutoAction::None},         // no interval: off
+        {1440, 0, 1440 * kMinute, false, 10, false, AutoAction::Start},
+        // 49.7 days: the counter wrapped between the last run and now.
+        {1, kWrapLast, kWrapLast + kMinute, false, 10, false, AutoAction::Start},
+        {1, kWrapLast, kWrapLast + kMinute - 1, false, 10, false, AutoAction::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DecideIntervalRun(c.minutes, c.last, c.now, c.running, c.load, c.notice), c.action) << &c - cases;
+}
+
 TEST(LowMemoryThreshold, ReadAfreshWith30WhenMissingOrNoPercentage) {
     driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
     EXPECT_EQ(ReadAlertThreshold(), 30);

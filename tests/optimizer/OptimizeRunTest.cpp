@@ -93,6 +93,32 @@ TEST(OptimizeRun, AutomaticRunPostsEachStepThenTheEndInOrder) {
     EXPECT_EQ(run.AdvanceTick(), 1);
 }
 
+TEST(OptimizeRun, ListsRunPostsEachChosenStepThenTheEndAndKeepsItsResultUntilFinish) {
+    Listener listener;
+    MemoryListCalls calls;  // answers on the worker thread
+    calls.setSystemInformation = [](ULONG cls, void*, ULONG) {
+        return cls == kSystemMemoryListInformation ? kStatusSuccess : kStatusPrivilegeNotHeld;
+    };
+    OptimizeRun run(&OptimizeRun::StartThread, calls);
+    MemoryListSteps steps = StepBit(MemoryListStep::EmptyWorkingSets) | StepBit(MemoryListStep::CombinePages);
+    ASSERT_EQ(run.StartLists(listener.Handle(), true, steps, {true, true}), OptimizeRun::AutoStart::Started);
+    EXPECT_TRUE(run.IsLists() && run.IsAuto());
+    EXPECT_EQ(run.StartAuto(listener.Handle(), 2, false), OptimizeRun::AutoStart::Busy);
+    ASSERT_TRUE(listener.Await(4, 30000));
+    ASSERT_EQ(listener.got.size(), 4u);
+    EXPECT_EQ(listener.got[0].wParam, static_cast<WPARAM>(MemoryListStep::EmptyWorkingSets));
+    EXPECT_EQ(listener.got[1].wParam, static_cast<WPARAM>(MemoryListStep::CombinePages));
+    EXPECT_EQ(listener.got[2].wParam, kProgressComplete);
+    EXPECT_EQ(listener.got[3].message, WM_OPTIMIZE_DONE);
+    const MemoryListsResult* result = run.ListsResult();
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->Step(MemoryListStep::EmptyWorkingSets).outcome, StepOutcome::Ran);
+    EXPECT_EQ(result->Step(MemoryListStep::CombinePages).status, kStatusPrivilegeNotHeld);
+    EXPECT_TRUE(run.Running());  // until the window has handled the end
+    run.Finish();
+    EXPECT_EQ(run.ListsResult(), nullptr);
+}
+
 TEST(OptimizeRun, StopEndsTheWorkerBetweenStepsWithoutAnEnd) {
     Listener listener;
     OptimizeRun run;

@@ -50,7 +50,7 @@ TEST(OSVersionSuffix, NamesEachReleaseAndNothingElseAndTellsVistaAndLater) {
     for (const SuffixCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.platform << " " << c.major << "." << c.minor << " '" << c.csd << "'");
         EXPECT_EQ(OSVersionSuffixOf(Version(c.platform, c.major, c.minor, c.csd)), c.suffix);
-        EXPECT_EQ(IsVistaOrLaterOf(Version(c.platform, c.major, c.minor, c.csd)), c.vista);
+        EXPECT_EQ(IsVistaOrLater(Version(c.platform, c.major, c.minor, c.csd)), c.vista);
     }
 }
 

@@ -9,10 +9,11 @@
 
 #include "app/RegistryKey.h"
 #include "driver/TestDriver.h"
+#include "optimizer/MemoryLists.h"
 
 namespace {
-const char kRunner[] = MNEMORA_BINARY_DIR "\\tools\\probe_runner.exe";
-const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\probe_runner.exe";
+const char kTools[] = MNEMORA_BINARY_DIR "\\tools\\";
+const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\";
 
 using Report = std::map<std::string, std::string>;
 
@@ -24,21 +25,23 @@ protected:
         output_ = std::string(dir) + "probe_runner_report.txt";
     }
     void TearDown() override {
-        driver::DeleteKeyTree(HKEY_CURRENT_USER, kAppDefaults);
+        for (const char* runner : {"probe_runner.exe", "probe_runner_as_user.exe"})
+            driver::DeleteKeyTree(HKEY_CURRENT_USER, (std::string(kAppDefaults) + runner).c_str());
         DeleteFileA(output_.c_str());
     }
 
-    // Runs the probes as Wine's `version` ("win98", "nt40" …) and returns their report.
-    Report Run(const char* version) {
+    // Runs the probes (program `runner`) as Wine's `version` ("win98", "nt40" …) and returns
+    // their report.
+    Report Run(const char* version, const std::string& runner = "probe_runner.exe") {
         RegistryKey key;
         EXPECT_EQ(key.Open(HKEY_CURRENT_USER, "Software"), ERROR_SUCCESS);
-        key.Create("Wine\\AppDefaults\\probe_runner.exe");
+        key.Create(("Wine\\AppDefaults\\" + runner).c_str());
         EXPECT_EQ(key.SetString(version, "Version"), ERROR_SUCCESS);
         DeleteFileA(output_.c_str());
-        driver::AppProcess runner;
-        EXPECT_TRUE(runner.Start(kRunner, "\"" + output_ + "\""));
+        driver::AppProcess process;
+        EXPECT_TRUE(process.Start(kTools + runner, "\"" + output_ + "\""));
         DWORD code = 1;
-        EXPECT_TRUE(runner.WaitExit(30000, &code));
+        EXPECT_TRUE(process.WaitExit(30000, &code));
         EXPECT_EQ(code, 0u);
         Report report;
         std::ifstream in(output_);
@@ -60,15 +63,20 @@ struct LineCase {
     const char* version;
     bool nineX;
     const char* suffix;
-    bool vista;
+    bool lists, combine;  // the memory lists run's steps this release offers
 };
+// What Wine answers to a lists run: every step done (a stub that claims success for any class),
+// or nothing asked where the release has none.
+const char kListsDone[] = "2 00000000", kListsNone[] = "1 00000000";
 }  // namespace
 
 TEST_F(ProbeLinesTest, EachReleaseGetsItsLineSuffixAndSaneFigures) {
     const LineCase cases[] = {
-        {"win95", true, "-95", false},    {"win98", true, "-98SE", false}, {"winme", true, "-Me", false},
-        {"nt40", false, "-NT", false},   {"win2k", false, "-2000", false}, {"winxp", false, "-XP", false},
-        {"win10", false, "", true},
+        {"win95", true, "-95", false, false},   {"win98", true, "-98SE", false, false},
+        {"winme", true, "-Me", false, false},   {"nt40", false, "-NT", false, false},
+        {"win2k", false, "-2000", false, false}, {"winxp", false, "-XP", false, false},
+        {"vista", false, "", true, false},      {"win81", false, "", true, false},
+        {"win10", false, "", true, true},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.version);
@@ -76,7 +84,7 @@ TEST_F(ProbeLinesTest, EachReleaseGetsItsLineSuffixAndSaneFigures) {
         ASSERT_EQ(r.count("suffix"), 1u);
         EXPECT_EQ(Number(r, "nine_x"), c.nineX ? 1 : 0);
         EXPECT_EQ(r["suffix"], c.suffix);
-        EXPECT_EQ(Number(r, "vista"), c.vista ? 1 : 0);
+        EXPECT_EQ(Number(r, "vista"), c.lists ? 1 : 0);  // the lists and the log-on task both from Vista on
         int avail = Number(r, "avail_phys"), total = Number(r, "total_phys");
         EXPECT_GT(avail, 0);
         EXPECT_LE(avail, total);
@@ -95,9 +103,22 @@ TEST_F(ProbeLinesTest, EachReleaseGetsItsLineSuffixAndSaneFigures) {
             EXPECT_LE(Number(r, "second_cpu"), 100);
         }
         EXPECT_EQ(Number(r, "guard_faulted"), 1);
+        // Lists from Vista on, combining from Windows 10, which GetVersionExA reports as 6.2.
+        EXPECT_EQ(Number(r, "lists"), c.lists ? 1 : 0);
+        EXPECT_EQ(Number(r, "combine"), c.combine ? 1 : 0);
+        EXPECT_EQ(Number(r, "list_privilege"), static_cast<int>(c.lists ? PrivilegeOutcome::Enabled : PrivilegeOutcome::Untouched));
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(r["list_step" + std::to_string(i)], c.lists ? kListsDone : kListsNone);
+        EXPECT_EQ(r["list_step3"], c.combine ? kListsDone : kListsNone);
         EXPECT_FALSE(r["name"].empty());
         EXPECT_EQ(r["display_name"].empty(), r["name"].empty());
     }
+}
+
+TEST_F(ProbeLinesTest, AUserWithoutAdministratorRightsIsRefusedEveryListsStep) {
+    driver::ScopedEnv asUser("MNEMORA_AS_USER", "1");
+    Report r = Run("win10", "probe_runner_as_user.exe");
+    EXPECT_EQ(Number(r, "list_privilege"), static_cast<int>(PrivilegeOutcome::NotHeld));
+    for (int i = 0; i < kMemoryListStepCount; ++i) EXPECT_EQ(r["list_step" + std::to_string(i)], "4 C0000061") << i;
 }
 
 TEST_F(ProbeLinesTest, NineXLoadIsTheStatisticTheKernelPublishes) {

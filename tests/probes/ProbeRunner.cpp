@@ -8,6 +8,7 @@
 
 #include "hwinfo/CpuId.h"
 #include "hwinfo/ProcessorInfo.h"
+#include "optimizer/MemoryLists.h"
 #include "probes/CpuLoad.h"
 #include "probes/MemoryStatus.h"
 #include "probes/OsVersion.h"
@@ -40,6 +41,14 @@ int main(int argc, char** argv) {
     std::fprintf(out, "vendor=%s\nfamily=%d\nmodel=%d\next_family=%d\nl2=%d\ntsc_mhz=%d\n", info.VendorId,
                  info.Family, info.Model, info.ExtFamily, info.L2CacheKB, info.ClockMHz());
     if (withClock) std::fprintf(out, "clock=%s\n", GetProcessorClockText().c_str());
+    // The lists run with the real calls: what this system offers and answers.
+    MemoryListsAvailability available = MemoryListsAvailable();
+    std::fprintf(out, "lists=%d\ncombine=%d\n", available.lists ? 1 : 0, available.combine ? 1 : 0);
+    MemoryListsResult lists = RunMemoryLists(kAllMemoryListSteps, available, BindMemoryListCalls());
+    std::fprintf(out, "list_privilege=%d\n", static_cast<int>(lists.privilege));
+    for (int i = 0; i < kMemoryListStepCount; ++i)
+        std::fprintf(out, "list_step%d=%d %08lX\n", i, static_cast<int>(lists.steps[i].outcome),
+                     static_cast<unsigned long>(lists.steps[i].status));
     if (out != stdout) std::fclose(out);
     return 0;
 }
