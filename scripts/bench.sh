@@ -5,6 +5,7 @@
 # cost beside the optimization run's smallest step.
 # Usage: scripts/bench.sh [seconds per program run of bench_refresh, default 30]
 #        BUILD_ROOT=dir to build elsewhere; RUNS=n timed runs per block size (default 7);
+#        RESIDENT_SECONDS=n how long the resident-cost comparison watches (default 60);
 #        BASELINE=dir, the build root of an earlier version (its <arch>/bin/Ramvane.exe):
 #        bench_refresh then measures that program next to this one, in the same run.
 set -uo pipefail
@@ -47,7 +48,7 @@ for arch in i686 x86_64; do
     echo "== $arch: configure and build"
     cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$arch-w64-mingw32.cmake" \
         -DCMAKE_BUILD_TYPE=Release >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
-    cmake --build "$dir" -j"$(nproc)" --target "${benches[@]}" Ramvane mnemora_driver >"$dir.bench-build.log" 2>&1 ||
+    cmake --build "$dir" -j"$(nproc)" --target "${benches[@]}" Ramvane mnemora_driver bare_tray >"$dir.bench-build.log" 2>&1 ||
         { tail -40 "$dir.bench-build.log"; exit 1; }
 
     # A prefix of the benchmarks' own, fresh from the template, with the desktop held
@@ -77,5 +78,7 @@ for arch in i686 x86_64; do
         "$MNEMORA_WINE" "$dir/bench/$name.exe" "${args[@]}" </dev/null || { echo "$name exited with $?"; status=1; }
     done
     "$root/cmake/wine-prefix.sh" stop "$WINEPREFIX"
+    echo "== $arch: resident cost beside a bare tray program"
+    python3 "$root/scripts/bench-resident.py" "$dir" "$arch" "${RESIDENT_SECONDS:-60}" || status=1
 done
 exit $status

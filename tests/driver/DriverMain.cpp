@@ -4,6 +4,7 @@
 //   mnemora_driver keep-desktop                hold the Wine desktop open until killed
 //   mnemora_driver wait-keeper                 wait until the keeper's window exists
 //   mnemora_driver conditions                  print the Windows version, code page and DPI seen
+//   mnemora_driver start-time TITLE EXE [ARGS]  ms until EXE has a window TITLE (then it is ended)
 #include <cstdlib>
 #include <cstdio>
 #include <string>
@@ -31,6 +32,27 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (argc >= 3 && std::string(argv[1]) == "screenshot") return driver::SaveScreenshot(argv[2]) ? 0 : 1;
+    if (argc >= 4 && std::string(argv[1]) == "start-time") {
+        // Milliseconds from the start of EXE until a window with TITLE exists (shown or not).
+        std::string command = "\"" + std::string(argv[3]) + "\"";
+        for (int i = 4; i < argc; ++i) command += std::string(" ") + argv[i];
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        LARGE_INTEGER frequency, start, now;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
+        bool found = driver::WaitUntil([&] { return driver::FindWindowOf(argv[2], pi.dwProcessId) != nullptr; }, 60000);
+        QueryPerformanceCounter(&now);
+        TerminateProcess(pi.hProcess, 0);
+        WaitForSingleObject(pi.hProcess, 5000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        if (!found) return 1;
+        std::printf("%.0f\n", 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+        return 0;
+    }
     if (argc >= 2 && std::string(argv[1]) == "conditions") {
         // What Wine applied: the Windows version, the ANSI code page and the DPI programs see.
         // The system's own answer: GetVersionEx tells a program without a compatibility
