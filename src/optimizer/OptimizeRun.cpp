@@ -20,6 +20,19 @@ RunLock& Lock() {
     return lock;
 }
 const RunLock& kEarlyLock = Lock();  // created at start-up, not on first use from two threads
+
+// The automatic run on its worker: the steps grow one eighth at a time and only the final one
+// may empty the clipboard; a stop is honoured between steps.
+void RunAutoSteps(HWND window, int level, bool cleanClipboard, HANDLE stop) {
+    for (int i = 0; i < level && !WorkerThread::StopRequested(stop); ++i) {
+        PostMessageA(window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(i), 0);
+        RunOptimizeStep(i, window, false);
+    }
+    if (WorkerThread::StopRequested(stop)) return;
+    RunOptimizeStep(level, window, cleanClipboard);
+    PostMessageA(window, WM_OPTIMIZE_PROGRESS, kProgressComplete, 0);
+    PostMessageA(window, WM_OPTIMIZE_DONE, 0, 0);
+}
 }  // namespace
 
 bool TouchBlock(std::uint64_t bytes) {
@@ -55,27 +68,11 @@ void WaitDispatchingSent(HANDLE object) {
     }
 }
 
-// What the worker needs, owned by the worker: the run object may not outlive it.
-struct OptimizeRun::Job {
-    HWND window;
-    int level;
-    bool cleanClipboard;
-    HANDLE stop;  // duplicated for the worker, closed by it
-};
-
-HANDLE OptimizeRun::StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter) {
-    DWORD id = 0;
-    return CreateThread(nullptr, 0, body, parameter, 0, &id);
-}
-
-OptimizeRun::OptimizeRun(ThreadStarter startThread)
-    : startThread_(startThread), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-
 OptimizeRun::~OptimizeRun() { StopAndWait(); }
 
 void OptimizeRun::SetRunning(bool running) {
     EnterCriticalSection(&Lock().section);
-    running_ = running ? 1 : 0;
+    running_ = running;
     LeaveCriticalSection(&Lock().section);
 }
 
@@ -100,54 +97,22 @@ OptimizeRun::AutoStart OptimizeRun::StartAuto(HWND window, int level, bool clean
     ticks_ = 0;
     SetRunning(true);
     TakeBaselineSnapshot();
-    HANDLE stop = nullptr;
-    if (stop_) {
-        ResetEvent(stop_.get());
-        DuplicateHandle(GetCurrentProcess(), stop_.get(), GetCurrentProcess(), &stop, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    }
-    Job* job = new Job{window, level, cleanClipboard, stop};
-    worker_.reset(startThread_(Worker, job));
-    if (!worker_) {
-        if (stop) CloseHandle(stop);
-        delete job;
+    auto steps = [window, level, cleanClipboard](HANDLE stop) { RunAutoSteps(window, level, cleanClipboard, stop); };
+    if (!worker_.Start(steps)) {
         Finish();
         return AutoStart::NoThread;
     }
     return AutoStart::Started;
 }
 
-DWORD WINAPI OptimizeRun::Worker(LPVOID parameter) {
-    Job* job = static_cast<Job*>(parameter);
-    auto stopped = [job] { return job->stop && WaitForSingleObject(job->stop, 0) == WAIT_OBJECT_0; };
-    // The steps grow one eighth at a time; only the final one may empty the clipboard.
-    for (int i = 0; i < job->level && !stopped(); ++i) {
-        PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(i), 0);
-        RunOptimizeStep(i, job->window, false);
-    }
-    if (!stopped()) {
-        RunOptimizeStep(job->level, job->window, job->cleanClipboard);
-        PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, kProgressComplete, 0);
-        PostMessageA(job->window, WM_OPTIMIZE_DONE, 0, 0);
-    }
-    if (job->stop) CloseHandle(job->stop);
-    delete job;
-    return 0;
-}
-
-void OptimizeRun::Join() {
-    if (!worker_) return;
-    WaitDispatchingSent(worker_.get());
-    worker_.reset();
-}
-
 void OptimizeRun::Finish() {
-    Join();
+    worker_.Join(WaitDispatchingSent);
     SetRunning(false);
     level_ = ticks_ = 0;
     auto_ = false;
 }
 
 void OptimizeRun::StopAndWait() {
-    if (worker_ && stop_) SetEvent(stop_.get());
+    worker_.RequestStop();
     Finish();
 }

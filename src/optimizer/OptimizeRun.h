@@ -2,9 +2,10 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
-#include "ui/Handles.h"
+#include "ui/WorkerThread.h"
 
 // End of an automatic run, posted by the worker to its window; both parameters 0.
 constexpr UINT WM_OPTIMIZE_DONE = 0x110A;
@@ -26,18 +27,15 @@ bool TouchBlock(std::uint64_t bytes);
 // only by posting to the window (never sending), so the interface thread may wait for it.
 class OptimizeRun {
 public:
-    // Starts the worker thread and returns its handle, null when none started; StartThread
-    // unless the run is given another.
-    using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE body, LPVOID parameter);
-    static HANDLE StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter);
-
-    explicit OptimizeRun(ThreadStarter startThread = &StartThread);
+    // `starter` starts the automatic run's thread (WorkerThread::CreateWorker unless the run
+    // is given another).
+    explicit OptimizeRun(WorkerThread::ThreadStarter starter = &WorkerThread::CreateWorker) : worker_(starter) {}
     ~OptimizeRun();
     OptimizeRun(const OptimizeRun&) = delete;
     OptimizeRun& operator=(const OptimizeRun&) = delete;
 
     // OptimizeRunning: written under the process-wide run lock, read without it.
-    bool Running() const { return running_ != 0; }
+    bool Running() const { return running_; }
     // OptimizeLevel: eighths of the final step; 0 at rest.
     int Level() const { return level_; }
     // AutoRun: the current or last run was automatic (selects the report headline).
@@ -65,18 +63,13 @@ public:
     void StopAndWait();
 
 private:
-    struct Job;
-    static DWORD WINAPI Worker(LPVOID job);
     void SetRunning(bool running);
-    void Join();
 
-    ThreadStarter startThread_;
-    volatile LONG running_ = 0;
+    std::atomic<bool> running_{false};
     int level_ = 0;
     bool auto_ = false;
     int ticks_ = 0;
-    UniqueHandle worker_;
-    UniqueHandle stop_;  // manual-reset event, set to stop the worker between steps
+    WorkerThread worker_;  // the automatic run's thread, joined before the run is at rest
 };
 
 // Waits for `object` while dispatching the messages other threads send to this one, so a
