@@ -7,12 +7,12 @@
 
 namespace detail {
 struct CloseHandleTraits { static void Free(HANDLE h) { CloseHandle(h); } };
-struct KeyTraits { static void Free(HKEY h) { RegCloseKey(h); } };
 struct ModuleTraits { static void Free(HMODULE h) { FreeLibrary(h); } };
 struct IconTraits { static void Free(HICON h) { DestroyIcon(h); } };
 struct MemoryDcTraits { static void Free(HDC h) { DeleteDC(h); } };
 struct ImageListTraits { static void Free(HIMAGELIST h) { ImageList_Destroy(h); } };
 template <class T> struct GdiTraits { static void Free(T h) { DeleteObject(h); } };
+template <class T> struct ComTraits { static void Free(T* p) { p->Release(); } };
 }  // namespace detail
 
 // Sole owner of one handle; null (never INVALID_HANDLE_VALUE) means empty.
@@ -28,8 +28,11 @@ public:
     ~UniqueOwner() { reset(); }
 
     T get() const { return h_; }
+    T operator->() const { return h_; }  // for the pointer-like handles (COM interfaces)
     explicit operator bool() const { return h_ != nullptr; }
     T release() { T h = h_; h_ = nullptr; return h; }
+    // Frees what it holds and lends its place to a call that stores a new one there.
+    T* put() { reset(); return &h_; }
     void reset(T h = nullptr) {
         if (h_ && h_ != h) Traits::Free(h_);
         h_ = h;
@@ -45,6 +48,8 @@ using UniqueIcon = UniqueOwner<HICON, detail::IconTraits>;
 using UniqueMemoryDc = UniqueOwner<HDC, detail::MemoryDcTraits>;
 using UniqueImageList = UniqueOwner<HIMAGELIST, detail::ImageListTraits>;
 template <class T> using UniqueGdi = UniqueOwner<T, detail::GdiTraits<T>>;
+// One reference to a COM object, released once.
+template <class T> using UniqueCom = UniqueOwner<T*, detail::ComTraits<T>>;
 
 // Window DC from GetDC, released to its window.
 class WindowDc {
