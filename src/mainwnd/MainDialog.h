@@ -142,7 +142,7 @@ private:
     char** argv_;
     MainSettings settings_;
     AutoRunPlace autoRunPlace_ = AutoRunPlace::RunValue;  // the Run value before Vista, the task from Vista on
-    HICON appIcon_;
+    HICON appIcon_;  // shared resource icon (LoadIconA): never destroyed
     std::string displayModeText_;
     bool keepHidden_ = false;  // started hidden and not yet asked to show
     MainLayout layout_;
