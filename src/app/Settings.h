@@ -5,24 +5,27 @@
 
 #include <string>
 
-// Members of the main window bound to its check boxes and edits (switches are 0 or 1).
+#include "app/SettingValues.h"
+
+// Members of the main window bound to its check boxes and edits; each starts at what the
+// window shows while its value is missing.
 struct MainSettings {
-    int clipboard = 1;
-    int autoDefrag = 0;
-    int sound = 1;
-    int report = 1;
-    int autoRun = 1;
-    int askBeforeRun = 1;
+    int clipboard = kCleanClipBoard.byDefault != 0;
+    int autoDefrag = kAutoDefrag.byDefault != 0;
+    int sound = kSoundAlert.byDefault != 0;
+    int report = kBuildReport.byDefault != 0;
+    int autoRun = 0;  // the start with Windows, as AutoRunStored finds it
+    int askBeforeRun = kNoticeDialog.byDefault != 0;
     int clock12 = 0;
-    int toolsNoWarning = 1;
-    int logoOff = 0;
-    int percent = 0;
-    std::string threshold = "10";
-    std::string hotKey = "C";
+    int toolsNoWarning = kOtherFunctionTips.byDefault != 0;
+    int logoOff = kDisableLogo.byDefault != 0;
+    int percent = kPerch.byDefault != 0;
+    std::string threshold = std::to_string(kRamAlertValue.byDefault);
+    std::string hotKey = kHotKey.byDefault;
     std::string rangeLow;
     std::string rangeHigh;
-    int userType = 2;   // the preset list's selection
-    int sliderPos = 4;  // the amount slider, 1..8 eighths
+    int userType = static_cast<int>(kUserType.byDefault);    // the preset list's selection
+    int sliderPos = static_cast<int>(kSliderPos.byDefault);  // the amount slider, 1..8 eighths
 };
 
 // RamAlertValue is a percentage: a larger number (read as an int it may even be negative)

@@ -9,6 +9,7 @@
 #include "app/Application.h"
 #include "app/ProgramPath.h"
 #include "app/RegistryKey.h"
+#include "app/SettingValues.h"
 #include "app/ResourceText.h"
 #include "cache/CacheSetupDialog.h"
 #include "hwinfo/MemoryInfoDialog.h"
@@ -35,7 +36,7 @@ const char kCaption[] = "strDeleteBootItem";
 
 void StoreShowStatus(DWORD value) {
     RegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.SetDword(value, "ShowStatus");
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.SetDword(value, kShowStatus.name);
 }
 }  // namespace
 
@@ -192,8 +193,8 @@ void MainDialog::OnMemoryModules(DialogMessage&) {
 void MainDialog::OnSave(DialogMessage&) {
     ReadControls();
     LONG values = WriteMainValues(settings_, settings_.userType, settings_.sliderPos);
-    LONG logo = WriteSettingDword("DisableLogo", settings_.logoOff ? 1 : 0);
-    LONG hotKey = WriteSettingString("HotKey", settings_.hotKey);
+    LONG logo = WriteSettingDword(kDisableLogo.name, settings_.logoOff ? 1 : 0);
+    LONG hotKey = WriteSettingString(kHotKey.name, settings_.hotKey);
     LONG autoRun = WriteAutoRun(settings_.autoRun != 0, autoRunPlace_);
     // A user without administrator rights may not write the machine's keys: say so, and keep
     // Save enabled, rather than claim a save that did not happen.
@@ -293,7 +294,7 @@ void MainDialog::OnAutoRunCheck(DialogMessage&) {
 void MainDialog::OnToolsWithoutWarning(DialogMessage&) {
     ReadControls();
     MarkChanged();
-    WriteSettingDword("OtherFunctionTips", settings_.toolsNoWarning ? 1 : 0);
+    WriteSettingDword(kOtherFunctionTips.name, settings_.toolsNoWarning ? 1 : 0);
 }
 
 void MainDialog::OnMarkChanged(DialogMessage&) { MarkChanged(); }

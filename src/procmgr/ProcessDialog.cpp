@@ -5,6 +5,7 @@
 
 #include "app/Application.h"
 #include "app/RegistryKey.h"
+#include "app/SettingValues.h"
 #include "app/ResourceText.h"
 #include "procmgr/ProcessRows.h"
 #include "ui/MessageBox.h"
@@ -79,7 +80,7 @@ const ProcessDialog::Route ProcessDialog::kRoutes[] = {
 
 ProcessDialog::ProcessDialog(ProcessMonitor& monitor) : DialogImpl(IDD_PROCESS_DIALOG), monitor_(monitor) {
     alwaysUnloadDll_ = ReadAlwaysUnloadDll();
-    autoRefresh_ = ReadSettingDword("AutoRefresh") != 0 ? 1 : 0;
+    autoRefresh_ = StoredSwitchOn(kAutoRefresh) ? 1 : 0;
     BindCheck(IDC_DLL_CHECK, &alwaysUnloadDll_);
     BindCheck(IDC_CHECKAUTOREFRESH, &autoRefresh_);
     UseRoundedFrame();
@@ -190,7 +191,7 @@ void ProcessDialog::OnAutoRefreshSwitch(DialogMessage&) {
         SetTimer(hwnd_, kAutoRefreshTimer, kAutoRefreshMs, nullptr);
     else
         KillTimer(hwnd_, kAutoRefreshTimer);
-    WriteSettingDword("AutoRefresh", autoRefresh_ ? 1 : 0);
+    WriteSettingDword(kAutoRefresh.name, autoRefresh_ ? 1 : 0);
 }
 
 void ProcessDialog::OnAutoRefresh(DialogMessage&) {
