@@ -16,7 +16,7 @@
 #include "mainwnd/AboutDialog.h"
 #include "mainwnd/MainDialog.h"
 #include "mainwnd/ThresholdInput.h"
-#include "optimizer/LowMemory.h"
+#include "optimizer/BusyLoad.h"
 #include "procmgr/ProcessDialog.h"
 #include "probes/CpuLoad.h"
 #include "probes/OsVersion.h"
@@ -110,10 +110,10 @@ void MainDialog::MarkChanged() { EnableItem(IDC_BUTTONSAVERAM, true); }
 void MainDialog::CheckLoadThenOptimize() {
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
-    if (cpu < 76)
-        StartManualOptimize();
-    else
+    if (TooBusyForManualRun(cpu))
         ShowMessage(hwnd_, "strCpuHigh", kMainWindowTitle);
+    else
+        StartManualOptimize();
 }
 
 void MainDialog::OnOptimizeButton(DialogMessage&) { CheckLoadThenOptimize(); }

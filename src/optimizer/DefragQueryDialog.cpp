@@ -4,7 +4,7 @@
 
 #include "app/Application.h"
 #include "app/ResourceText.h"
-#include "optimizer/LowMemory.h"
+#include "optimizer/BusyLoad.h"
 #include "probes/CpuLoad.h"
 #include "resource.h"
 #include "ui/MessageBox.h"
@@ -49,7 +49,7 @@ void DefragQueryDialog::OnLoadTimer(DialogMessage&) {
 void DefragQueryDialog::OnOK() {
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
-    if (cpu > kBusyLoad) {
+    if (TooBusyForManualRun(cpu)) {
         ShowMessage(hwnd_, "strCpuHigh", kMainWindowTitle);
         return;
     }

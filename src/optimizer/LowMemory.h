@@ -4,8 +4,6 @@
 // Threshold in percent of free physical memory: RamAlertValue, 30 when unreadable or over 100.
 int ReadAlertThreshold();
 constexpr int kDefaultAlertThreshold = 30;
-// A load at or above this counts as busy for the automatic path.
-constexpr int kBusyLoad = 75;
 
 // The alert sound plays while memory is at or below the threshold and no run is in progress.
 bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold);
