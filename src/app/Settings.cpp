@@ -12,7 +12,7 @@ SettingsSnapshot gSettingsSnapshot;
 namespace {
 const char kAutoRunValue[] = "Ramvane";
 
-void ReadSwitch(const RegistryKey& key, const DwordSetting& setting, int& member) {
+void ReadSwitch(const RegistryKey& key, const DwordSetting& setting, bool& member) {
     DWORD value = 0;
     if (key.QueryDword(value, setting.name) == ERROR_SUCCESS) member = value != 0;
 }
@@ -89,7 +89,7 @@ LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
 
 void SaveMainSettings(const MainSettings& s, int userType, int sliderPos, AutoRunPlace place) {
     WriteMainValues(s, userType, sliderPos);
-    WriteAutoRun(s.autoRun != 0, place);
+    WriteAutoRun(s.autoRun, place);
 }
 
 bool AutoRunStored(AutoRunPlace place) {

@@ -10,16 +10,16 @@
 // Members of the main window bound to its check boxes and edits; each starts at what the
 // window shows while its value is missing.
 struct MainSettings {
-    int clipboard = kCleanClipBoard.byDefault != 0;
-    int autoDefrag = kAutoDefrag.byDefault != 0;
-    int sound = kSoundAlert.byDefault != 0;
-    int report = kBuildReport.byDefault != 0;
-    int autoRun = 0;  // the start with Windows, as AutoRunStored finds it
-    int askBeforeRun = kNoticeDialog.byDefault != 0;
-    int clock12 = 0;
-    int toolsNoWarning = kOtherFunctionTips.byDefault != 0;
-    int logoOff = kDisableLogo.byDefault != 0;
-    int percent = kPerch.byDefault != 0;
+    bool clipboard = kCleanClipBoard.byDefault != 0;
+    bool autoDefrag = kAutoDefrag.byDefault != 0;
+    bool sound = kSoundAlert.byDefault != 0;
+    bool report = kBuildReport.byDefault != 0;
+    bool autoRun = false;  // the start with Windows, as AutoRunStored finds it
+    bool askBeforeRun = kNoticeDialog.byDefault != 0;
+    bool clock12 = false;
+    bool toolsNoWarning = kOtherFunctionTips.byDefault != 0;
+    bool logoOff = kDisableLogo.byDefault != 0;
+    bool percent = kPerch.byDefault != 0;
     std::string threshold = std::to_string(kRamAlertValue.byDefault);
     std::string hotKey = kHotKey.byDefault;
     std::string rangeLow;
@@ -71,8 +71,8 @@ LONG WriteAutoRunEntry(bool on, const std::string& exePath);
 
 // Copies of SoundAlert and AutoDefrag read by the low-memory check; both 0 at start.
 struct SettingsSnapshot {
-    int soundAlert = 0;
-    int autoDefrag = 0;
+    bool soundAlert = false;
+    bool autoDefrag = false;
 };
 extern SettingsSnapshot gSettingsSnapshot;
 

@@ -195,7 +195,7 @@ void MainDialog::OnSave(DialogMessage&) {
     LONG values = WriteMainValues(settings_, settings_.userType, settings_.sliderPos);
     LONG logo = WriteSettingDword(kDisableLogo.name, settings_.logoOff ? 1 : 0);
     LONG hotKey = WriteSettingString(kHotKey.name, settings_.hotKey);
-    LONG autoRun = WriteAutoRun(settings_.autoRun != 0, autoRunPlace_);
+    LONG autoRun = WriteAutoRun(settings_.autoRun, autoRunPlace_);
     // A user without administrator rights may not write the machine's keys: say so, and keep
     // Save enabled, rather than claim a save that did not happen.
     bool settingsSaved = values == ERROR_SUCCESS && logo == ERROR_SUCCESS && hotKey == ERROR_SUCCESS;

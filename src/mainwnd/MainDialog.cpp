@@ -126,7 +126,7 @@ BOOL MainDialog::OnInitDialog() {
     SaveSettings();
     if (ReadSetting(kAutoDefrag) == 0) EnableItem(IDC_CHECKAUTODEFRAGTIP, false);
     if (ReadSetting(kPerch) != 0) {
-        settings_.percent = 1;
+        settings_.percent = true;
         ShowMembers();
         ApplyPercentDisplay();
     }

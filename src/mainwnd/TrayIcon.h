@@ -43,7 +43,7 @@ private:
     void ShowMenu();
     void ShowMainWindow();
 
-    int enabled_ = 0;
+    bool enabled_ = false;
     NOTIFYICONDATAA data_;  // hIcon is the last one given, not owned
     std::string displayModeText_;
     std::function<bool()> busy_;

@@ -45,16 +45,16 @@ void Append(WideText& out, const std::string& text) {
 }
 
 // "1" somewhere in the stored text means on, whatever else it holds.
-int ReadAlwaysUnloadDll() {
+bool ReadAlwaysUnloadDll() {
     RegistryKey key;
     std::string text;
-    if (key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return 0;
-    if (key.QueryString(text, kAlwaysUnloadDll) != ERROR_SUCCESS) return 0;
-    return text.find('1') != std::string::npos ? 1 : 0;
+    if (key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+    if (key.QueryString(text, kAlwaysUnloadDll) != ERROR_SUCCESS) return false;
+    return text.find('1') != std::string::npos;
 }
 
 // Failures (no administrator rights) are ignored: the box simply did not take effect.
-void WriteAlwaysUnloadDll(int on) {
+void WriteAlwaysUnloadDll(bool on) {
     RegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
     if (on)
@@ -80,7 +80,7 @@ const ProcessDialog::Route ProcessDialog::kRoutes[] = {
 
 ProcessDialog::ProcessDialog(ProcessMonitor& monitor) : DialogImpl(IDD_PROCESS_DIALOG), monitor_(monitor) {
     alwaysUnloadDll_ = ReadAlwaysUnloadDll();
-    autoRefresh_ = StoredSwitchOn(kAutoRefresh) ? 1 : 0;
+    autoRefresh_ = StoredSwitchOn(kAutoRefresh);
     BindCheck(IDC_DLL_CHECK, &alwaysUnloadDll_);
     BindCheck(IDC_CHECKAUTOREFRESH, &autoRefresh_);
     UseRoundedFrame();

@@ -44,6 +44,6 @@ private:
     ListView view_;
     FileIconCache icons_;
     ProcessList processes_;  // entry k is row k
-    int alwaysUnloadDll_ = 0;
-    int autoRefresh_ = 0;
+    bool alwaysUnloadDll_ = false;
+    bool autoRefresh_ = false;
 };

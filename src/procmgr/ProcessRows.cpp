@@ -38,7 +38,7 @@ ListRow RowFor(const ProcessFacts& f, bool windows9x, const std::string& queryEr
     } else {
         double m = f.workingSetMB;
         row.cells[2] = m == 0.0 ? kSystemService : WorkingSetText(m);
-        if (f.energySaved == 1 || m < kSmallWorkingSetMB) row.cells[3] = kYes;
+        if (f.energySaved || m < kSmallWorkingSetMB) row.cells[3] = kYes;
     }
     return row;
 }
@@ -87,7 +87,7 @@ bool FillProcessList(ListView& view, ProcessList& list, const ProcessMonitor& mo
                 QueryWorkingSetMB(f.id, f.workingSetMB);
         }
         // By process, not by position: the monitor's list may differ from this one.
-        f.energySaved = monitor.EnergySaved(f.id) ? 1 : 0;
+        f.energySaved = monitor.EnergySaved(f.id);
     }
     view.SetRows(ProcessRows(facts, windows9x, windows9x ? Lang("strMemStatusQueryError") : std::string()));
     return true;

@@ -21,7 +21,7 @@ struct ProcessFacts {
     std::string path;  // as enumerated
     int image = I_IMAGECALLBACK;  // asked for when the row is drawn
     double workingSetMB = 0.0;  // 0.0 when it could not be read (or was not asked for)
-    int energySaved = 0;        // the monitor emptied this process's working set
+    bool energySaved = false;   // the monitor emptied this process's working set
 };
 
 // "%8X" of the id: upper-case hexadecimal right-aligned in 8 characters.
