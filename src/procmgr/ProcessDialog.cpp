@@ -7,6 +7,7 @@
 #include "app/RegistryKey.h"
 #include "app/SettingValues.h"
 #include "app/ResourceText.h"
+#include "probes/OsVersion.h"
 #include "procmgr/ProcessRows.h"
 #include "ui/MessageBox.h"
 #include "ui/WaitCursor.h"
@@ -99,7 +100,7 @@ BOOL ProcessDialog::OnInitDialog() {
 void ProcessDialog::FillProcessList() {
     // The focus follows its process by id (the row's data), or is dropped with it.
     // Not from English.ini: a diagnostic of failed system calls, the same in every language.
-    if (!::FillProcessList(view_, processes_, monitor_))
+    if (!::FillProcessList(view_, processes_, monitor_, &facts_))
         ShowMessageText(hwnd_, "Error Get Processes!", kMainWindowTitle);
 }
 
@@ -129,7 +130,7 @@ void ProcessDialog::OnTerminate(DialogMessage&) {
     WaitCursor wait;
     int row = ChosenRow();
     if (row < 0) return;
-    switch (TerminateRefusalFor(processes_.ImagePaths[row], view_.Text(row, 2))) {
+    switch (TerminateRefusalFor(facts_[row], IsWindows9x())) {
     case TerminateRefusal::Ourselves: ShowMessage(hwnd_, "strKillMeMessage", kMainWindowTitle); break;
     case TerminateRefusal::SystemProcess: ShowMessage(hwnd_, "strKillSysServiceMessage", kMainWindowTitle); break;
     case TerminateRefusal::None: {
