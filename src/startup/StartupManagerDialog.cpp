@@ -126,15 +126,16 @@ void StartupManagerDialog::SetItem(const StartupItem& item) {
 void StartupManagerDialog::OnDelete(DialogMessage&) {
     StartupItem item;
     if (!FocusedItem(item)) return;
-    savedRowCount_ = list_.Count();
+    const int listed = CountOf(items_, item);
     std::string question = Lang("strStartDeleteSure1") + item.Name + Lang("strStartDeleteSure2") + " ";
     if (ShowMessageText(hwnd_, question, Lang("strDeleteBootItem"), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     bool deleted = DeleteStartupItem(item);
     FillStartupList();
     EnableActions(false);
-    // The row count alone could miss a failure when another item vanished meanwhile.
-    if (!deleted || list_.Count() == savedRowCount_)
+    // Read again, the item is gone unless Windows or the file kept it (an alike delayed item
+    // may stay: only one of them was deleted).
+    if (!deleted || CountOf(items_, item) >= listed)
         ShowMessageText(hwnd_, Lang("strBootItemCantDelete1") + item.Name + Lang("strBootItemCantDelete2"),
                         Lang(kCaption), kNotice);
 }
