@@ -152,6 +152,7 @@ private:
         std::string pramTotal, pramFree, ramFree, pageFree, vramFree, curTime, titleCpu3, iconTipsCpu, iconTipsRam,
             usedMemoryB, usedFilePageB, usedMemoryM, usedFilePageM;
     } texts_;
+    std::string loadLine_;  // the processor line (1096) as the last refresh made it
 
     std::array<BusyProgressCtrl, 3> bars_;  // page file, combined, physical
     RunDisplay runDisplay_;

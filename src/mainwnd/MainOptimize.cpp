@@ -103,7 +103,7 @@ void MainDialog::LowMemoryTick() {
             SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
             return;
         case AutoAction::Ask: {
-            DefragQueryDialog query(hwnd_);
+            DefragQueryDialog query(hwnd_, loadLine_);
             if (query.RunModal() == IDOK)
                 StartAutoOptimize();
             else

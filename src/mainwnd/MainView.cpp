@@ -91,7 +91,8 @@ void MainDialog::RefreshStatus() {
                       texts_.usedFilePageB};
     tray_.SetTooltipText(TooltipText(percent, tip, cpu, freeMem, f));
     gauge_.SetValue(100.0 - freeMem);
-    labels_[9].SetText(LoadLine(texts_.titleCpu3, cpu));
+    loadLine_ = LoadLine(texts_.titleCpu3, cpu);
+    labels_[9].SetText(loadLine_);
     SetTimer(hwnd_, kRefreshTimer, 500, nullptr);
 }
 
