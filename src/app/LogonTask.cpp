@@ -33,7 +33,7 @@ public:
         }
         hr = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
                               reinterpret_cast<void**>(service_.put()));
-        if (FAILED(hr)) service_.release();  // whatever a failed call left there is no reference
+        if (FAILED(hr)) service_.forget();  // whatever a failed call left there is no reference
         if (SUCCEEDED(hr)) {
             VARIANT local;
             VariantInit(&local);
@@ -42,7 +42,7 @@ public:
         if (SUCCEEDED(hr)) {
             Bstr root("\\");
             hr = service_->GetFolder(root.get(), folder_.put());
-            if (FAILED(hr)) folder_.release();
+            if (FAILED(hr)) folder_.forget();
         }
         status_ = hr;
     }
@@ -62,7 +62,7 @@ public:
         Bstr name(kLogonTaskName);
         UniqueCom<IRegisteredTask> task;
         HRESULT hr = folder_->GetTask(name.get(), task.put());
-        if (FAILED(hr)) task.release();
+        if (FAILED(hr)) task.forget();
         return hr;
     }
 
@@ -150,7 +150,7 @@ LONG RegisterLogonTask(const std::string& exePath) {
     UniqueCom<IRegisteredTask> task;
     HRESULT hr = root->RegisterTask(name.get(), xml.get(), TASK_CREATE_OR_UPDATE, none, none,
                                     TASK_LOGON_INTERACTIVE_TOKEN, none, task.put());
-    if (FAILED(hr)) task.release();
+    if (FAILED(hr)) task.forget();
     return StatusOf(hr);
 }
 

@@ -70,14 +70,14 @@ bool WmiConnection::Connect() {
     }
     if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                 reinterpret_cast<void**>(locator_.put())))) {
-        locator_.release();  // whatever a failed call left there is no reference
+        locator_.forget();  // whatever a failed call left there is no reference
         LastError = "Failed to create IWbemLocator object.";
         ReleaseAll();
         return false;
     }
     Bstr space(L"\\\\.\\ROOT\\CIMV2");
     if (FAILED(locator_->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services_.put()))) {
-        services_.release();
+        services_.forget();
         LastError = "Could not connect.";
         ReleaseAll();
         return false;
@@ -99,7 +99,7 @@ bool WmiConnection::QueryProperty(const char* className, const char* property, s
     Bstr query(std::string("SELECT * FROM ") + className);
     if (FAILED(services_->ExecQuery(language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
                                     nullptr, enumerator_.put()))) {
-        enumerator_.release();
+        enumerator_.forget();
         LastError = "Query for operating system name failed.";
         ReleaseAll();
         return false;
@@ -108,7 +108,7 @@ bool WmiConnection::QueryProperty(const char* className, const char* property, s
         ULONG returned = 0;
         HRESULT hr = enumerator_->Next(WBEM_INFINITE, 1, object_.put(), &returned);
         if (FAILED(hr) || returned == 0) {
-            object_.release();  // nothing was returned
+            object_.forget();  // nothing was returned
             break;
         }
         if (!object_) break;
