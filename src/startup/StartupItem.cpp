@@ -48,14 +48,6 @@ int OldIdOfSource(int source) {
     }
 }
 
-int CountOf(const std::vector<StartupItem>& items, const StartupItem& item) {
-    int count = 0;
-    for (const StartupItem& i : items)
-        count += i.Source == item.Source && i.Name == item.Name && i.Command == item.Command &&
-                 i.DelayMinutes == item.DelayMinutes && i.OldId == item.OldId;
-    return count;
-}
-
 int IndexOfNameNoCase(const std::string& text, const std::vector<std::string>& list) {
     std::string upper = Upper(text);
     for (size_t i = 0; i < list.size(); ++i)

@@ -43,9 +43,6 @@ int MoveTarget(int source, int oldId, int mode);
 // and RunServices-, 5 for HKCU Run, 6 for HKCU Run-; -1 for any other.
 int OldIdOfSource(int source);
 
-// How many of `items` are `item`: the same place, name, command, delay and origin.
-int CountOf(const std::vector<StartupItem>& items, const StartupItem& item);
-
 // Index of the first entry equal to `text` ignoring letter case, -1 when none.
 int IndexOfNameNoCase(const std::string& text, const std::vector<std::string>& list);
 // Index of the first entry that `text` begins with, ignoring letter case (an empty entry

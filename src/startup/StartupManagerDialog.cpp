@@ -126,16 +126,15 @@ void StartupManagerDialog::SetItem(const StartupItem& item) {
 void StartupManagerDialog::OnDelete(DialogMessage&) {
     StartupItem item;
     if (!FocusedItem(item)) return;
-    const int listed = CountOf(items_, item);
     std::string question = Lang("strStartDeleteSure1") + item.Name + Lang("strStartDeleteSure2") + " ";
     if (ShowMessageText(hwnd_, question, Lang("strDeleteBootItem"), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     bool deleted = DeleteStartupItem(item);
     FillStartupList();
     EnableActions(false);
-    // Read again, the item is gone unless Windows or the file kept it (an alike delayed item
-    // may stay: only one of them was deleted).
-    if (!deleted || CountOf(items_, item) >= listed)
+    // The delete's own result decides: the list's row count could be fooled by another item
+    // coming or going meanwhile, or by an alike delayed item that stays.
+    if (!deleted)
         ShowMessageText(hwnd_, Lang("strBootItemCantDelete1") + item.Name + Lang("strBootItemCantDelete2"),
                         Lang(kCaption), kNotice);
 }
