@@ -3,6 +3,6 @@
 
 // A run asked for by hand (the optimize button, the hot key, OK in the low-memory question)
 // is refused at 76 % or more.
-bool TooBusyForManualRun(int load);
+constexpr bool TooBusyForManualRun(int load) { return load > 75; }
 // No automatic run is started or offered at 75 % or more.
-bool TooBusyForAutoRun(int load);
+constexpr bool TooBusyForAutoRun(int load) { return load >= 75; }
