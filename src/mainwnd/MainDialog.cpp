@@ -141,8 +141,7 @@ BOOL MainDialog::OnInitDialog() {
 void MainDialog::RegisterHotKeyLetter() {
     // The letter's character code is the key code as it stands: a lower-case letter
     // names another key, which is how it always was stored.
-    const std::string& letter = settings_.hotKey.empty() ? kHotKey.byDefault : settings_.hotKey;
-    UINT key = static_cast<unsigned char>(letter[0]);
+    UINT key = static_cast<unsigned char>(settings_.hotKey.empty() ? kHotKey.byDefault[0] : settings_.hotKey[0]);
     RegisterHotKey(hwnd_, HOTKEY_ID, MOD_CONTROL | MOD_ALT, key);
 }
 
