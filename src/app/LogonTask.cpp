@@ -3,33 +3,13 @@
 #include <oleauto.h>
 #include <taskschd.h>
 
+#include "ui/Bstr.h"
+#include "ui/Handles.h"
+
 
 const char kLogonTaskName[] = "Mnemora";
 
 namespace {
-template <class T>
-void Release(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
-// A BSTR of an ANSI text, owned for one call.
-class Bstr {
-public:
-    explicit Bstr(const std::string& text) {
-        int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        value_ = SysAllocStringLen(nullptr, static_cast<UINT>(n > 0 ? n : 0));
-        if (value_ && n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), value_, n);
-    }
-    ~Bstr() { SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return value_; }
-
-private:
-    BSTR value_;
-};
-
 LONG StatusOf(HRESULT hr) {
     if (SUCCEEDED(hr)) return ERROR_SUCCESS;
     return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<LONG>(hr);
@@ -52,8 +32,8 @@ public:
             return;
         }
         hr = CoCreateInstance(CLSID_TaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskService,
-                              reinterpret_cast<void**>(&service_));
-        if (FAILED(hr)) service_ = nullptr;
+                              reinterpret_cast<void**>(service_.put()));
+        if (FAILED(hr)) service_.forget();  // whatever a failed call left there is no reference
         if (SUCCEEDED(hr)) {
             VARIANT local;
             VariantInit(&local);
@@ -61,34 +41,34 @@ public:
         }
         if (SUCCEEDED(hr)) {
             Bstr root("\\");
-            hr = service_->GetFolder(root.get(), &folder_);
-            if (FAILED(hr)) folder_ = nullptr;
+            hr = service_->GetFolder(root.get(), folder_.put());
+            if (FAILED(hr)) folder_.forget();
         }
         status_ = hr;
     }
     ~RootFolder() {
-        Release(folder_);
-        Release(service_);
+        folder_.reset();
+        service_.reset();
         if (comInitialized_) CoUninitialize();
     }
     RootFolder(const RootFolder&) = delete;
     RootFolder& operator=(const RootFolder&) = delete;
 
     HRESULT Status() const { return status_; }
-    ITaskFolder* operator->() const { return folder_; }
+    ITaskFolder* operator->() const { return folder_.get(); }
 
     // S_OK when the task exists.
     HRESULT FindTask() const {
         Bstr name(kLogonTaskName);
-        IRegisteredTask* task = nullptr;
-        HRESULT hr = folder_->GetTask(name.get(), &task);
-        if (SUCCEEDED(hr) && task) task->Release();
+        UniqueCom<IRegisteredTask> task;
+        HRESULT hr = folder_->GetTask(name.get(), task.put());
+        if (FAILED(hr)) task.forget();
         return hr;
     }
 
 private:
-    ITaskService* service_ = nullptr;
-    ITaskFolder* folder_ = nullptr;
+    UniqueCom<ITaskService> service_;
+    UniqueCom<ITaskFolder> folder_;
     HRESULT status_ = E_FAIL;
     bool comInitialized_ = false;  // this object owes one CoUninitialize
 };
@@ -167,10 +147,10 @@ LONG RegisterLogonTask(const std::string& exePath) {
     Bstr xml(LogonTaskXml(exePath, CurrentUserId()));
     VARIANT none;
     VariantInit(&none);
-    IRegisteredTask* task = nullptr;
+    UniqueCom<IRegisteredTask> task;
     HRESULT hr = root->RegisterTask(name.get(), xml.get(), TASK_CREATE_OR_UPDATE, none, none,
-                                    TASK_LOGON_INTERACTIVE_TOKEN, none, &task);
-    if (SUCCEEDED(hr) && task) task->Release();
+                                    TASK_LOGON_INTERACTIVE_TOKEN, none, task.put());
+    if (FAILED(hr)) task.forget();
     return StatusOf(hr);
 }
 

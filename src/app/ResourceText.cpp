@@ -6,6 +6,7 @@
 
 #include "app/IniFile.h"
 #include "app/ProgramPath.h"
+#include "ui/Handles.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -37,19 +38,18 @@ Cache gCache;
 // an existing file from being read.
 DWORD ReadFileBytes(const std::string& path, std::string& bytes) {
     bytes.clear();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         return IsFile(path) ? error : ERROR_FILE_NOT_FOUND;  // a folder of that name counts as none
     }
+    UniqueHandle file(opened);
     char buffer[8192];
     DWORD got = 0;
     BOOL ok;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
-    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
-    CloseHandle(file);
-    return error;
+    while ((ok = ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
+    return ok ? ERROR_SUCCESS : GetLastError();
 }
 
 std::string WindowsDirectoryFile() {

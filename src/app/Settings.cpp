@@ -12,9 +12,9 @@ SettingsSnapshot gSettingsSnapshot;
 namespace {
 const char kAutoRunValue[] = "Ramvane";
 
-void ReadSwitch(const RegistryKey& key, const char* name, int& member) {
+void ReadSwitch(const RegistryKey& key, const DwordSetting& setting, bool& member) {
     DWORD value = 0;
-    if (key.QueryDword(value, name) == ERROR_SUCCESS) member = value != 0;
+    if (key.QueryDword(value, setting.name) == ERROR_SUCCESS) member = value != 0;
 }
 
 bool RunValueReadable() {
@@ -37,32 +37,30 @@ void LoadMainSettings(MainSettings& s, AutoRunPlace place) {
     RegistryKey key;
     // Read access only: a user without administrator rights still sees what is stored.
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) == ERROR_SUCCESS) {
-        ReadSwitch(key, "SoundAlert", s.sound);
-        ReadSwitch(key, "AutoDefrag", s.autoDefrag);
-        ReadSwitch(key, "CleanClipBoard", s.clipboard);
-        s.threshold = "10";
+        ReadSwitch(key, kSoundAlert, s.sound);
+        ReadSwitch(key, kAutoDefrag, s.autoDefrag);
+        ReadSwitch(key, kCleanClipBoard, s.clipboard);
         DWORD threshold = 0;
-        if (key.QueryDword(threshold, "RamAlertValue", 0, kHighestStoredThreshold) == ERROR_SUCCESS)
+        if (key.QueryDword(threshold, kRamAlertValue.name, 0, kHighestStoredThreshold) == ERROR_SUCCESS)
             s.threshold = std::to_string(static_cast<int>(threshold));
-        ReadSwitch(key, "BuildReport", s.report);
+        ReadSwitch(key, kBuildReport, s.report);
         key.Close();
     }
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) == ERROR_SUCCESS) {
         DWORD notice = 0;
-        if (key.QueryDword(notice, "NoticeDialog") == ERROR_SUCCESS) s.askBeforeRun = notice == 1;
+        if (key.QueryDword(notice, kNoticeDialog.name) == ERROR_SUCCESS) s.askBeforeRun = notice == 1;
         key.Close();
     }
-    s.toolsNoWarning = 0;
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) == ERROR_SUCCESS) {
         DWORD tips = 0;
-        if (key.QueryDword(tips, "OtherFunctionTips") == ERROR_SUCCESS) s.toolsNoWarning = tips == 1;
+        if (key.QueryDword(tips, kOtherFunctionTips.name) == ERROR_SUCCESS) s.toolsNoWarning = tips == 1;
         key.Close();
     }
     s.autoRun = AutoRunStored(place);
-    s.percent = ReadSettingDword("Perch") != 0;
-    s.logoOff = ReadSettingDword("DisableLogo") == 1;
-    s.hotKey = ReadSettingString("HotKey");
-    if (s.hotKey.size() != 1) s.hotKey = "C";
+    s.percent = ReadSetting(kPerch) != 0;
+    s.logoOff = ReadSetting(kDisableLogo) == 1;
+    s.hotKey = ReadSettingString(kHotKey.name);
+    if (s.hotKey.size() != 1) s.hotKey = kHotKey.byDefault;
 }
 
 LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
@@ -73,14 +71,14 @@ LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
         DWORD value;
         const char* name;
     } values[] = {
-        {static_cast<DWORD>(userType), "UserType"},
-        {s.sound ? 1u : 0u, "SoundAlert"},
-        {s.autoDefrag ? 1u : 0u, "AutoDefrag"},
-        {s.clipboard ? 1u : 0u, "CleanClipBoard"},
-        {static_cast<DWORD>(std::atoi(s.threshold.c_str())), "RamAlertValue"},
-        {static_cast<DWORD>(sliderPos), "SliderPos"},
-        {s.report ? 1u : 0u, "BuildReport"},
-        {s.askBeforeRun ? 1u : 0u, "NoticeDialog"},
+        {static_cast<DWORD>(userType), kUserType.name},
+        {s.sound ? 1u : 0u, kSoundAlert.name},
+        {s.autoDefrag ? 1u : 0u, kAutoDefrag.name},
+        {s.clipboard ? 1u : 0u, kCleanClipBoard.name},
+        {static_cast<DWORD>(std::atoi(s.threshold.c_str())), kRamAlertValue.name},
+        {static_cast<DWORD>(sliderPos), kSliderPos.name},
+        {s.report ? 1u : 0u, kBuildReport.name},
+        {s.askBeforeRun ? 1u : 0u, kNoticeDialog.name},
     };
     for (const auto& v : values) {
         LONG written = key.SetDword(v.value, v.name);
@@ -91,7 +89,7 @@ LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
 
 void SaveMainSettings(const MainSettings& s, int userType, int sliderPos, AutoRunPlace place) {
     WriteMainValues(s, userType, sliderPos);
-    WriteAutoRun(s.autoRun != 0, place);
+    WriteAutoRun(s.autoRun, place);
 }
 
 bool AutoRunStored(AutoRunPlace place) {
@@ -136,6 +134,6 @@ LONG WriteAutoRunEntry(bool on, const std::string& exePath) {
 void ReloadSettingsSnapshot() {
     RegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) != ERROR_SUCCESS) return;
-    ReadSwitch(key, "SoundAlert", gSettingsSnapshot.soundAlert);
-    ReadSwitch(key, "AutoDefrag", gSettingsSnapshot.autoDefrag);
+    ReadSwitch(key, kSoundAlert, gSettingsSnapshot.soundAlert);
+    ReadSwitch(key, kAutoDefrag, gSettingsSnapshot.autoDefrag);
 }

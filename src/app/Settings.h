@@ -5,24 +5,27 @@
 
 #include <string>
 
-// Members of the main window bound to its check boxes and edits (switches are 0 or 1).
+#include "app/SettingValues.h"
+
+// Members of the main window bound to its check boxes and edits; each starts at what the
+// window shows while its value is missing.
 struct MainSettings {
-    int clipboard = 1;
-    int autoDefrag = 0;
-    int sound = 1;
-    int report = 1;
-    int autoRun = 1;
-    int askBeforeRun = 1;
-    int clock12 = 0;
-    int toolsNoWarning = 1;
-    int logoOff = 0;
-    int percent = 0;
-    std::string threshold = "10";
-    std::string hotKey = "C";
+    bool clipboard = kCleanClipBoard.byDefault != 0;
+    bool autoDefrag = kAutoDefrag.byDefault != 0;
+    bool sound = kSoundAlert.byDefault != 0;
+    bool report = kBuildReport.byDefault != 0;
+    bool autoRun = false;  // the start with Windows, as AutoRunStored finds it
+    bool askBeforeRun = kNoticeDialog.byDefault != 0;
+    bool clock12 = false;
+    bool toolsNoWarning = kOtherFunctionTips.byDefault != 0;
+    bool logoOff = kDisableLogo.byDefault != 0;
+    bool percent = kPerch.byDefault != 0;
+    std::string threshold = std::to_string(kRamAlertValue.byDefault);
+    std::string hotKey = kHotKey.byDefault;
     std::string rangeLow;
     std::string rangeHigh;
-    int userType = 2;   // the preset list's selection
-    int sliderPos = 4;  // the amount slider, 1..8 eighths
+    int userType = static_cast<int>(kUserType.byDefault);    // the preset list's selection
+    int sliderPos = static_cast<int>(kSliderPos.byDefault);  // the amount slider, 1..8 eighths
 };
 
 // RamAlertValue is a percentage: a larger number (read as an int it may even be negative)
@@ -68,8 +71,8 @@ LONG WriteAutoRunEntry(bool on, const std::string& exePath);
 
 // Copies of SoundAlert and AutoDefrag read by the low-memory check; both 0 at start.
 struct SettingsSnapshot {
-    int soundAlert = 0;
-    int autoDefrag = 0;
+    bool soundAlert = false;
+    bool autoDefrag = false;
 };
 extern SettingsSnapshot gSettingsSnapshot;
 

@@ -1,6 +1,7 @@
 #include "cache/CacheRegistry.h"
 
 #include "app/RegistryKey.h"
+#include "app/SettingValues.h"
 #include "cache/CacheTables.h"
 
 const char kMemoryManagementKeyPath[] = "System\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
@@ -53,24 +54,24 @@ void TakeCacheBackupOnce() {
     DWORD taken = 1;
     // Only a missing flag means no backup yet: a flag of another type or size must not let
     // the values of today, perhaps already changed, replace the first backup.
-    if (program.QueryDword(taken, "CacheBackupBOOL") == ERROR_FILE_NOT_FOUND) {
+    if (program.QueryDword(taken, kCacheBackupBool) == ERROR_FILE_NOT_FOUND) {
         RegistryKey cdfs, memory;
         if (cdfs.Open(HKEY_LOCAL_MACHINE, kCdfsKeyPath) == ERROR_SUCCESS)
             for (const char* name : kCdfsValues) CopyDword(cdfs, name, program, name);
         if (memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath) == ERROR_SUCCESS) {
-            CopyDword(memory, "", program, "MMDefault");
+            CopyDword(memory, "", program, kMmDefault);
             CopyDword(memory, "IOPageLockLimit", program, "IOPageLockLimit");
         }
     }
-    program.SetDword(taken, "CacheBackupBOOL");
+    program.SetDword(taken, kCacheBackupBool);
 }
 
 StoredCachePositions ReadStoredCachePositions() {
     StoredCachePositions stored;
     RegistryKey program;
     if (program.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) != ERROR_SUCCESS) return stored;
-    stored.hasDisk = program.QueryDword(stored.disk, "HDUSEValue") == ERROR_SUCCESS;
-    program.QueryDword(stored.cd, "CDUSEValue");
+    stored.hasDisk = program.QueryDword(stored.disk, kHdUseValue) == ERROR_SUCCESS;
+    program.QueryDword(stored.cd, kCdUseValue);
     return stored;
 }
 
@@ -92,8 +93,8 @@ LONG SaveCacheSettings(int cdPosition, int diskPosition, bool clearPageFile) {
     }
     RegistryKey program;
     if (OpenProgramKey(program)) {
-        steps += program.SetDword(static_cast<DWORD>(cdPosition), "CDUSEValue");
-        steps += program.SetDword(static_cast<DWORD>(diskPosition), "HDUSEValue");
+        steps += program.SetDword(static_cast<DWORD>(cdPosition), kCdUseValue);
+        steps += program.SetDword(static_cast<DWORD>(diskPosition), kHdUseValue);
     } else {
         steps += ERROR_ACCESS_DENIED;
     }
@@ -110,14 +111,14 @@ LONG RestoreCacheSettings() {
     RegistryKey memory;
     if ((steps += memory.Open(HKEY_LOCAL_MACHINE, kMemoryManagementKeyPath)) == ERROR_SUCCESS) {
         if (haveBackup) {
-            steps += CopyDword(program, "MMDefault", memory, "");
+            steps += CopyDword(program, kMmDefault, memory, "");
             steps += CopyDword(program, "IOPageLockLimit", memory, "IOPageLockLimit");
         }
         steps += memory.SetDword(0, "LargeSystemCache");
     }
     if (haveBackup) {
-        program.DeleteValue("CDUSEValue");
-        program.DeleteValue("HDUSEValue");
+        program.DeleteValue(kCdUseValue);
+        program.DeleteValue(kHdUseValue);
     }
     return steps.status;
 }

@@ -33,7 +33,7 @@ const CacheSetupDialog::Route CacheSetupDialog::kRoutes[] = {
 
 CacheSetupDialog::CacheSetupDialog() : DialogImpl(kTemplate) {
     UseRoundedFrame();
-    clearPageFile_ = ReadClearPageFile() ? 1 : 0;
+    clearPageFile_ = ReadClearPageFile();
     TakeCacheBackupOnce();
     BindCheck(IDC_PAGECLEAN_CHECK, &clearPageFile_);
 }
@@ -82,7 +82,7 @@ void CacheSetupDialog::OnSliderMoved(DialogMessage& m) {
 void CacheSetupDialog::OnSave(DialogMessage&) {
     ReadControls();
     LONG status =
-        SaveCacheSettings(SliderPos(IDC_CDCACHE_SLIDER), SliderPos(IDC_HDCACHE_SLIDER), clearPageFile_ != 0);
+        SaveCacheSettings(SliderPos(IDC_CDCACHE_SLIDER), SliderPos(IDC_HDCACHE_SLIDER), clearPageFile_);
     InitCacheControls();
     ShowMessage(hwnd_, status == ERROR_SUCCESS ? "MessageCacheSetupEnd" : "MessageCacheRefused", kMainWindowTitle);
 }
@@ -97,7 +97,7 @@ void CacheSetupDialog::OnOK() {
     ReadControls();
     // The page-file box is applied on closing; a refusal that leaves another setting than the
     // box shows is said before the window goes.
-    if (ApplyClearPageFile(clearPageFile_ != 0) != ERROR_SUCCESS && ReadClearPageFile() != (clearPageFile_ != 0))
+    if (ApplyClearPageFile(clearPageFile_) != ERROR_SUCCESS && ReadClearPageFile() != (clearPageFile_))
         ShowMessage(hwnd_, "MessageCacheRefused", kMainWindowTitle);
     EndDialog(IDOK);
 }

@@ -21,5 +21,5 @@ private:
     void OnSliderMoved(DialogMessage& m);
     void ShowSliderLabel(int sliderId);
 
-    int clearPageFile_ = 0;
+    bool clearPageFile_ = false;
 };

@@ -49,27 +49,6 @@ bool VectoredHandlerInstalled() {
     return installed;
 }
 
-// Arms the skip for this thread. Without vectored handlers the top-level filter does
-// the same job: nothing between the instruction and it handles an illegal instruction.
-class FaultGuard {
-public:
-    FaultGuard() : filter_(gForceFilter || !VectoredHandlerInstalled()) {
-        if (filter_) gPreviousFilter = SetUnhandledExceptionFilter(UnhandledFilter);
-        tFaulted = false;
-        tGuarded = true;
-    }
-    FaultGuard(const FaultGuard&) = delete;
-    FaultGuard& operator=(const FaultGuard&) = delete;
-    ~FaultGuard() {
-        tGuarded = false;
-        if (filter_) SetUnhandledExceptionFilter(gPreviousFilter);
-    }
-    bool Faulted() const { return tFaulted; }
-
-private:
-    bool filter_;
-};
-
 class RealCpuSource : public CpuSource {
 public:
     bool HasIdFlag() const override { return EflagsIdBitToggles(); }
@@ -77,6 +56,21 @@ public:
     bool ReadTsc(std::uint64_t& tsc) const override { return GuardedRdtsc(tsc); }
 };
 }  // namespace
+
+// Without vectored handlers the top-level filter does the same job: nothing between the
+// instruction and it handles an illegal instruction.
+FaultGuard::FaultGuard() : filter_(gForceFilter || !VectoredHandlerInstalled()) {
+    if (filter_) gPreviousFilter = SetUnhandledExceptionFilter(UnhandledFilter);
+    tFaulted = false;
+    tGuarded = true;
+}
+
+FaultGuard::~FaultGuard() {
+    tGuarded = false;
+    if (filter_) SetUnhandledExceptionFilter(gPreviousFilter);
+}
+
+bool FaultGuard::Faulted() const { return tFaulted; }
 
 void UseUnhandledFilterGuard(bool on) { gForceFilter = on; }
 
@@ -153,10 +147,4 @@ void SpinPerformanceCounter(int milliseconds) {
     do {
         QueryPerformanceCounter(&now);
     } while (now.QuadPart - start.QuadPart < span);
-}
-
-bool GuardedUndefinedInstruction() {
-    FaultGuard guard;
-    asm volatile("ud2" : : : "memory");
-    return !guard.Faulted();
 }

@@ -23,14 +23,25 @@ public:
 // The processor this process runs on; process-wide, stateless.
 const CpuSource& RealCpu();
 
+// For its lifetime, arms on this thread the skip of a faulting CPUID, RDTSC or UD2 (each two
+// bytes): the instruction is stepped over, its outputs are garbage and Faulted() turns true.
+class FaultGuard {
+public:
+    FaultGuard();
+    ~FaultGuard();
+    FaultGuard(const FaultGuard&) = delete;
+    FaultGuard& operator=(const FaultGuard&) = delete;
+    bool Faulted() const;
+
+private:
+    bool filter_;  // guarding through the top-level filter, restored at the end
+};
+
 // Flips the EFLAGS ID bit and reads it back; true when it changed.
 bool EflagsIdBitToggles();
 // CPUID and RDTSC under the fault guard; false when the processor rejected the instruction.
 bool GuardedCpuid(std::uint32_t leaf, CpuidRegs& regs);
 bool GuardedRdtsc(std::uint64_t& tsc);
-// Executes UD2, which every x86 rejects, under the same guard; returns false after the fault.
-// Proves the guard; nothing else calls it.
-bool GuardedUndefinedInstruction();
 // Reads the performance counter until `milliseconds` have passed on it (one read when 0);
 // returns at once without such a counter.
 void SpinPerformanceCounter(int milliseconds);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "hwinfo/VariantText.h"
+#include "ui/Bstr.h"
 
 namespace {
 // COM's apartment, security and proxy calls came with DCOM: Windows 95 without it lacks
@@ -19,30 +20,6 @@ using CoInitializeSecurityFunction = HRESULT(WINAPI*)(PSECURITY_DESCRIPTOR, LONG
                                                       DWORD, DWORD, void*, DWORD, void*);
 using CoSetProxyBlanketFunction = HRESULT(WINAPI*)(IUnknown*, DWORD, DWORD, OLECHAR*, DWORD, DWORD,
                                                    RPC_AUTH_IDENTITY_HANDLE, DWORD);
-
-template <class T>
-void Release(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
-// A BSTR owned for one call.
-class Bstr {
-public:
-    explicit Bstr(const std::string& text) {
-        int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        value_ = SysAllocStringLen(nullptr, static_cast<UINT>(n > 0 ? n : 0));
-        if (value_ && n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), value_, n);
-    }
-    explicit Bstr(const wchar_t* text) : value_(SysAllocString(text)) {}
-    ~Bstr() { SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return value_; }
-
-private:
-    BSTR value_;
-};
 
 // The property's text; "" when the object does not have it (Get fails).
 std::string PropertyText(IWbemClassObject* object, const std::string& property) {
@@ -61,10 +38,10 @@ std::string PropertyText(IWbemClassObject* object, const std::string& property) 
 WmiConnection::~WmiConnection() { ReleaseAll(); }
 
 void WmiConnection::ReleaseAll() {
-    Release(object_);
-    Release(enumerator_);
-    Release(services_);
-    Release(locator_);
+    object_.reset();
+    enumerator_.reset();
+    services_.reset();
+    locator_.reset();
     if (comInitialized_) CoUninitialize();
     comInitialized_ = false;
 }
@@ -92,20 +69,20 @@ bool WmiConnection::Connect() {
         return false;
     }
     if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
-                                reinterpret_cast<void**>(&locator_)))) {
-        locator_ = nullptr;
+                                reinterpret_cast<void**>(locator_.put())))) {
+        locator_.forget();  // whatever a failed call left there is no reference
         LastError = "Failed to create IWbemLocator object.";
         ReleaseAll();
         return false;
     }
     Bstr space(L"\\\\.\\ROOT\\CIMV2");
-    if (FAILED(locator_->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services_))) {
-        services_ = nullptr;
+    if (FAILED(locator_->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, services_.put()))) {
+        services_.forget();
         LastError = "Could not connect.";
         ReleaseAll();
         return false;
     }
-    if (FAILED(blanket(services_, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+    if (FAILED(blanket(services_.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                                  RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE))) {
         LastError = "Could not set proxy blanket.";
         ReleaseAll();
@@ -116,24 +93,27 @@ bool WmiConnection::Connect() {
 
 bool WmiConnection::QueryProperty(const char* className, const char* property, std::vector<std::string>& values) {
     if (!services_) return false;
-    Release(object_);
-    Release(enumerator_);
+    object_.reset();
+    enumerator_.reset();
     Bstr language(L"WQL");
     Bstr query(std::string("SELECT * FROM ") + className);
     if (FAILED(services_->ExecQuery(language.get(), query.get(), WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
-                                    nullptr, &enumerator_))) {
-        enumerator_ = nullptr;
+                                    nullptr, enumerator_.put()))) {
+        enumerator_.forget();
         LastError = "Query for operating system name failed.";
         ReleaseAll();
         return false;
     }
     for (;;) {
-        Release(object_);
         ULONG returned = 0;
-        HRESULT hr = enumerator_->Next(WBEM_INFINITE, 1, &object_, &returned);
-        if (FAILED(hr) || returned == 0 || !object_) break;
-        values.push_back(PropertyText(object_, property));
+        HRESULT hr = enumerator_->Next(WBEM_INFINITE, 1, object_.put(), &returned);
+        if (FAILED(hr) || returned == 0) {
+            object_.forget();  // nothing was returned
+            break;
+        }
+        if (!object_) break;
+        values.push_back(PropertyText(object_.get(), property));
     }
-    Release(object_);
+    object_.reset();
     return true;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/Handles.h"
+
 class WmiConnection {
 public:
     WmiConnection() = default;
@@ -29,9 +31,10 @@ public:
 private:
     void ReleaseAll();
 
-    IWbemLocator* locator_ = nullptr;
-    IWbemServices* services_ = nullptr;
-    IEnumWbemClassObject* enumerator_ = nullptr;
-    IWbemClassObject* object_ = nullptr;
+    // Released in the reverse order of their making, before COM is uninitialized.
+    UniqueCom<IWbemLocator> locator_;
+    UniqueCom<IWbemServices> services_;
+    UniqueCom<IEnumWbemClassObject> enumerator_;
+    UniqueCom<IWbemClassObject> object_;
     bool comInitialized_ = false;  // this object owes one CoUninitialize
 };

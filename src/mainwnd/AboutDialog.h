@@ -10,7 +10,7 @@ public:
 
 private:
     BOOL OnInitDialog() override;
-    HICON icon_;
+    HICON icon_;  // the caller's; not destroyed here
     HyperlinkLabel mail_;
     HyperlinkLabel website_;
 };

@@ -9,13 +9,14 @@
 #include "app/Application.h"
 #include "app/ProgramPath.h"
 #include "app/RegistryKey.h"
+#include "app/SettingValues.h"
 #include "app/ResourceText.h"
 #include "cache/CacheSetupDialog.h"
 #include "hwinfo/MemoryInfoDialog.h"
 #include "mainwnd/AboutDialog.h"
 #include "mainwnd/MainDialog.h"
 #include "mainwnd/ThresholdInput.h"
-#include "optimizer/LowMemory.h"
+#include "optimizer/BusyLoad.h"
 #include "procmgr/ProcessDialog.h"
 #include "probes/CpuLoad.h"
 #include "probes/OsVersion.h"
@@ -35,7 +36,7 @@ const char kCaption[] = "strDeleteBootItem";
 
 void StoreShowStatus(DWORD value) {
     RegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.SetDword(value, "ShowStatus");
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS) key.SetDword(value, kShowStatus.name);
 }
 }  // namespace
 
@@ -109,10 +110,10 @@ void MainDialog::MarkChanged() { EnableItem(IDC_BUTTONSAVERAM, true); }
 void MainDialog::CheckLoadThenOptimize() {
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
-    if (cpu < 76)
-        StartManualOptimize();
-    else
+    if (TooBusyForManualRun(cpu))
         ShowMessage(hwnd_, "strCpuHigh", kMainWindowTitle);
+    else
+        StartManualOptimize();
 }
 
 void MainDialog::OnOptimizeButton(DialogMessage&) { CheckLoadThenOptimize(); }
@@ -192,9 +193,9 @@ void MainDialog::OnMemoryModules(DialogMessage&) {
 void MainDialog::OnSave(DialogMessage&) {
     ReadControls();
     LONG values = WriteMainValues(settings_, settings_.userType, settings_.sliderPos);
-    LONG logo = WriteSettingDword("DisableLogo", settings_.logoOff ? 1 : 0);
-    LONG hotKey = WriteSettingString("HotKey", settings_.hotKey);
-    LONG autoRun = WriteAutoRun(settings_.autoRun != 0, autoRunPlace_);
+    LONG logo = WriteSettingDword(kDisableLogo.name, settings_.logoOff ? 1 : 0);
+    LONG hotKey = WriteSettingString(kHotKey.name, settings_.hotKey);
+    LONG autoRun = WriteAutoRun(settings_.autoRun, autoRunPlace_);
     // A user without administrator rights may not write the machine's keys: say so, and keep
     // Save enabled, rather than claim a save that did not happen.
     bool settingsSaved = values == ERROR_SUCCESS && logo == ERROR_SUCCESS && hotKey == ERROR_SUCCESS;
@@ -293,7 +294,7 @@ void MainDialog::OnAutoRunCheck(DialogMessage&) {
 void MainDialog::OnToolsWithoutWarning(DialogMessage&) {
     ReadControls();
     MarkChanged();
-    WriteSettingDword("OtherFunctionTips", settings_.toolsNoWarning ? 1 : 0);
+    WriteSettingDword(kOtherFunctionTips.name, settings_.toolsNoWarning ? 1 : 0);
 }
 
 void MainDialog::OnMarkChanged(DialogMessage&) { MarkChanged(); }

@@ -6,6 +6,7 @@
 
 #include "app/Application.h"
 #include "app/RegistryKey.h"
+#include "app/SettingValues.h"
 #include "app/ResourceText.h"
 #include "app/TextUtil.h"
 #include "hwinfo/ProcessorInfo.h"
@@ -121,11 +122,11 @@ BOOL MainDialog::OnInitDialog() {
     SetCaptions(kCaptions);
     KeepLanguageTexts();
     SetUpPresetList();
-    if (ReadSettingDword("ShowStatus", 1) == 0 && argc_ <= 1) StartHidden();
+    if (ReadSetting(kShowStatus) == 0 && argc_ <= 1) StartHidden();
     SaveSettings();
-    if (ReadSettingDword("AutoDefrag") == 0) EnableItem(IDC_CHECKAUTODEFRAGTIP, false);
-    if (ReadSettingDword("Perch") != 0) {
-        settings_.percent = 1;
+    if (ReadSetting(kAutoDefrag) == 0) EnableItem(IDC_CHECKAUTODEFRAGTIP, false);
+    if (ReadSetting(kPerch) != 0) {
+        settings_.percent = true;
         ShowMembers();
         ApplyPercentDisplay();
     }
@@ -140,7 +141,7 @@ BOOL MainDialog::OnInitDialog() {
 void MainDialog::RegisterHotKeyLetter() {
     // The letter's character code is the key code as it stands: a lower-case letter
     // names another key, which is how it always was stored.
-    UINT key = settings_.hotKey.empty() ? 'C' : static_cast<unsigned char>(settings_.hotKey[0]);
+    UINT key = static_cast<unsigned char>(settings_.hotKey.empty() ? kHotKey.byDefault[0] : settings_.hotKey[0]);
     RegisterHotKey(hwnd_, HOTKEY_ID, MOD_CONTROL | MOD_ALT, key);
 }
 
@@ -148,7 +149,7 @@ void MainDialog::SetUpAmountSlider() {
     int total = QueryMemorySnapshot().TotalPhysMB;
     settings_.rangeLow = MegabyteText(total / 8);
     settings_.rangeHigh = MegabyteText(total);
-    settings_.sliderPos = static_cast<int>(ReadSettingDword("SliderPos", 4));
+    settings_.sliderPos = static_cast<int>(ReadSetting(kSliderPos));
     SetSliderRange(IDC_SLIDER, 1, 8);
     ShowMembers();
     EnableItem(IDC_SLIDER, false);
@@ -225,7 +226,7 @@ void MainDialog::SetUpProcessorLines() {
     SetItemText(IDC_CPUNUMBER, line);
 
     // Measured once, then kept: the measurement takes a moment.
-    std::string clock = ReadSettingString("CPUMHz");
+    std::string clock = ReadSettingString(kCpuMhz.name);
     if (clock.empty()) {
         if (IsWindows9x()) {
             ProcessorInfo info;
@@ -234,7 +235,7 @@ void MainDialog::SetUpProcessorLines() {
         } else {
             clock = GetProcessorClockText();
         }
-        WriteSettingString("CPUMHz", clock);
+        WriteSettingString(kCpuMhz.name, clock);
     }
     SetItemText(IDC_CPUMHZ, Format("- %s %s", Lang("TitleCPU2").c_str(), clock.c_str()));
     texts_.titleCpu3 = Lang("TitleCPU3");
@@ -282,7 +283,7 @@ void MainDialog::SetUpPresetList() {
     }
     ReadControls();
     // An index past the list would leave it without a selection, and the silent save would store that.
-    settings_.userType = static_cast<int>(ReadSettingDword("UserType", 2, 0, kHighestUserType));
+    settings_.userType = static_cast<int>(ReadSetting(kUserType, 0, kHighestUserType));
     ShowMembers();
     if (settings_.userType == 4) EnableItem(IDC_SLIDER, true);
 }
@@ -307,11 +308,11 @@ void MainDialog::ApplyPercentDisplay() {
     if (settings_.percent) {
         SetItemText(IDC_CHECKPERCENT, "MB");
         displayModeText_ = Lang("MenuDispL1");
-        WriteSettingDword("Perch", 1);
+        WriteSettingDword(kPerch.name, 1);
     } else {
         SetItemText(IDC_CHECKPERCENT, "%");
         displayModeText_ = Lang("MenuDispL2");
-        WriteSettingDword("Perch", 0);
+        WriteSettingDword(kPerch.name, 0);
     }
 }
 

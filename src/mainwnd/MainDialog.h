@@ -142,7 +142,7 @@ private:
     char** argv_;
     MainSettings settings_;
     AutoRunPlace autoRunPlace_ = AutoRunPlace::RunValue;  // the Run value before Vista, the task from Vista on
-    HICON appIcon_;
+    HICON appIcon_;  // shared resource icon (LoadIconA): never destroyed
     std::string displayModeText_;
     bool keepHidden_ = false;  // started hidden and not yet asked to show
     MainLayout layout_;
@@ -152,6 +152,7 @@ private:
         std::string pramTotal, pramFree, ramFree, pageFree, vramFree, curTime, titleCpu3, iconTipsCpu, iconTipsRam,
             usedMemoryB, usedFilePageB, usedMemoryM, usedFilePageM;
     } texts_;
+    std::string loadLine_;  // the processor line (1096) as the last refresh made it
 
     std::array<BusyProgressCtrl, 3> bars_;  // page file, combined, physical
     RunDisplay runDisplay_;

@@ -9,12 +9,11 @@ RECT CompactRectOf(const RECT& full);
 // Top-left corner that centres a `width` x `height` window on the screen.
 POINT CentredOrigin(int screenWidth, int screenHeight, int width, int height);
 
-// One rounded panel (corner ellipse 15 x 15) filled with one colour, in paint order.
+// One rounded panel (ui/RoundedFrame.h's FillRounded) filled with one colour, in paint order.
 struct Panel {
     RECT rect;
     COLORREF color;
 };
-constexpr int kPanelCorner = 15;
 constexpr COLORREF kWindowGrey = RGB(235, 235, 235);
 // Panels of the compact window (`expanded` false, `compact` its client size) or of the
 // expanded one (both sizes used).

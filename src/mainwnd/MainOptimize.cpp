@@ -5,6 +5,7 @@
 
 #include "app/ProgramPath.h"
 #include "app/RegistryKey.h"
+#include "app/SettingValues.h"
 #include "app/Settings.h"
 #include "mainwnd/MainDialog.h"
 #include "optimizer/AllocationPlan.h"
@@ -17,7 +18,7 @@
 #include "ui/WaitCursor.h"
 
 namespace {
-bool CleanClipboardSetting() { return ReadSettingDword("CleanClipBoard") != 0; }
+bool CleanClipboardSetting() { return StoredSwitchOn(kCleanClipBoard); }
 }  // namespace
 
 void MainDialog::StartManualOptimize() {
@@ -47,7 +48,7 @@ void MainDialog::OnOptimizeTick() {
 
 void MainDialog::ShowReportIfAsked() {
     // The stored setting decides, not the box: an unsaved change of it is not yet in force.
-    if (ReadSettingDword("BuildReport") != 0) ShowOptimizeReport(hwnd_, run_.IsAuto());
+    if (StoredSwitchOn(kBuildReport)) ShowOptimizeReport(hwnd_, run_.IsAuto());
 }
 
 void MainDialog::StartAutoOptimize() {
@@ -94,7 +95,7 @@ void MainDialog::LowMemoryTick() {
         int cpu = 0, freeMem = 0;
         if (!run_.Running()) SampleLoad(cpu, freeMem);
         AutoStep step = DecideAutoStep(run_.Running(), freeMem, cpu, threshold, promptArmed_,
-                                       ReadSettingDword("NoticeDialog") != 0);
+                                       StoredSwitchOn(kNoticeDialog));
         if (step.arm) promptArmed_ = true;
         switch (step.action) {
         case AutoAction::ShowRunning:
@@ -102,7 +103,7 @@ void MainDialog::LowMemoryTick() {
             SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
             return;
         case AutoAction::Ask: {
-            DefragQueryDialog query(hwnd_);
+            DefragQueryDialog query(hwnd_, loadLine_);
             if (query.RunModal() == IDOK)
                 StartAutoOptimize();
             else

@@ -11,6 +11,7 @@
 #include "probes/MemoryStatus.h"
 #include "resource.h"
 #include "ui/OffscreenBitmap.h"
+#include "ui/RoundedFrame.h"
 
 void MainDialog::PaintBackground(DialogMessage&) {
     PaintDc paint(hwnd_);
@@ -29,12 +30,7 @@ void MainDialog::PaintBackground(DialogMessage&) {
     if (!memory.Create(paint.get(), client.right, client.bottom)) return;
     UniqueGdi<HBRUSH> grey(CreateSolidBrush(kWindowGrey));
     FillRect(memory.Dc(), &client, grey.get());
-    for (const Panel& p : layout_.Panels()) {
-        UniqueGdi<HRGN> region(
-            CreateRoundRectRgn(p.rect.left, p.rect.top, p.rect.right, p.rect.bottom, kPanelCorner, kPanelCorner));
-        UniqueGdi<HBRUSH> brush(CreateSolidBrush(p.color));
-        FillRgn(memory.Dc(), region.get(), brush.get());
-    }
+    for (const Panel& p : layout_.Panels()) FillRounded(memory.Dc(), p.rect, p.color);
     memory.CopyTo(paint.get());
 }
 
@@ -91,7 +87,8 @@ void MainDialog::RefreshStatus() {
                       texts_.usedFilePageB};
     tray_.SetTooltipText(TooltipText(percent, tip, cpu, freeMem, f));
     gauge_.SetValue(100.0 - freeMem);
-    labels_[9].SetText(LoadLine(texts_.titleCpu3, cpu));
+    loadLine_ = LoadLine(texts_.titleCpu3, cpu);
+    labels_[9].SetText(loadLine_);
     SetTimer(hwnd_, kRefreshTimer, 500, nullptr);
 }
 

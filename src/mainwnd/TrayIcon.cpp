@@ -33,15 +33,15 @@ bool CTrayIcon::Create(HWND owner, UINT callbackMessage, const std::string& tool
     data_.uCallbackMessage = callbackMessage;
     data_.hIcon = icon;
     CopyTruncated(data_.szTip, sizeof data_.szTip, tooltip);
-    enabled_ = Shell_NotifyIconA(NIM_ADD, &data_) ? 1 : 0;
-    return enabled_ != 0;
+    enabled_ = Shell_NotifyIconA(NIM_ADD, &data_) != FALSE;
+    return enabled_;
 }
 
 void CTrayIcon::Remove() {
     if (!enabled_) return;
     data_.uFlags = 0;
     Shell_NotifyIconA(NIM_DELETE, &data_);
-    enabled_ = 0;
+    enabled_ = false;
 }
 
 void CTrayIcon::Recreate(HICON icon) {
@@ -49,7 +49,7 @@ void CTrayIcon::Recreate(HICON icon) {
     Remove();
     data_.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     data_.hIcon = icon;
-    enabled_ = Shell_NotifyIconA(NIM_ADD, &data_) ? 1 : 0;
+    enabled_ = Shell_NotifyIconA(NIM_ADD, &data_) != FALSE;
 }
 
 void CTrayIcon::SetIcon(HICON icon) {

@@ -22,7 +22,9 @@ public:
     void Remove();
     // Adds the icon again after the taskbar restarted, with `icon` and the current tooltip.
     void Recreate(HICON icon);
+    // The shell keeps its own copy: `icon` stays the caller's.
     void SetIcon(HICON icon);
+    // A shared resource icon (LoadIconA), never destroyed.
     void SetIcon(int resourceId);
     // Texts longer than the record's 127 characters are cut, never written past it.
     void SetTooltipText(const std::string& text);
@@ -41,8 +43,8 @@ private:
     void ShowMenu();
     void ShowMainWindow();
 
-    int enabled_ = 0;
-    NOTIFYICONDATAA data_;
+    bool enabled_ = false;
+    NOTIFYICONDATAA data_;  // hIcon is the last one given, not owned
     std::string displayModeText_;
     std::function<bool()> busy_;
 };

@@ -4,7 +4,7 @@
 
 #include "app/Application.h"
 #include "app/ResourceText.h"
-#include "optimizer/LowMemory.h"
+#include "optimizer/BusyLoad.h"
 #include "probes/CpuLoad.h"
 #include "resource.h"
 #include "ui/MessageBox.h"
@@ -24,8 +24,8 @@ const Caption kCaptions[] = {
 };
 }  // namespace
 
-DefragQueryDialog::DefragQueryDialog(HWND mainWindow)
-    : DialogImpl(IDD_DEFRAGQUERY_DIALOG, mainWindow), mainWindow_(mainWindow) {
+DefragQueryDialog::DefragQueryDialog(HWND mainWindow, const std::string& loadLine)
+    : DialogImpl(IDD_DEFRAGQUERY_DIALOG, mainWindow), loadLine_(loadLine) {
     UseRoundedFrame();
 }
 
@@ -40,16 +40,12 @@ BOOL DefragQueryDialog::OnInitDialog() {
     return TRUE;
 }
 
-void DefragQueryDialog::OnLoadTimer(DialogMessage&) {
-    char line[256] = {};
-    GetDlgItemTextA(mainWindow_, IDC_CPULOAD, line, sizeof line);
-    SetItemText(IDC_CPUSTATUS, line);
-}
+void DefragQueryDialog::OnLoadTimer(DialogMessage&) { SetItemText(IDC_CPUSTATUS, loadLine_); }
 
 void DefragQueryDialog::OnOK() {
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
-    if (cpu > kBusyLoad) {
+    if (TooBusyForManualRun(cpu)) {
         ShowMessage(hwnd_, "strCpuHigh", kMainWindowTitle);
         return;
     }

@@ -1,11 +1,14 @@
 // Asks before an automatic run, showing the processor load.
 #pragma once
+#include <string>
+
 #include "ui/Dialog.h"
 
 class DefragQueryDialog : public DialogImpl<DefragQueryDialog> {
 public:
-    // `mainWindow` is the window whose processor line (1096) the dialog copies.
-    explicit DefragQueryDialog(HWND mainWindow);
+    // Owned by `mainWindow`; once a second the load figure shows `loadLine`, the main window's
+    // processor line as its last refresh made it (kept by the main window, which outlives this).
+    DefragQueryDialog(HWND mainWindow, const std::string& loadLine);
     static const Route kRoutes[];
     static constexpr UINT kLoadTimer = 3;
 
@@ -14,5 +17,5 @@ private:
     void OnOK() override;
     void OnCancel() override;
     void OnLoadTimer(DialogMessage& m);
-    HWND mainWindow_;
+    const std::string& loadLine_;
 };

@@ -2,9 +2,10 @@
 
 #include "app/RegistryKey.h"
 #include "app/Settings.h"
+#include "optimizer/BusyLoad.h"
 
 int ReadAlertThreshold() {
-    return static_cast<int>(ReadSettingDword("RamAlertValue", kDefaultAlertThreshold, 0, kHighestStoredThreshold));
+    return static_cast<int>(ReadSettingDword(kRamAlertValue.name, kDefaultAlertThreshold, 0, kHighestStoredThreshold));
 }
 
 bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold) {
@@ -13,7 +14,7 @@ bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold
 
 AutoStep DecideAutoStep(bool running, int freePercent, int load, int threshold, bool promptArmed, bool noticeDialog) {
     if (running) return {AutoAction::ShowRunning, false};
-    if (freePercent > threshold || load >= kBusyLoad) return {AutoAction::None, true};
+    if (freePercent > threshold || TooBusyForAutoRun(load)) return {AutoAction::None, true};
     if (!promptArmed) return {AutoAction::None, false};
     return {noticeDialog ? AutoAction::Ask : AutoAction::Start, false};
 }
@@ -24,6 +25,6 @@ AutoAction DecideIntervalRun(int intervalMinutes, DWORD lastRunTick, DWORD nowTi
     // Unsigned difference: right across the wrap, as the interval is far below 49.7 days.
     DWORD elapsed = nowTick - lastRunTick;
     if (elapsed < static_cast<DWORD>(intervalMinutes) * 60000u) return AutoAction::None;
-    if (running || load >= kBusyLoad) return AutoAction::None;
+    if (running || TooBusyForAutoRun(load)) return AutoAction::None;
     return noticeDialog ? AutoAction::Ask : AutoAction::Start;
 }

@@ -5,8 +5,6 @@
 // Threshold in percent of free physical memory: RamAlertValue, 30 when unreadable or over 100.
 int ReadAlertThreshold();
 constexpr int kDefaultAlertThreshold = 30;
-// A load at or above this counts as busy for the automatic path.
-constexpr int kBusyLoad = 75;
 
 // The alert sound plays while memory is at or below the threshold and no run is in progress.
 bool ShouldSoundAlert(bool soundOn, bool running, int freePercent, int threshold);
@@ -29,7 +27,7 @@ constexpr int kLongestRunInterval = 1440;
 // Whether the run every `intervalMinutes` (1..1440; 0 or anything else is off) is due at
 // `nowTick`: Start, or Ask when `noticeDialog`, once the interval has passed since
 // `lastRunTick` (GetTickCount values: the difference holds across the counter's wrap), no run
-// is in progress and the load is below kBusyLoad; else None. The caller restarts the interval
+// is in progress and the processor is not too busy for an automatic run; else None. The caller restarts the interval
 // (lastRunTick = now) when a run starts or the user declines.
 AutoAction DecideIntervalRun(int intervalMinutes, DWORD lastRunTick, DWORD nowTick, bool running, int load,
                              bool noticeDialog);

@@ -20,6 +20,33 @@ RunLock& Lock() {
     return lock;
 }
 const RunLock& kEarlyLock = Lock();  // created at start-up, not on first use from two threads
+
+// The automatic run on its worker: the steps grow one eighth at a time and only the final one
+// may empty the clipboard; a stop is honoured between steps.
+void RunAutoSteps(HWND window, int level, bool cleanClipboard, HANDLE stop) {
+    for (int i = 0; i < level && !WorkerThread::StopRequested(stop); ++i) {
+        PostMessageA(window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(i), 0);
+        RunOptimizeStep(i, window, false);
+    }
+    if (WorkerThread::StopRequested(stop)) return;
+    RunOptimizeStep(level, window, cleanClipboard);
+    PostMessageA(window, WM_OPTIMIZE_PROGRESS, kProgressComplete, 0);
+    PostMessageA(window, WM_OPTIMIZE_DONE, 0, 0);
+}
+
+// The lists run on its worker: each chosen step is posted before it runs, and a stop is
+// honoured between steps. The result is written before the end is posted.
+void RunListSteps(HWND window, MemoryListSteps steps, MemoryListsAvailability available,
+                  const MemoryListCalls& calls, MemoryListsResult& result, HANDLE stop) {
+    result = RunMemoryLists(steps, available, calls, [&](MemoryListStep step) {
+        if (WorkerThread::StopRequested(stop)) return false;
+        PostMessageA(window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(step), 0);
+        return true;
+    });
+    if (WorkerThread::StopRequested(stop)) return;
+    PostMessageA(window, WM_OPTIMIZE_PROGRESS, kProgressComplete, 0);
+    PostMessageA(window, WM_OPTIMIZE_DONE, 0, 0);
+}
 }  // namespace
 
 bool TouchBlock(std::uint64_t bytes) {
@@ -55,33 +82,11 @@ void WaitDispatchingSent(HANDLE object) {
     }
 }
 
-// What the worker needs, owned by the worker: the run object may not outlive it.
-struct OptimizeRun::Job {
-    Job(HWND w, int l, bool clean) : window(w), level(l), cleanClipboard(clean) {}
-    HWND window;
-    int level;
-    bool cleanClipboard;
-    HANDLE stop = nullptr;  // duplicated for the worker, closed by it
-    // A lists run: what to run and where its result goes (shared with the run).
-    MemoryListSteps steps = 0;
-    MemoryListsAvailability available;
-    MemoryListCalls calls;
-    std::shared_ptr<MemoryListsResult> result;
-};
-
-HANDLE OptimizeRun::StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter) {
-    DWORD id = 0;
-    return CreateThread(nullptr, 0, body, parameter, 0, &id);
-}
-
-OptimizeRun::OptimizeRun(ThreadStarter startThread, MemoryListCalls calls)
-    : startThread_(startThread), calls_(std::move(calls)), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-
 OptimizeRun::~OptimizeRun() { StopAndWait(); }
 
 void OptimizeRun::SetRunning(bool running) {
     EnterCriticalSection(&Lock().section);
-    running_ = running ? 1 : 0;
+    running_ = running;
     LeaveCriticalSection(&Lock().section);
 }
 
@@ -103,7 +108,7 @@ OptimizeRun::AutoStart OptimizeRun::StartAuto(HWND window, int level, bool clean
     if (Running()) return AutoStart::Busy;
     level_ = level;
     auto_ = true;
-    return StartWorker(new Job{window, level, cleanClipboard});
+    return StartWorker([window, level, cleanClipboard](HANDLE stop) { RunAutoSteps(window, level, cleanClipboard, stop); });
 }
 
 OptimizeRun::AutoStart OptimizeRun::StartLists(HWND window, bool automatic, MemoryListSteps steps,
@@ -111,27 +116,19 @@ OptimizeRun::AutoStart OptimizeRun::StartLists(HWND window, bool automatic, Memo
     if (Running()) return AutoStart::Busy;
     auto_ = automatic;
     lists_ = std::make_shared<MemoryListsResult>();
-    Job* job = new Job{window, 0, false};
-    job->steps = steps;
-    job->available = available;
-    job->calls = calls_;
-    job->result = lists_;
-    return StartWorker(job);
+    // The worker holds the result too: a bounded stop may leave it running past Finish.
+    std::shared_ptr<MemoryListsResult> result = lists_;
+    MemoryListCalls calls = calls_;
+    return StartWorker([window, steps, available, calls, result](HANDLE stop) {
+        RunListSteps(window, steps, available, calls, *result, stop);
+    });
 }
 
-OptimizeRun::AutoStart OptimizeRun::StartWorker(Job* job) {
+OptimizeRun::AutoStart OptimizeRun::StartWorker(WorkerThread::Task task) {
     ticks_ = 0;
     SetRunning(true);
     TakeBaselineSnapshot();
-    if (stop_) {
-        ResetEvent(stop_.get());
-        DuplicateHandle(GetCurrentProcess(), stop_.get(), GetCurrentProcess(), &job->stop, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS);
-    }
-    worker_.reset(startThread_(Worker, job));
-    if (!worker_) {
-        if (job->stop) CloseHandle(job->stop);
-        delete job;
+    if (!worker_.Start(std::move(task))) {
         Finish();
         return AutoStart::NoThread;
     }
@@ -139,48 +136,12 @@ OptimizeRun::AutoStart OptimizeRun::StartWorker(Job* job) {
 }
 
 const MemoryListsResult* OptimizeRun::ListsResult() {
-    Join();  // the worker has written the result before it posted the end
+    worker_.Join(WaitDispatchingSent);  // the worker has written the result before it posted the end
     return lists_.get();
 }
 
-void OptimizeRun::RunLists(Job& job, const std::function<bool()>& stopped) {
-    *job.result = RunMemoryLists(job.steps, job.available, job.calls, [&](MemoryListStep step) {
-        if (stopped()) return false;
-        PostMessageA(job.window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(step), 0);
-        return true;
-    });
-}
-
-DWORD WINAPI OptimizeRun::Worker(LPVOID parameter) {
-    Job* job = static_cast<Job*>(parameter);
-    std::function<bool()> stopped = [job] { return job->stop && WaitForSingleObject(job->stop, 0) == WAIT_OBJECT_0; };
-    if (job->result) {
-        RunLists(*job, stopped);
-    } else {
-        // The steps grow one eighth at a time; only the final one may empty the clipboard.
-        for (int i = 0; i < job->level && !stopped(); ++i) {
-            PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, static_cast<WPARAM>(i), 0);
-            RunOptimizeStep(i, job->window, false);
-        }
-        if (!stopped()) RunOptimizeStep(job->level, job->window, job->cleanClipboard);
-    }
-    if (!stopped()) {
-        PostMessageA(job->window, WM_OPTIMIZE_PROGRESS, kProgressComplete, 0);
-        PostMessageA(job->window, WM_OPTIMIZE_DONE, 0, 0);
-    }
-    if (job->stop) CloseHandle(job->stop);
-    delete job;
-    return 0;
-}
-
-void OptimizeRun::Join() {
-    if (!worker_) return;
-    WaitDispatchingSent(worker_.get());
-    worker_.reset();
-}
-
 void OptimizeRun::Finish() {
-    Join();
+    worker_.Join(WaitDispatchingSent);
     SetRunning(false);
     level_ = ticks_ = 0;
     auto_ = false;
@@ -188,6 +149,6 @@ void OptimizeRun::Finish() {
 }
 
 void OptimizeRun::StopAndWait() {
-    if (worker_ && stop_) SetEvent(stop_.get());
+    worker_.RequestStop();
     Finish();
 }

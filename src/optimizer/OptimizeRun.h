@@ -2,18 +2,18 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
-#include <functional>
+
 #include <memory>
 
 #include "optimizer/MemoryLists.h"
-#include "ui/Handles.h"
+#include "ui/WorkerThread.h"
 
 // End of an automatic run, posted by the worker to its window; both parameters 0.
 constexpr UINT WM_OPTIMIZE_DONE = 0x110A;
-// Progress of a run on the worker, posted by it: wParam is the step about to run (an
-// automatic run's 0 .. level - 1, a lists run's MemoryListStep), or kProgressComplete once
-// the final step has run.
+// Progress of an automatic run, posted by the worker: wParam is the step about to run
+// (0 .. level - 1), or kProgressComplete once the final step has run.
 constexpr UINT WM_OPTIMIZE_PROGRESS = WM_APP + 0x10A;
 constexpr WPARAM kProgressComplete = 0xFFFF;
 
@@ -30,18 +30,17 @@ bool TouchBlock(std::uint64_t bytes);
 // only by posting to the window (never sending), so the interface thread may wait for it.
 class OptimizeRun {
 public:
-    // Starts the worker thread and returns its handle, null when none started; StartThread
-    // unless the run is given another.
-    using ThreadStarter = HANDLE (*)(LPTHREAD_START_ROUTINE body, LPVOID parameter);
-    static HANDLE StartThread(LPTHREAD_START_ROUTINE body, LPVOID parameter);
-
-    explicit OptimizeRun(ThreadStarter startThread = &StartThread, MemoryListCalls calls = BindMemoryListCalls());
+    // `starter` starts the worker thread (WorkerThread::CreateWorker unless the run is given
+    // another); `calls` are the system calls a lists run makes.
+    explicit OptimizeRun(WorkerThread::ThreadStarter starter = &WorkerThread::CreateWorker,
+                         MemoryListCalls calls = BindMemoryListCalls())
+        : calls_(std::move(calls)), worker_(starter) {}
     ~OptimizeRun();
     OptimizeRun(const OptimizeRun&) = delete;
     OptimizeRun& operator=(const OptimizeRun&) = delete;
 
     // OptimizeRunning: written under the process-wide run lock, read without it.
-    bool Running() const { return running_ != 0; }
+    bool Running() const { return running_; }
     // OptimizeLevel: eighths of the final step; 0 at rest.
     int Level() const { return level_; }
     // AutoRun: the current or last run was automatic (selects the report headline).
@@ -80,23 +79,17 @@ public:
     void StopAndWait();
 
 private:
-    struct Job;
-    static DWORD WINAPI Worker(LPVOID job);
-    static void RunLists(Job& job, const std::function<bool()>& stopped);
-    AutoStart StartWorker(Job* job);
     void SetRunning(bool running);
-    void Join();
+    AutoStart StartWorker(WorkerThread::Task task);
 
-    ThreadStarter startThread_;
-    MemoryListCalls calls_;
-    volatile LONG running_ = 0;
+    std::atomic<bool> running_{false};
     int level_ = 0;
     bool auto_ = false;
     int ticks_ = 0;
+    MemoryListCalls calls_;
     // A lists run's result, written by its worker before it posts the end.
     std::shared_ptr<MemoryListsResult> lists_;
-    UniqueHandle worker_;
-    UniqueHandle stop_;  // manual-reset event, set to stop the worker between steps
+    WorkerThread worker_;  // the run's thread, joined before the run is at rest
 };
 
 // Waits for `object` while dispatching the messages other threads send to this one, so a

@@ -5,7 +5,9 @@
 
 #include "app/Application.h"
 #include "app/RegistryKey.h"
+#include "app/SettingValues.h"
 #include "app/ResourceText.h"
+#include "probes/OsVersion.h"
 #include "procmgr/ProcessRows.h"
 #include "ui/MessageBox.h"
 #include "ui/WaitCursor.h"
@@ -44,16 +46,16 @@ void Append(WideText& out, const std::string& text) {
 }
 
 // "1" somewhere in the stored text means on, whatever else it holds.
-int ReadAlwaysUnloadDll() {
+bool ReadAlwaysUnloadDll() {
     RegistryKey key;
     std::string text;
-    if (key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return 0;
-    if (key.QueryString(text, kAlwaysUnloadDll) != ERROR_SUCCESS) return 0;
-    return text.find('1') != std::string::npos ? 1 : 0;
+    if (key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return false;
+    if (key.QueryString(text, kAlwaysUnloadDll) != ERROR_SUCCESS) return false;
+    return text.find('1') != std::string::npos;
 }
 
 // Failures (no administrator rights) are ignored: the box simply did not take effect.
-void WriteAlwaysUnloadDll(int on) {
+void WriteAlwaysUnloadDll(bool on) {
     RegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kExplorerKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
     if (on)
@@ -79,7 +81,7 @@ const ProcessDialog::Route ProcessDialog::kRoutes[] = {
 
 ProcessDialog::ProcessDialog(ProcessMonitor& monitor) : DialogImpl(IDD_PROCESS_DIALOG), monitor_(monitor) {
     alwaysUnloadDll_ = ReadAlwaysUnloadDll();
-    autoRefresh_ = ReadSettingDword("AutoRefresh") != 0 ? 1 : 0;
+    autoRefresh_ = StoredSwitchOn(kAutoRefresh);
     BindCheck(IDC_DLL_CHECK, &alwaysUnloadDll_);
     BindCheck(IDC_CHECKAUTOREFRESH, &autoRefresh_);
     UseRoundedFrame();
@@ -98,7 +100,7 @@ BOOL ProcessDialog::OnInitDialog() {
 void ProcessDialog::FillProcessList() {
     // The focus follows its process by id (the row's data), or is dropped with it.
     // Not from English.ini: a diagnostic of failed system calls, the same in every language.
-    if (!::FillProcessList(view_, processes_, monitor_))
+    if (!::FillProcessList(view_, processes_, monitor_, &facts_))
         ShowMessageText(hwnd_, "Error Get Processes!", kMainWindowTitle);
 }
 
@@ -128,7 +130,7 @@ void ProcessDialog::OnTerminate(DialogMessage&) {
     WaitCursor wait;
     int row = ChosenRow();
     if (row < 0) return;
-    switch (TerminateRefusalFor(processes_.ImagePaths[row], view_.Text(row, 2))) {
+    switch (TerminateRefusalFor(facts_[row], IsWindows9x())) {
     case TerminateRefusal::Ourselves: ShowMessage(hwnd_, "strKillMeMessage", kMainWindowTitle); break;
     case TerminateRefusal::SystemProcess: ShowMessage(hwnd_, "strKillSysServiceMessage", kMainWindowTitle); break;
     case TerminateRefusal::None: {
@@ -190,7 +192,7 @@ void ProcessDialog::OnAutoRefreshSwitch(DialogMessage&) {
         SetTimer(hwnd_, kAutoRefreshTimer, kAutoRefreshMs, nullptr);
     else
         KillTimer(hwnd_, kAutoRefreshTimer);
-    WriteSettingDword("AutoRefresh", autoRefresh_ ? 1 : 0);
+    WriteSettingDword(kAutoRefresh.name, autoRefresh_ ? 1 : 0);
 }
 
 void ProcessDialog::OnAutoRefresh(DialogMessage&) {

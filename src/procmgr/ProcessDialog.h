@@ -4,6 +4,7 @@
 #include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
 #include "procmgr/ProcessMonitor.h"
+#include "procmgr/ProcessRows.h"
 #include "resource.h"
 #include "ui/Dialog.h"
 #include "ui/ListView.h"
@@ -43,7 +44,8 @@ private:
     ProcessMonitor& monitor_;
     ListView view_;
     FileIconCache icons_;
-    ProcessList processes_;  // entry k is row k
-    int alwaysUnloadDll_ = 0;
-    int autoRefresh_ = 0;
+    ProcessList processes_;             // entry k is row k
+    std::vector<ProcessFacts> facts_;  // what row k was made from
+    bool alwaysUnloadDll_ = false;
+    bool autoRefresh_ = false;
 };

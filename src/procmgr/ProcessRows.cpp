@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "app/ResourceText.h"
 #include "app/TextUtil.h"
@@ -37,8 +38,8 @@ ListRow RowFor(const ProcessFacts& f, bool windows9x, const std::string& queryEr
         row.cells[2] = kMemoryManager;
     } else {
         double m = f.workingSetMB;
-        row.cells[2] = m == 0.0 ? kSystemService : WorkingSetText(m);
-        if (f.energySaved == 1 || m < kSmallWorkingSetMB) row.cells[3] = kYes;
+        row.cells[2] = WorkingSetUnread(f, windows9x) ? kSystemService : WorkingSetText(m);
+        if (f.energySaved || m < kSmallWorkingSetMB) row.cells[3] = kYes;
     }
     return row;
 }
@@ -58,6 +59,10 @@ std::string WorkingSetText(double megabytes) {
 
 bool IsOwnImage(const std::string& path) { return Contains(Upper(path), "RAMVANE"); }
 
+bool WorkingSetUnread(const ProcessFacts& f, bool windows9x) {
+    return !windows9x && !IsOwnImage(f.path) && f.workingSetMB == 0.0;
+}
+
 std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool windows9x,
                                  const std::string& queryErrorText) {
     std::vector<ListRow> rows;
@@ -66,9 +71,11 @@ std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool wi
     return rows;
 }
 
-bool FillProcessList(ListView& view, ProcessList& list, const ProcessMonitor& monitor) {
+bool FillProcessList(ListView& view, ProcessList& list, const ProcessMonitor& monitor,
+                     std::vector<ProcessFacts>* factsOut) {
     if (!list.Refresh()) {
         view.Clear();
+        if (factsOut) factsOut->clear();
         return false;
     }
     bool windows9x = IsWindows9x();
@@ -87,9 +94,10 @@ bool FillProcessList(ListView& view, ProcessList& list, const ProcessMonitor& mo
                 QueryWorkingSetMB(f.id, f.workingSetMB);
         }
         // By process, not by position: the monitor's list may differ from this one.
-        f.energySaved = monitor.EnergySaved(f.id) ? 1 : 0;
+        f.energySaved = monitor.EnergySaved(f.id);
     }
     view.SetRows(ProcessRows(facts, windows9x, windows9x ? Lang("strMemStatusQueryError") : std::string()));
+    if (factsOut) *factsOut = std::move(facts);
     return true;
 }
 
@@ -97,11 +105,11 @@ void AnswerIconRequest(LPARAM lp, const ProcessList& list, FileIconCache& icons)
     icons.AnswerImageRequest(lp, list.ImagePaths.size(), [&](size_t k) { return list.ImagePaths[k]; });
 }
 
-TerminateRefusal TerminateRefusalFor(const std::string& path, const std::string& workingSetText) {
-    std::string upper = Upper(path);
+TerminateRefusal TerminateRefusalFor(const ProcessFacts& f, bool windows9x) {
+    std::string upper = Upper(f.path);
     if (Contains(upper, "\\EXPLORER") || Contains(upper, "KERNEL32") || Contains(upper, "MPREXE.EXE"))
         return TerminateRefusal::SystemProcess;
     if (Contains(upper, "RAMVANE")) return TerminateRefusal::Ourselves;
-    if (Contains(workingSetText, kSystemService)) return TerminateRefusal::SystemProcess;
+    if (WorkingSetUnread(f, windows9x)) return TerminateRefusal::SystemProcess;
     return TerminateRefusal::None;
 }

@@ -21,7 +21,7 @@ struct ProcessFacts {
     std::string path;  // as enumerated
     int image = I_IMAGECALLBACK;  // asked for when the row is drawn
     double workingSetMB = 0.0;  // 0.0 when it could not be read (or was not asked for)
-    int energySaved = 0;        // the monitor emptied this process's working set
+    bool energySaved = false;   // the monitor emptied this process's working set
 };
 
 // "%8X" of the id: upper-case hexadecimal right-aligned in 8 characters.
@@ -30,6 +30,9 @@ std::string ProcessIdText(DWORD id);
 std::string WorkingSetText(double megabytes);
 // True for this application's own executable ("RAMVANE" in the upper-case path).
 bool IsOwnImage(const std::string& path);
+// True when the working set of `f` could not be read, which its row shows as a system
+// process's; the 9x line reads none, and our own row is labelled instead.
+bool WorkingSetUnread(const ProcessFacts& f, bool windows9x);
 
 // The rows for `facts` in order, each carrying its process id. On the 9x line column 2
 // shows `queryErrorText`.
@@ -38,8 +41,10 @@ std::vector<ListRow> ProcessRows(const std::vector<ProcessFacts>& facts, bool wi
 
 // Enumerates into `list` and rebuilds the rows of `view` from it: display paths, ids,
 // working sets and the flags of `monitor`; the icons are asked for as rows are drawn (see
-// AnswerIconRequest). False (and an empty view) when the enumeration failed.
-bool FillProcessList(ListView& view, ProcessList& list, const ProcessMonitor& monitor);
+// AnswerIconRequest). The rows' facts go to `facts` when given (entry k is row k). False
+// (and an empty view) when the enumeration failed.
+bool FillProcessList(ListView& view, ProcessList& list, const ProcessMonitor& monitor,
+                     std::vector<ProcessFacts>* facts = nullptr);
 
 // Answers the list's LVN_GETDISPINFO notification `lp` with the icon of the row's program.
 void AnswerIconRequest(LPARAM lp, const ProcessList& list, FileIconCache& icons);
@@ -50,5 +55,5 @@ enum class TerminateRefusal {
     Ourselves,      // the application's own process
     SystemProcess,  // a shell or system process, or one whose working set cannot be read
 };
-// The rule for the process with enumerated `path` whose row shows `workingSetText`.
-TerminateRefusal TerminateRefusalFor(const std::string& path, const std::string& workingSetText);
+// The rule for the process of `f`.
+TerminateRefusal TerminateRefusalFor(const ProcessFacts& f, bool windows9x);

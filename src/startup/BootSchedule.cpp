@@ -11,7 +11,7 @@ std::vector<size_t> DelayedStartTick(std::vector<StartupItem>& items, std::uint3
         StartupItem& item = items[k];
         std::uint32_t delay = item.DelayMinutes < 0 ? 0 : static_cast<std::uint32_t>(item.DelayMinutes);
         if (item.Started || minutes < delay) continue;
-        item.Started = 1;
+        item.Started = true;
         due.push_back(k);
     }
     return due;

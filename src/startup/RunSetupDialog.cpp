@@ -63,7 +63,7 @@ bool RunSetupDialog::ReadDelay() {
     return true;
 }
 
-void RunSetupDialog::ChooseMode(int mode) {
+void RunSetupDialog::ChooseMode(StartupMode mode) {
     Mode = mode;
     for (int id : kDelayControls) EnableItem(id, mode == Delayed);
     ReadDelay();

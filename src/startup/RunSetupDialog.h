@@ -4,6 +4,7 @@
 #include <string>
 
 #include "resource.h"
+#include "startup/StartupItem.h"
 #include "ui/Dialog.h"
 
 class RunSetupDialog : public DialogImpl<RunSetupDialog> {
@@ -16,7 +17,7 @@ public:
     explicit RunSetupDialog(HWND parent);
 
     // Set by the caller before RunModal; read after it returned IDOK.
-    int Mode = 0;          // a StartupMode
+    StartupMode Mode = RunAtStartup;
     int DelayMinutes = 1;  // kMinDelay..kMaxDelay once read from the window
     std::string NameText;
     std::string CommandText;
@@ -28,7 +29,7 @@ private:
     void OnRunAtStartup(DialogMessage& m);
     void OnPaused(DialogMessage& m);
     void OnDelayed(DialogMessage& m);
-    void ChooseMode(int mode);
+    void ChooseMode(StartupMode mode);
     // With Delayed chosen, copies the delay from its edit into DelayMinutes; false, with a
     // message and the member unchanged, when it is not a whole number from 1 to 60.
     bool ReadDelay();

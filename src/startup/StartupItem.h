@@ -25,7 +25,7 @@ struct StartupItem {
     int Source = SourceHklmRun;
     int DelayMinutes = 0;  // delayed items only
     int OldId = 0;         // delayed items: the key family they came from (0, 1, 5, 6)
-    int Started = 0;       // boot table only: 1 once started
+    bool Started = false;  // boot table only: true once started
     // Its %variables% are to be expanded: REG_EXPAND_SZ in the registry; in Delay.cfg, which
     // keeps no type, a command holding a %.
     bool Expandable = false;

@@ -126,15 +126,15 @@ void StartupManagerDialog::SetItem(const StartupItem& item) {
 void StartupManagerDialog::OnDelete(DialogMessage&) {
     StartupItem item;
     if (!FocusedItem(item)) return;
-    savedRowCount_ = list_.Count();
     std::string question = Lang("strStartDeleteSure1") + item.Name + Lang("strStartDeleteSure2") + " ";
     if (ShowMessageText(hwnd_, question, Lang("strDeleteBootItem"), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     bool deleted = DeleteStartupItem(item);
     FillStartupList();
     EnableActions(false);
-    // The row count alone could miss a failure when another item vanished meanwhile.
-    if (!deleted || list_.Count() == savedRowCount_)
+    // The delete's own result decides: the list's row count could be fooled by another item
+    // coming or going meanwhile, or by an alike delayed item that stays.
+    if (!deleted)
         ShowMessageText(hwnd_, Lang("strBootItemCantDelete1") + item.Name + Lang("strBootItemCantDelete2"),
                         Lang(kCaption), kNotice);
 }

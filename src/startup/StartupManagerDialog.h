@@ -35,5 +35,4 @@ private:
     ListView list_;
     FileIconCache icons_;
     std::vector<StartupItem> items_;  // row k shows items_[k]
-    int savedRowCount_ = 0;
 };

@@ -59,27 +59,6 @@ const char* StartTypeText(DWORD startType) {
     }
 }
 
-// A service or manager handle, closed through the bound entry point.
-class ServiceApi::Handle {
-public:
-    Handle(const ServiceApi& api, SC_HANDLE h) : api_(api), h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (h_) api_.closeServiceHandle_(h_);
-    }
-    SC_HANDLE get() const { return h_; }
-    void reset(SC_HANDLE h) {
-        if (h_) api_.closeServiceHandle_(h_);
-        h_ = h;
-    }
-    explicit operator bool() const { return h_ != nullptr; }
-
-private:
-    const ServiceApi& api_;
-    SC_HANDLE h_;
-};
-
 ServiceApi::ServiceApi(ServiceLoader loader, StartWaitClock clock)
     : loader_(std::move(loader)), clock_(std::move(clock)) {}
 
@@ -87,11 +66,11 @@ ServiceApi::~ServiceApi() { Release(); }
 
 int ServiceApi::BindServiceApi() {
     Release();
-    module_ = loader_.load(kLibrary);
+    module_.reset(loader_.load(kLibrary));
     if (!module_) return 0;
     auto bind = [this](auto& entry, const char* name) {
         entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
-            reinterpret_cast<void*>(loader_.lookup(module_, name)));
+            reinterpret_cast<void*>(loader_.lookup(module_.get(), name)));
         return entry != nullptr;
     };
     bool all = true;
@@ -112,21 +91,19 @@ int ServiceApi::BindServiceApi() {
 }
 
 void ServiceApi::Release() {
-    if (manager_ && closeServiceHandle_) closeServiceHandle_(manager_);
-    manager_ = nullptr;
+    manager_.reset(nullptr);
     bound_ = false;
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
+    module_.reset();
 }
 
 int ServiceApi::ConnectServiceManager() {
     if (!bound_) return 0;
     // Each refresh connects anew; the earlier connection would otherwise stay open.
-    if (manager_) closeServiceHandle_(manager_);
-    manager_ = openSCManager_(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    manager_.reset(nullptr);
+    manager_.reset(openSCManager_(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager_ && GetLastError() == ERROR_ACCESS_DENIED)
-        manager_ = openSCManager_(nullptr, nullptr,
-                                  SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS);
+        manager_.reset(openSCManager_(nullptr, nullptr,
+                                      SC_MANAGER_CONNECT | SC_MANAGER_ENUMERATE_SERVICE | SC_MANAGER_QUERY_LOCK_STATUS));
     if (!manager_) {
         Report("OpenSCManager");
         return 0;
@@ -135,7 +112,7 @@ int ServiceApi::ConnectServiceManager() {
 }
 
 SC_HANDLE ServiceApi::Open(const char* name, DWORD access) const {
-    return bound_ && manager_ ? openService_(manager_, name, access) : nullptr;
+    return bound_ && manager_ ? openService_(manager_.get(), name, access) : nullptr;
 }
 
 SC_HANDLE ServiceApi::OpenToChange(const char* name, DWORD access) const {
@@ -194,11 +171,11 @@ int ServiceApi::QueryServiceInfo(const char* name, ServiceInfo& info) {
 }
 
 SC_LOCK ServiceApi::LockDatabase() const {
-    if (SC_LOCK lock = lockServiceDatabase_(manager_)) return lock;
+    if (SC_LOCK lock = lockServiceDatabase_(manager_.get())) return lock;
     if (GetLastError() != ERROR_SERVICE_DATABASE_LOCKED) Report("LockServiceDatabase");
     std::vector<BYTE> status(sizeof(QUERY_SERVICE_LOCK_STATUSA) + 256, 0);
     DWORD needed = 0;
-    if (!queryServiceLockStatus_(manager_, reinterpret_cast<LPQUERY_SERVICE_LOCK_STATUSA>(status.data()),
+    if (!queryServiceLockStatus_(manager_.get(), reinterpret_cast<LPQUERY_SERVICE_LOCK_STATUSA>(status.data()),
                                  static_cast<DWORD>(status.size()), &needed))
         Report("QueryServiceLockStatus");
     // The change goes ahead without the lock.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "svcmgr/StartWait.h"
+#include "ui/Handles.h"
 
 // What the service window shows of one service.
 struct ServiceInfo {
@@ -74,7 +75,25 @@ public:
     }
 
 private:
-    class Handle;
+    // A service or manager handle, closed through the bound entry point.
+    class Handle {
+    public:
+        Handle(const ServiceApi& api, SC_HANDLE h) : api_(api), h_(h) {}
+        Handle(const Handle&) = delete;
+        Handle& operator=(const Handle&) = delete;
+        ~Handle() { reset(nullptr); }
+        SC_HANDLE get() const { return h_; }
+        void reset(SC_HANDLE h) {
+            if (h_) api_.closeServiceHandle_(h_);
+            h_ = h;
+        }
+        explicit operator bool() const { return h_ != nullptr; }
+
+    private:
+        const ServiceApi& api_;
+        SC_HANDLE h_;
+    };
+
     SC_HANDLE Open(const char* name, DWORD access) const;
     // Open for a change: a refusal is remembered for TakeRefusal.
     SC_HANDLE OpenToChange(const char* name, DWORD access) const;
@@ -89,7 +108,7 @@ private:
     StartWaitClock clock_;
     std::function<void(const char*)> sink_ = ReportServiceError;
 
-    HMODULE module_ = nullptr;
+    UniqueModule module_;  // before the manager: its close is an entry point of the module
     bool bound_ = false;
     decltype(&::OpenSCManagerA) openSCManager_ = nullptr;
     decltype(&::OpenServiceA) openService_ = nullptr;
@@ -103,6 +122,6 @@ private:
     decltype(&::CloseServiceHandle) closeServiceHandle_ = nullptr;
     decltype(&::LockServiceDatabase) lockServiceDatabase_ = nullptr;
     decltype(&::UnlockServiceDatabase) unlockServiceDatabase_ = nullptr;
-    SC_HANDLE manager_ = nullptr;
+    Handle manager_{*this, nullptr};
     mutable bool refused_ = false;
 };

@@ -87,12 +87,18 @@ void Dialog::SetSpinRange(int id, int low, int high) const {
     SendDlgItemMessageA(hwnd_, id, UDM_SETRANGE, 0, MAKELPARAM(high, low));
 }
 
-void Dialog::BindCheck(int id, int* member) { bindings_.push_back({Binding::Check, id, member, nullptr, 0, nullptr}); }
-void Dialog::BindText(int id, std::string* member, int maxChars) {
-    bindings_.push_back({Binding::Text, id, nullptr, member, maxChars, nullptr});
+void Dialog::BindCheck(int id, bool* member) {
+    bindings_.push_back({Binding::Check, id, nullptr, member, nullptr, 0, nullptr});
 }
-void Dialog::BindSlider(int id, int* member) { bindings_.push_back({Binding::Slider, id, member, nullptr, 0, nullptr}); }
-void Dialog::BindCombo(int id, int* member) { bindings_.push_back({Binding::Combo, id, member, nullptr, 0, nullptr}); }
+void Dialog::BindText(int id, std::string* member, int maxChars) {
+    bindings_.push_back({Binding::Text, id, nullptr, nullptr, member, maxChars, nullptr});
+}
+void Dialog::BindSlider(int id, int* member) {
+    bindings_.push_back({Binding::Slider, id, member, nullptr, nullptr, 0, nullptr});
+}
+void Dialog::BindCombo(int id, int* member) {
+    bindings_.push_back({Binding::Combo, id, member, nullptr, nullptr, 0, nullptr});
+}
 
 // The main window reads its controls at every refresh, so each exchange is one message to a
 // control found once, when the window was created.
@@ -102,7 +108,7 @@ void Dialog::ShowMembers() {
         if (!b.wnd) continue;
         switch (b.kind) {
         case Binding::Check:
-            SendMessageA(b.wnd, BM_SETCHECK, *b.number ? BST_CHECKED : BST_UNCHECKED, 0);
+            SendMessageA(b.wnd, BM_SETCHECK, *b.flag ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
         case Binding::Text:
             if (b.maxChars > 0) SendMessageA(b.wnd, EM_LIMITTEXT, b.maxChars, 0);
@@ -120,7 +126,7 @@ bool Dialog::ReadControls() {
     // A missing control reads as 0 or "", as the item functions would have it.
     for (const Binding& b : bindings_) {
         switch (b.kind) {
-        case Binding::Check: *b.number = SendMessageA(b.wnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; break;
+        case Binding::Check: *b.flag = SendMessageA(b.wnd, BM_GETCHECK, 0, 0) == BST_CHECKED; break;
         case Binding::Text:
             *b.text = WindowText(b.wnd);
             if (b.maxChars > 0 && b.text->size() > static_cast<size_t>(b.maxChars)) b.text->resize(b.maxChars);

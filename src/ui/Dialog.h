@@ -76,9 +76,9 @@ public:
     bool ReadControls();
 
 protected:
-    // Bindings between controls and members: check box <-> int, edit <-> string
+    // Bindings between controls and members: check box <-> bool, edit <-> string
     // (optional length limit), slider position <-> int, combo-box selection <-> int (-1: none).
-    void BindCheck(int id, int* member);
+    void BindCheck(int id, bool* member);
     void BindText(int id, std::string* member, int maxChars = 0);
     void BindSlider(int id, int* member);
     void BindCombo(int id, int* member);
@@ -106,6 +106,7 @@ private:
         enum Kind { Check, Text, Slider, Combo } kind;
         int id;
         int* number;
+        bool* flag;
         std::string* text;
         int maxChars;
         HWND wnd;  // the control, found once when the window is created

@@ -2,17 +2,18 @@
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <unknwn.h>
 
 #include <utility>
 
 namespace detail {
 struct CloseHandleTraits { static void Free(HANDLE h) { CloseHandle(h); } };
-struct KeyTraits { static void Free(HKEY h) { RegCloseKey(h); } };
 struct ModuleTraits { static void Free(HMODULE h) { FreeLibrary(h); } };
 struct IconTraits { static void Free(HICON h) { DestroyIcon(h); } };
 struct MemoryDcTraits { static void Free(HDC h) { DeleteDC(h); } };
 struct ImageListTraits { static void Free(HIMAGELIST h) { ImageList_Destroy(h); } };
 template <class T> struct GdiTraits { static void Free(T h) { DeleteObject(h); } };
+struct ComTraits { static void Free(IUnknown* p) { p->Release(); } };
 }  // namespace detail
 
 // Sole owner of one handle; null (never INVALID_HANDLE_VALUE) means empty.
@@ -30,6 +31,8 @@ public:
     T get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
     T release() { T h = h_; h_ = nullptr; return h; }
+    // Frees what it holds and lends its place to a call that stores a new one there.
+    T* put() { reset(); return &h_; }
     void reset(T h = nullptr) {
         if (h_ && h_ != h) Traits::Free(h_);
         h_ = h;
@@ -45,6 +48,24 @@ using UniqueIcon = UniqueOwner<HICON, detail::IconTraits>;
 using UniqueMemoryDc = UniqueOwner<HDC, detail::MemoryDcTraits>;
 using UniqueImageList = UniqueOwner<HIMAGELIST, detail::ImageListTraits>;
 template <class T> using UniqueGdi = UniqueOwner<T, detail::GdiTraits<T>>;
+// One reference to a COM object of interface T, released once. Every interface is held as its
+// IUnknown underneath (the same pointer: interfaces derive from it alone), so the code that
+// releases exists once.
+template <class T>
+class UniqueCom {
+public:
+    T* get() const { return static_cast<T*>(ref_.get()); }
+    T* operator->() const { return get(); }
+    explicit operator bool() const { return static_cast<bool>(ref_); }
+    void reset() { ref_.reset(); }
+    // Lets go without releasing: what a failed call left in the place is no reference.
+    void forget() { ref_.release(); }
+    // Releases what it holds and lends its place to a call that stores a new reference there.
+    T** put() { return reinterpret_cast<T**>(ref_.put()); }
+
+private:
+    UniqueOwner<IUnknown*, detail::ComTraits> ref_;
+};
 
 // Window DC from GetDC, released to its window.
 class WindowDc {

@@ -33,6 +33,6 @@ private:
     HWND owner_ = nullptr;
     HWND wnd_ = nullptr;
     std::string text_;
-    HICON icon_ = nullptr;
+    HICON icon_ = nullptr;  // the caller's; not destroyed here
     UniqueGdi<HFONT> font_;
 };

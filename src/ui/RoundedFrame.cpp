@@ -6,13 +6,13 @@
 
 namespace {
 const int kCorner = 15;
+}  // namespace
 
 void FillRounded(HDC dc, const RECT& r, COLORREF color) {
     UniqueGdi<HRGN> region(CreateRoundRectRgn(r.left, r.top, r.right, r.bottom, kCorner, kCorner));
     UniqueGdi<HBRUSH> brush(CreateSolidBrush(color));
     if (region && brush) FillRgn(dc, region.get(), brush.get());
 }
-}  // namespace
 
 RoundedFrameRegions RoundedFrameFor(int width, int height) {
     return {{10, 10, width - 6, height - 6}, {7, 7, width - 9, height - 9}, {8, 8, width - 8, height - 8}};

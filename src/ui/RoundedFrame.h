@@ -8,6 +8,10 @@ struct RoundedFrameRegions {
     RECT panel;  // the white panel
 };
 
+// Fills `r` with `color` as a panel with rounded corners (ellipses of 15 x 15), the shape of
+// every panel of the program's own look.
+void FillRounded(HDC dc, const RECT& r, COLORREF color);
+
 // The three rounded regions for a client area of `width` x `height`.
 RoundedFrameRegions RoundedFrameFor(int width, int height);
 

@@ -64,6 +64,13 @@ bool WorkerThread::Stop(DWORD waitMs) {
     return ended;
 }
 
+void WorkerThread::Join(Waiter wait) {
+    if (!thread_) return;
+    wait(thread_.get());
+    thread_.reset();
+    stop_.reset();
+}
+
 bool WorkerThread::StopRequested(HANDLE stop, DWORD ms) {
     if (!stop) {
         Sleep(ms);

@@ -33,6 +33,14 @@ public:
     // both handles. True when the thread ended in time or none ran; a thread still busy
     // ends at its next look at the event.
     bool Stop(DWORD waitMs = kStopWaitMs);
+    // Sets the stop event and returns at once; the thread ends at its next look at it.
+    void RequestStop() const {
+        if (stop_) SetEvent(stop_.get());
+    }
+    // Waits without a bound, through `wait` (which returns once the handle is signalled),
+    // for the thread to end by itself, then lets go of both handles.
+    using Waiter = void (*)(HANDLE thread);
+    void Join(Waiter wait);
     // The running thread, or null.
     HANDLE Handle() const { return thread_.get(); }
 

@@ -70,6 +70,7 @@ TEST_F(SettingsTest, SaveWritesEveryValueAndTheAutoRunEntry) {
     s.sound = 0;
     s.threshold = "007";
     s.askBeforeRun = 1;
+    s.autoRun = 1;
     SaveMainSettings(s, 3, 6, AutoRunPlace::RunValue);
     RegistryKey key;
     ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
@@ -111,6 +112,7 @@ TEST_F(SettingsTest, FromVistaOnTheTaskTakesOverAnOldRunValue) {
     EXPECT_FALSE(LogonTaskExists());
 
     MainSettings s;
+    s.autoRun = 1;
     SaveMainSettings(s, 2, 4, task);
     EXPECT_TRUE(LogonTaskExists());
     EXPECT_FALSE(AutoRunStored(AutoRunPlace::RunValue));

@@ -1,4 +1,5 @@
 #include "hwinfo/CpuId.h"
+#include "hwinfo/GuardProbe.h"
 #include "hwinfo/ProcessorInfo.h"
 
 #include <gtest/gtest.h>

@@ -99,7 +99,7 @@ TEST(OptimizeRun, ListsRunPostsEachChosenStepThenTheEndAndKeepsItsResultUntilFin
     calls.setSystemInformation = [](ULONG cls, void*, ULONG) {
         return cls == kSystemMemoryListInformation ? kStatusSuccess : kStatusPrivilegeNotHeld;
     };
-    OptimizeRun run(&OptimizeRun::StartThread, calls);
+    OptimizeRun run(&WorkerThread::CreateWorker, calls);
     MemoryListSteps steps = StepBit(MemoryListStep::EmptyWorkingSets) | StepBit(MemoryListStep::CombinePages);
     ASSERT_EQ(run.StartLists(listener.Handle(), true, steps, {true, true}), OptimizeRun::AutoStart::Started);
     EXPECT_TRUE(run.IsLists() && run.IsAuto());

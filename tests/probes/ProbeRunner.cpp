@@ -7,6 +7,7 @@
 #include <string>
 
 #include "hwinfo/CpuId.h"
+#include "hwinfo/GuardProbe.h"
 #include "hwinfo/ProcessorInfo.h"
 #include "optimizer/MemoryLists.h"
 #include "probes/CpuLoad.h"

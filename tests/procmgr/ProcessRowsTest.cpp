@@ -79,20 +79,24 @@ TEST(TerminateRefusal, ShellSystemAndOwnProcessesAreRefused) {
     using R = TerminateRefusal;
     const struct {
         const char* path;
-        const char* memory;
+        double workingSetMB;  // 0.0: could not be read
+        bool windows9x;
         R refusal;
     } cases[] = {
-        {"C:\\WINDOWS\\explorer.exe", "9.00  MB", R::SystemProcess},
-        {"c:\\windows\\Explorer.EXE", "9.00  MB", R::SystemProcess},
-        {"C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL", "1.00  MB", R::SystemProcess},
-        {"C:\\WINDOWS\\SYSTEM\\mprexe.exe", "1.00  MB", R::SystemProcess},
-        {"C:\\Tools\\Ramvane.exe", "Memory Manager", R::Ourselves},
+        {"C:\\WINDOWS\\explorer.exe", 9.0, false, R::SystemProcess},
+        {"c:\\windows\\Explorer.EXE", 9.0, false, R::SystemProcess},
+        {"C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL", 1.0, true, R::SystemProcess},
+        {"C:\\WINDOWS\\SYSTEM\\mprexe.exe", 1.0, true, R::SystemProcess},
+        {"C:\\Tools\\Ramvane.exe", 0.0, false, R::Ourselves},
         // A shell name wins over our own.
-        {"C:\\Ramvane\\explorer.exe", "1.00  MB", R::SystemProcess},
-        {"C:\\x\\y.exe", "System Service", R::SystemProcess},
-        {"C:\\x\\y.exe", "3.00  MB", R::None},
+        {"C:\\Ramvane\\explorer.exe", 1.0, false, R::SystemProcess},
+        // An unread working set marks a system process; the 9x line reads none.
+        {"C:\\x\\y.exe", 0.0, false, R::SystemProcess},
+        {"C:\\x\\y.exe", 0.0, true, R::None},
+        {"C:\\x\\y.exe", 3.0, false, R::None},
         // Only a folder or file starting with "explorer" counts, not the word inside a name.
-        {"C:\\x\\iexplorer.exe", "3.00  MB", R::None},
+        {"C:\\x\\iexplorer.exe", 3.0, false, R::None},
     };
-    for (const auto& c : cases) EXPECT_EQ(TerminateRefusalFor(c.path, c.memory), c.refusal) << c.path;
+    for (const auto& c : cases)
+        EXPECT_EQ(TerminateRefusalFor(Facts(c.path, 1, c.workingSetMB), c.windows9x), c.refusal) << c.path;
 }

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -14,64 +12,6 @@
 #include "ui/UiText.h"
 
 namespace {
-bool StartsWithDigit(const std::string& s) { return !s.empty() && std::isdigit(static_cast<unsigned char>(s[0])); }
-
-int CompareNoCase(const std::string& a, const std::string& b) {
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        int ca = std::tolower(static_cast<unsigned char>(a[i])), cb = std::tolower(static_cast<unsigned char>(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-// The leading number of a text ("12.35 MB" -> 12.35) as its whole and fraction digits.
-struct Number {
-    std::string whole, fraction;
-};
-Number LeadingNumber(const std::string& s) {
-    Number n;
-    size_t i = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
-    n.whole = s.substr(0, i);
-    n.whole.erase(0, std::min(n.whole.find_first_not_of('0'), n.whole.size()));
-    if (i + 1 < s.size() && s[i] == '.' && std::isdigit(static_cast<unsigned char>(s[i + 1]))) {
-        size_t j = i + 1;
-        while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
-        n.fraction = s.substr(i + 1, j - i - 1);
-        n.fraction.erase(n.fraction.find_last_not_of('0') + 1);
-    }
-    return n;
-}
-
-int CompareNumbers(const Number& x, const Number& y) {
-    if (x.whole.size() != y.whole.size()) return x.whole.size() < y.whole.size() ? -1 : 1;
-    if (int c = x.whole.compare(y.whole)) return c < 0 ? -1 : 1;
-    if (int c = x.fraction.compare(y.fraction)) return c < 0 ? -1 : 1;
-    return 0;
-}
-
-int CompareCells(const std::string& a, const std::string& b) {
-    if (StartsWithDigit(a) && StartsWithDigit(b))
-        if (int c = CompareNumbers(LeadingNumber(a), LeadingNumber(b))) return c;
-    return CompareNoCase(a, b);
-}
-
-// Orders `rows` by the text of `column` (case-insensitive; as numbers when both texts start
-// with a digit), stable, ascending or descending. The program's lists do not sort (their
-// headers are not buttons that sort): only this test uses it.
-void SortRows(std::vector<ListRow>& rows, int column, bool ascending) {
-    if (column < 0) return;
-    auto cell = [column](const ListRow& r) -> const std::string& {
-        static const std::string empty;
-        return static_cast<size_t>(column) < r.cells.size() ? r.cells[column] : empty;
-    };
-    std::stable_sort(rows.begin(), rows.end(), [&](const ListRow& a, const ListRow& b) {
-        int c = CompareCells(cell(a), cell(b));
-        return ascending ? c < 0 : c > 0;
-    });
-}
-
 std::string Header(const char* key) { return std::string("<") + key + ">"; }
 
 const ListColumn kColumns[] = {
@@ -87,12 +27,6 @@ std::vector<ListRow> Rows(int count, const char* tag) {
                         i % 2,
                         static_cast<LPARAM>(1000 + i)});
     return rows;
-}
-
-std::vector<std::string> Column(const std::vector<ListRow>& rows, int column) {
-    std::vector<std::string> texts;
-    for (const ListRow& r : rows) texts.push_back(r.cells[column]);
-    return texts;
 }
 
 class ListViewTest : public ::testing::Test {
@@ -111,26 +45,6 @@ protected:
     ListView list_;
 };
 }  // namespace
-
-TEST(SortRows, NumbersByValueTextsWithoutCaseAndTiesInTheirOrder) {
-    std::vector<ListRow> rows = {
-        {{"beta", "10"}}, {{"Alpha", "9"}}, {{"alpha", "100"}}, {{"gamma", "9"}}, {{"Beta", "x"}},
-    };
-    SortRows(rows, 1, true);
-    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"Alpha", "gamma", "beta", "alpha", "Beta"}));
-    SortRows(rows, 0, true);
-    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"Alpha", "alpha", "beta", "Beta", "gamma"}));
-    SortRows(rows, 0, false);
-    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"gamma", "beta", "Beta", "Alpha", "alpha"}));
-    SortRows(rows, 5, true);  // a column no row has: order kept
-    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"gamma", "beta", "Beta", "Alpha", "alpha"}));
-    // Numbers with fractions and leading zeros, as the working-set column shows them.
-    std::vector<ListRow> sizes = {{{"12.35 MB"}}, {{"2.50  MB"}}, {{"012.3 MB"}}, {{"12.350 MB"}}, {{"100 MB"}}};
-    SortRows(sizes, 0, true);
-    EXPECT_EQ(Column(sizes, 0), (std::vector<std::string>{"2.50  MB", "012.3 MB", "12.35 MB", "12.350 MB", "100 MB"}));
-    SortRows(rows, 5, true);
-    EXPECT_EQ(Column(rows, 0), (std::vector<std::string>{"gamma", "beta", "Beta", "Alpha", "alpha"}));
-}
 
 TEST_F(ListViewTest, ColumnsFromTheTableWithTranslatedHeaders) {
     char text[64];
