@@ -51,6 +51,7 @@ void RestoreRunningCopy() {
 
 bool Application::StartUp(MainWindowRunner runMainWindow) {
     SetUiTextSource(&Lang);
+    SetUiTextBatchHook(&LanguageBatch);
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
 

@@ -30,8 +30,24 @@ struct Cache {
     std::string path;
     std::string bytes;
     std::unique_ptr<IniFile> file;
+    // The batch of lookups on thread `batchThread`, nested `batchDepth` deep; `batchRead` once
+    // its first lookup read the file.
+    int batchDepth = 0;
+    DWORD batchThread = 0;
+    bool batchRead = false;
 };
 Cache gCache;
+
+struct Hold {
+    Hold() { EnterCriticalSection(&gCache.lock); }
+    ~Hold() { LeaveCriticalSection(&gCache.lock); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+};
+
+bool InReadBatch() {
+    return gCache.batchDepth > 0 && gCache.batchThread == GetCurrentThreadId() && gCache.batchRead && gCache.file;
+}
 
 // Reads the file's bytes through the system directly (the C library's stream costs more);
 // ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when there is no such file, or the error that kept
@@ -68,8 +84,25 @@ std::string FindLanguageFile() {
     return std::string();
 }
 
+void LanguageBatch(bool begin) {
+    Hold hold;
+    if (begin) {
+        if (gCache.batchDepth++ == 0) {
+            gCache.batchThread = GetCurrentThreadId();
+            gCache.batchRead = false;
+        }
+    } else if (gCache.batchDepth > 0 && --gCache.batchDepth == 0) {
+        gCache.batchRead = false;
+    }
+}
+
 std::string GetResourceText(const char* /*fileName*/, const char* key) {
-    // One read per lookup, of the file beside the program or else of the Windows folder's.
+    {
+        Hold hold;
+        if (InReadBatch()) return gCache.file->GetValue("Resource", key);
+    }
+    // One read per lookup (per batch), of the file beside the program or else of the Windows
+    // folder's.
     std::string bytes;
     std::string path = ProgramFilePath(kLanguageFile);
     DWORD error = ReadFileBytes(path, bytes);
@@ -82,10 +115,8 @@ std::string GetResourceText(const char* /*fileName*/, const char* key) {
         ExitProcess(0);
     }
     if (error != ERROR_SUCCESS) return std::string();  // there but unreadable now: empty texts
-    struct Hold {
-        Hold() { EnterCriticalSection(&gCache.lock); }
-        ~Hold() { LeaveCriticalSection(&gCache.lock); }
-    } hold;
+    Hold hold;
+    if (gCache.batchDepth > 0 && gCache.batchThread == GetCurrentThreadId()) gCache.batchRead = true;
     if (!gCache.file || gCache.path != path || gCache.bytes != bytes) {
         auto file = std::make_unique<IniFile>(path);
         file->LoadText(bytes);

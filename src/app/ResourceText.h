@@ -10,5 +10,9 @@ std::string GetResourceText(const char* fileName, const char* key);
 // Shorthand for GetResourceText("Memlull.ini", key).
 std::string Lang(const char* key);
 
+// Begins (true) or ends (false) a batch of lookups on this thread: inside it, the file is read
+// and checked by the first lookup only, the others answer from that read. Batches nest.
+void LanguageBatch(bool begin);
+
 // Where the language file is looked for; empty when it exists in neither place.
 std::string FindLanguageFile();

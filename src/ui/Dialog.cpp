@@ -189,6 +189,7 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         gOpenTemplates.push_back(templateId_);
         for (Binding& b : bindings_) b.wnd = Item(b.id);
+        UiTextBatch texts;  // the captions of one initialization come from one read
         ShowMembers();
         return OnInitDialog();
     }

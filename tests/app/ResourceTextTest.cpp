@@ -62,6 +62,13 @@ TEST_F(ResourceTextTest, AChangedFileIsSeenByTheNextLookup) {
     SetFileTime(f, nullptr, nullptr, &t);
     CloseHandle(f);
     EXPECT_EQ(Lang("Title1"), "third, longer");
+    // One window's initialization reads the file once; the lookup after it reads it again.
+    LanguageBatch(true);
+    EXPECT_EQ(Lang("Title1"), "third, longer");
+    Write(beside_, "[Resource]\r\nTitle1=fourth\r\n");
+    EXPECT_EQ(Lang("Title1"), "third, longer");
+    LanguageBatch(false);
+    EXPECT_EQ(Lang("Title1"), "fourth");
 }
 
 TEST_F(ResourceTextTest, AnswersAsAFreshReadWouldWhateverSizeAndTimeSay) {
