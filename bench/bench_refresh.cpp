@@ -282,6 +282,7 @@ bool RefreshInProcess() {
     char name[] = "bench_refresh", arg[] = "/bench";
     char* argv[] = {name, arg, nullptr};
     SetUiTextSource(&Lang);
+    SetUiTextBatchHook(&LanguageBatch);
     MainDialog main(2, argv);
     gBenchMain = &main;
     // Once the window has shown and ticked a few times.

@@ -7,6 +7,7 @@
 #include "svcmgr/KnownServices.h"
 #include "svcmgr/ServiceRows.h"
 #include "ui/MessageBox.h"
+#include "ui/UiText.h"
 
 namespace {
 const Caption kCaptions[] = {
@@ -67,6 +68,7 @@ void ServiceDialog::SetUpList() {
 }
 
 int ServiceDialog::FillServiceList() {
+    UiTextBatch texts;  // the state texts of fifteen rows from one read of the language file
     list_.Clear();
     if (!api_.ConnectServiceManager()) {
         ReportServiceError("Open SCMdatabase Error!");

@@ -12,6 +12,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     SetUiTextSource(&Lang);
+    SetUiTextBatchHook(&LanguageBatch);
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     std::string missing = __argc > 1 ? __argv[1] : "";
