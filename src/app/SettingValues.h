@@ -30,6 +30,10 @@ constexpr DwordSetting kPerch{"Perch", 0};            // figures in percent
 constexpr DwordSetting kShowStatus{"ShowStatus", 1};  // the window was visible when last left
 constexpr TextSetting kHotKey{"HotKey", "C"};         // the letter of Ctrl+Alt+letter
 constexpr TextSetting kCpuMhz{"CPUMHz", ""};          // measured once, then shown
+constexpr DwordSetting kRunKind{"RunKind", 0};          // how a run frees memory: 0 the optimization run,
+                                                        // 1 the system's memory lists (Vista and later)
+constexpr DwordSetting kListSteps{"MemoryListSteps", 0xF};  // a lists run's steps, one bit each: all four
+constexpr DwordSetting kRunInterval{"RunEveryMinutes", 0};  // a run every so many minutes; 0: none
 
 // The tool windows'.
 constexpr DwordSetting kAutoRefresh{"AutoRefresh", 0};  // the process list refreshes itself

@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -61,6 +62,8 @@ void LoadMainSettings(MainSettings& s, AutoRunPlace place) {
     s.logoOff = ReadSetting(kDisableLogo) == 1;
     s.hotKey = ReadSettingString(kHotKey.name);
     if (s.hotKey.size() != 1) s.hotKey = kHotKey.byDefault;
+    s.runKind = static_cast<int>(ReadSetting(kRunKind, 0, kListsRunKind));
+    s.interval = std::to_string(ReadSetting(kRunInterval, 0, kLongestIntervalMinutes));
 }
 
 LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
@@ -79,6 +82,9 @@ LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
         {static_cast<DWORD>(sliderPos), kSliderPos.name},
         {s.report ? 1u : 0u, kBuildReport.name},
         {s.askBeforeRun ? 1u : 0u, kNoticeDialog.name},
+        {static_cast<DWORD>(s.runKind == static_cast<int>(kListsRunKind) ? kListsRunKind : 0), kRunKind.name},
+        {static_cast<DWORD>(std::min<long>(std::max<long>(std::atol(s.interval.c_str()), 0), kLongestIntervalMinutes)),
+         kRunInterval.name},
     };
     for (const auto& v : values) {
         LONG written = key.SetDword(v.value, v.name);

@@ -26,6 +26,8 @@ struct MainSettings {
     std::string rangeHigh;
     int userType = static_cast<int>(kUserType.byDefault);    // the preset list's selection
     int sliderPos = static_cast<int>(kSliderPos.byDefault);  // the amount slider, 1..8 eighths
+    int runKind = static_cast<int>(kRunKind.byDefault);      // the "free memory with" list's selection
+    std::string interval = std::to_string(kRunInterval.byDefault);  // minutes between runs, 0: none
 };
 
 // RamAlertValue is a percentage: a larger number (read as an int it may even be negative)
@@ -33,6 +35,9 @@ struct MainSettings {
 constexpr DWORD kHighestStoredThreshold = 100;
 // The range of UserType, the preset list's indexes.
 constexpr DWORD kHighestUserType = 4;
+// The kinds of run RunKind names, and the longest interval RunEveryMinutes takes.
+constexpr DWORD kListsRunKind = 1;
+constexpr DWORD kLongestIntervalMinutes = 1440;
 
 // Where the start with Windows is kept: the Run value before Vista; from Vista on a log-on
 // task, since Windows does not start a program that asks for elevation from the Run key.

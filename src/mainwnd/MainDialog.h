@@ -47,7 +47,11 @@ public:
     // Manual run: seven progress ticks of timer 5, then one step on this thread.
     void StartManualOptimize();
     // Automatic run on a worker thread; progress and the end (WM_OPTIMIZE_DONE) are posted.
+    // Either is a memory-lists run instead where that is the stored choice and allowed.
     void StartAutoOptimize();
+    // Why the memory lists cannot be emptied here: the language key of the reason, or "" when
+    // they can (the system and the account allow it).
+    std::string ListsRunAllowed() const;
     void RefreshStatus();
     void HideAndCentre();
     void ToggleExpanded();
@@ -86,7 +90,11 @@ private:
     void ShowReportIfAsked();
     void EndAutoRun();
     void LowMemoryTick();
+    // The run every so many minutes, from the low-memory tick.
+    void IntervalRunTick();
     void UpdateTrayPicture();
+    bool ListsRunChosen() const;
+    void StartListsRun(bool automatic);
 
     void MarkChanged();
     void CheckLoadThenOptimize();
@@ -169,5 +177,6 @@ private:
     OptimizeRun run_;
     DelayedStart delayedStart_;
     bool promptArmed_ = true;  // PromptArmed: an automatic run may be started or offered
+    DWORD lastRunTick_ = GetTickCount();  // when the last run started, for the run every N minutes
     ProcessMonitor monitor_;   // started at initialization, stopped at exit; lent to the process manager
 };

@@ -21,8 +21,33 @@ namespace {
 bool CleanClipboardSetting() { return StoredSwitchOn(kCleanClipBoard); }
 }  // namespace
 
+bool MainDialog::ListsRunChosen() const {
+    // The stored choice decides; where the system or the account cannot empty the lists, the
+    // optimization run frees memory instead of a run that would only be refused.
+    return ReadSetting(kRunKind, 0, kListsRunKind) == kListsRunKind && ListsRunAllowed().empty();
+}
+
+std::string MainDialog::ListsRunAllowed() const {
+    if (!MemoryListsAvailable().lists) return "strListsNeedVista";
+    if (ProbeMemoryListsPrivilege(BindMemoryListCalls()) != PrivilegeOutcome::Enabled) return "strListsChoiceNeedsRights";
+    return std::string();
+}
+
+void MainDialog::StartListsRun(bool automatic) {
+    lastRunTick_ = GetTickCount();
+    runDisplay_.BeginAuto();
+    MemoryListSteps steps = ReadSetting(kListSteps) & kAllMemoryListSteps;
+    if (run_.StartLists(hwnd_, automatic, steps, MemoryListsAvailable()) == OptimizeRun::AutoStart::NoThread)
+        EndAutoRun();
+}
+
 void MainDialog::StartManualOptimize() {
     if (run_.Running()) return;
+    if (ListsRunChosen()) {
+        StartListsRun(false);
+        return;
+    }
+    lastRunTick_ = GetTickCount();
     WaitCursor wait;
     ReadControls();
     run_.BeginManual(settings_.sliderPos);
@@ -48,11 +73,20 @@ void MainDialog::OnOptimizeTick() {
 
 void MainDialog::ShowReportIfAsked() {
     // The stored setting decides, not the box: an unsaved change of it is not yet in force.
-    if (StoredSwitchOn(kBuildReport)) ShowOptimizeReport(hwnd_, run_.IsAuto());
+    if (!StoredSwitchOn(kBuildReport)) return;
+    if (const MemoryListsResult* lists = run_.IsLists() ? run_.ListsResult() : nullptr)
+        ShowMemoryListsReport(hwnd_, *lists);
+    else
+        ShowOptimizeReport(hwnd_, run_.IsAuto());
 }
 
 void MainDialog::StartAutoOptimize() {
     if (run_.Running()) return;
+    if (ListsRunChosen()) {
+        StartListsRun(true);
+        return;
+    }
+    lastRunTick_ = GetTickCount();
     runDisplay_.BeginAuto();
     int cpu = 0, freeMem = 0;
     SampleLoad(cpu, freeMem);
@@ -62,12 +96,16 @@ void MainDialog::StartAutoOptimize() {
 }
 
 void MainDialog::OnOptimizeProgress(DialogMessage& m) {
-    if (!run_.Running() || !run_.IsAuto()) return;  // a late message of a run already ended
-    runDisplay_.ShowAutoProgress(m.wParam);
+    // A late message of a run already ended, or of none that reports so, is dropped.
+    if (!run_.Running() || !(run_.IsAuto() || run_.IsLists())) return;
+    if (run_.IsLists())
+        runDisplay_.ShowListsProgress(m.wParam);
+    else
+        runDisplay_.ShowAutoProgress(m.wParam);
 }
 
 void MainDialog::OnOptimizeDone(DialogMessage&) {
-    if (!run_.Running() || !run_.IsAuto()) return;
+    if (!run_.Running() || !(run_.IsAuto() || run_.IsLists())) return;
     ReadControls();
     ShowReportIfAsked();
     EndAutoRun();
@@ -114,8 +152,26 @@ void MainDialog::LowMemoryTick() {
         case AutoAction::None: break;
         }
     }
+    IntervalRunTick();
     UpdateTrayPicture();
     SetTimer(hwnd_, kLowMemoryTimer, 1000, nullptr);
+}
+
+void MainDialog::IntervalRunTick() {
+    int minutes = static_cast<int>(ReadSetting(kRunInterval, 0, kLongestIntervalMinutes));
+    // Switched off, the interval starts afresh from the moment it is switched on.
+    if (minutes == 0) lastRunTick_ = GetTickCount();
+    int cpu = 0, freeMem = 0;
+    if (minutes != 0 && !run_.Running()) SampleLoad(cpu, freeMem);
+    AutoAction action =
+        DecideIntervalRun(minutes, lastRunTick_, GetTickCount(), run_.Running(), cpu, StoredSwitchOn(kNoticeDialog));
+    if (action == AutoAction::None) return;
+    lastRunTick_ = GetTickCount();  // a declined question waits a whole interval too
+    if (action == AutoAction::Ask) {
+        DefragQueryDialog query(hwnd_, loadLine_);
+        if (query.RunModal() != IDOK) return;
+    }
+    StartAutoOptimize();
 }
 
 void MainDialog::UpdateTrayPicture() {

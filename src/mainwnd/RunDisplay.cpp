@@ -67,6 +67,16 @@ void RunDisplay::ShowAutoProgress(WPARAM progress) {
     bar_.SetPosition(kProgressSegments * (step + 1));
 }
 
+void RunDisplay::ShowListsProgress(WPARAM progress) {
+    if (progress == kProgressComplete) {
+        ShowAutoProgress(progress);
+        return;
+    }
+    int step = static_cast<int>(progress);
+    figure_->SetText(ProgressText(ListsProgressPercent(step)));
+    bar_.SetPosition(kProgressRange * (step + 1) / kMemoryListStepCount);
+}
+
 void RunDisplay::EndAuto() {
     figure_->SetText(kNone);
     ResetBar();

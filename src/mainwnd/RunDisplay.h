@@ -20,6 +20,8 @@ public:
     // An automatic run: its start, the progress it posts (a step, or kProgressComplete), its end.
     void BeginAuto();
     void ShowAutoProgress(WPARAM progress);
+    // A lists run shows as an automatic one, its progress by its four steps.
+    void ShowListsProgress(WPARAM progress);
     void EndAuto();
 
 private:

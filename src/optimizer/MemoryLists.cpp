@@ -157,3 +157,9 @@ MemoryListsResult RunMemoryLists(MemoryListSteps steps, MemoryListsAvailability 
     }
     return result;
 }
+
+PrivilegeOutcome ProbeMemoryListsPrivilege(const MemoryListCalls& calls) {
+    MemoryListsResult result;
+    { PrivilegeScope scope(calls, result); }
+    return result.privilege;
+}

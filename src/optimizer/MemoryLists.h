@@ -111,3 +111,10 @@ using BeforeMemoryListStep = std::function<bool(MemoryListStep step)>;
 // others; each step's result is what the system answered.
 MemoryListsResult RunMemoryLists(MemoryListSteps steps, MemoryListsAvailability available,
                                  const MemoryListCalls& calls, const BeforeMemoryListStep& beforeStep = nullptr);
+
+// Whether this process may enable the privilege a lists run needs: it is enabled and at once
+// restored, as a run would. Enabled (the account holds it), NotHeld (a user without
+// administrator rights), Failed or Unavailable.
+PrivilegeOutcome ProbeMemoryListsPrivilege(const MemoryListCalls& calls);
+// The share of a lists run done once `step` (0..3) has run, in percent.
+inline double ListsProgressPercent(int step) { return (step + 1) * 100.0 / kMemoryListStepCount; }
