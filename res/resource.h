@@ -34,6 +34,12 @@
 #define IDC_BUTTONSAVERAM 1017
 #define IDC_RAMALERT 1018
 #define IDC_RAMALERT_SPIN 1019
+// The kind of run and the run every so many minutes, in the optimizer settings
+#define IDC_RUNKIND_LABEL 1170
+#define IDC_RUNKIND 1171
+#define IDC_INTERVAL_LABEL 1172
+#define IDC_INTERVAL 1173
+#define IDC_INTERVAL_SPIN 1174
 #define IDC_STATICZDSM1 1020
 #define IDC_CHECKSOUND 1022
 #define IDC_AMOUNT 1023

@@ -83,8 +83,7 @@ LONG WriteMainValues(const MainSettings& s, int userType, int sliderPos) {
         {s.report ? 1u : 0u, kBuildReport.name},
         {s.askBeforeRun ? 1u : 0u, kNoticeDialog.name},
         {static_cast<DWORD>(s.runKind == static_cast<int>(kListsRunKind) ? kListsRunKind : 0), kRunKind.name},
-        {static_cast<DWORD>(std::min<long>(std::max<long>(std::atol(s.interval.c_str()), 0), kLongestIntervalMinutes)),
-         kRunInterval.name},
+        {static_cast<DWORD>(std::atol(IntervalText(s.interval).c_str())), kRunInterval.name},
     };
     for (const auto& v : values) {
         LONG written = key.SetDword(v.value, v.name);
@@ -117,6 +116,11 @@ LONG WriteAutoRun(bool on, AutoRunPlace place, const std::string& exePath) {
     LONG task = DeleteLogonTask();
     LONG value = WriteAutoRunEntry(false, exePath);
     return task != ERROR_SUCCESS ? task : value;
+}
+
+std::string IntervalText(const std::string& text) {
+    long minutes = std::atol(text.c_str());
+    return std::to_string(std::min<long>(std::max<long>(minutes, 0), static_cast<long>(kLongestIntervalMinutes)));
 }
 
 std::string AutoRunCommand(const std::string& exePath) {

@@ -38,6 +38,8 @@ constexpr DWORD kHighestUserType = 4;
 // The kinds of run RunKind names, and the longest interval RunEveryMinutes takes.
 constexpr DWORD kListsRunKind = 1;
 constexpr DWORD kLongestIntervalMinutes = 1440;
+// The interval edit's text as stored: its leading number held within 0..1440 ("" and words 0).
+std::string IntervalText(const std::string& text);
 
 // Where the start with Windows is kept: the Run value before Vista; from Vista on a log-on
 // task, since Windows does not start a program that asks for elevation from the Run key.

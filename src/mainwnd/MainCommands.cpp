@@ -65,6 +65,9 @@ const MainDialog::Route MainDialog::kRoutes[] = {
     {WM_COMMAND, ID_TRAY_HELP, kAnyCode, &MainDialog::OnHelp},
     {WM_HELP, 0, 0, &MainDialog::OnHelp},
     {WM_COMMAND, IDC_USERTYPE, CBN_SELCHANGE, &MainDialog::OnPreset},
+    {WM_COMMAND, IDC_RUNKIND, CBN_SELCHANGE, &MainDialog::OnMarkChanged},
+    {WM_COMMAND, IDC_RUNKIND_LABEL, STN_CLICKED, &MainDialog::OnRunKindReason},
+    {WM_COMMAND, IDC_INTERVAL, EN_CHANGE, &MainDialog::OnMarkChanged},
     {WM_NOTIFY, IDC_SLIDER, NM_RELEASEDCAPTURE, &MainDialog::OnSliderReleased},
     {WM_COMMAND, IDC_RAMALERT, EN_CHANGE, &MainDialog::OnThresholdChange},
     {WM_COMMAND, IDC_HOTKEY, EN_CHANGE, &MainDialog::OnHotKeyLetterChange},
@@ -192,6 +195,8 @@ void MainDialog::OnMemoryModules(DialogMessage&) {
 
 void MainDialog::OnSave(DialogMessage&) {
     ReadControls();
+    settings_.interval = IntervalText(settings_.interval);  // shown as it is stored
+    ShowMembers();
     LONG values = WriteMainValues(settings_, settings_.userType, settings_.sliderPos);
     LONG logo = WriteSettingDword(kDisableLogo.name, settings_.logoOff ? 1 : 0);
     LONG hotKey = WriteSettingString(kHotKey.name, settings_.hotKey);

@@ -59,7 +59,7 @@ const Caption MainDialog::kCaptions[] = {
     CAPTION(IDC_BUTTONOT1), CAPTION(IDC_ABOUT2), CAPTION(IDC_HIDEBT2), CAPTION(IDC_CHECKAUTODEFRAGTIP),
     {IDC_HELPBT, nullptr, "Help"},
     CAPTION(IDC_CHECKALERTNOTICE), CAPTION(IDC_CHECKLOGONWND), CAPTION(ID_COPYBT), CAPTION(IDC_MEMHDINFOBT),
-    CAPTION(IDC_STATICHOTKEY1),
+    CAPTION(IDC_STATICHOTKEY1), CAPTION(IDC_RUNKIND_LABEL), CAPTION(IDC_INTERVAL_LABEL),
 };
 const size_t MainDialog::kCaptionCount = sizeof kCaptions / sizeof kCaptions[0];
 
@@ -85,6 +85,8 @@ MainDialog::MainDialog(int argc, char** argv)
     BindText(IDC_SLIDER_MAX, &settings_.rangeHigh);
     BindSlider(IDC_SLIDER, &settings_.sliderPos);
     BindCombo(IDC_USERTYPE, &settings_.userType);
+    BindCombo(IDC_RUNKIND, &settings_.runKind);
+    BindText(IDC_INTERVAL, &settings_.interval, 4);
 }
 
 MainDialog::~MainDialog() {
@@ -122,6 +124,7 @@ BOOL MainDialog::OnInitDialog() {
     SetCaptions(kCaptions);
     KeepLanguageTexts();
     SetUpPresetList();
+    SetUpRunChoice();
     if (ReadSetting(kShowStatus) == 0 && argc_ <= 1) StartHidden();
     SaveSettings();
     if (ReadSetting(kAutoDefrag) == 0) EnableItem(IDC_CHECKAUTODEFRAGTIP, false);

@@ -95,6 +95,10 @@ private:
     void UpdateTrayPicture();
     bool ListsRunChosen() const;
     void StartListsRun(bool automatic);
+    // The choice of the kind of run and the interval: their lists and ranges, and where the
+    // memory lists cannot be emptied here, the choice not offered and a tip saying why.
+    void SetUpRunChoice();
+    void OnRunKindReason(DialogMessage& m);
 
     void MarkChanged();
     void CheckLoadThenOptimize();
@@ -178,5 +182,6 @@ private:
     DelayedStart delayedStart_;
     bool promptArmed_ = true;  // PromptArmed: an automatic run may be started or offered
     DWORD lastRunTick_ = GetTickCount();  // when the last run started, for the run every N minutes
+    std::string listsRefusal_;  // the language key of why the memory lists cannot be chosen, or ""
     ProcessMonitor monitor_;   // started at initialization, stopped at exit; lent to the process manager
 };
