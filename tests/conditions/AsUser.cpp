@@ -17,6 +17,8 @@
 //   page-combining classes, and the privileges they need are not in the token.
 // - MNEMORA_PROTECTED_PROCESSES (comma-separated image names): processes that refuse to be
 //   ended to anyone, as programs that protect themselves do; they still open for queries.
+// - MNEMORA_CLOCK_SPEED=n: GetTickCount runs n times as fast from the start, so that what
+//   the program times in minutes happens in seconds.
 //
 // The stand-ins give the refusal as the call's own result, with the error Windows sets, so the
 // program meets it exactly where it would on Windows. Calls the program looks up at run time
@@ -26,6 +28,7 @@
 #include <tlhelp32.h>
 #include <winsvc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -53,6 +56,7 @@ struct Real {
     decltype(&WideCharToMultiByte) wideToMulti;
     decltype(&MultiByteToWideChar) multiToWide;
     decltype(&GetProcAddress) getProcAddress;
+    decltype(&GetTickCount) getTickCount;
     decltype(&OpenSCManagerA) openSCManager;
     decltype(&OpenServiceA) openService;
     decltype(&CoCreateInstance) coCreateInstance;
@@ -345,6 +349,16 @@ BOOL WINAPI AdjustTokenPrivilegesStandIn(HANDLE token, BOOL disableAll, PTOKEN_P
     return TRUE;
 }
 
+// ---- The clock ---------------------------------------------------------------------------
+
+DWORD gClockStart;
+DWORD gClockSpeed = 1;
+
+DWORD WINAPI GetTickCountStandIn() {
+    DWORD now = real.getTickCount();
+    return gClockStart + (now - gClockStart) * gClockSpeed;
+}
+
 // ---- Lookups at run time -----------------------------------------------------------------
 
 FARPROC WINAPI GetProcAddressStandIn(HMODULE module, LPCSTR name) {
@@ -425,6 +439,13 @@ __attribute__((constructor)) void InstallStandIns() {
          Slot(real.adjustTokenPrivileges), true},
     };
     PatchImports(kPatches, sizeof kPatches / sizeof kPatches[0]);
+    if (const char* speed = std::getenv("MNEMORA_CLOCK_SPEED")) {
+        gClockSpeed = static_cast<DWORD>(std::max(1, std::atoi(speed)));
+        static const Patch kClock[] = {
+            {"GetTickCount", reinterpret_cast<void*>(&GetTickCountStandIn), Slot(real.getTickCount), false}};
+        gClockStart = GetTickCount();
+        PatchImports(kClock, 1);
+    }
 }
 
 }  // namespace
