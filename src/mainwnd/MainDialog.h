@@ -60,6 +60,7 @@ private:
     void OnOK() override { StartManualOptimize(); }
     void OnCancel() override;
     bool OnUnrouted(DialogMessage& m) override;
+    void OnDpiChanged(int oldDpi) override { layout_.FollowDpi(hwnd_, oldDpi, Dpi()); }
 
     // Initialization steps, in the order they run.
     void RegisterHotKeyLetter();

@@ -35,7 +35,26 @@ POINT MainLayout::CentredOrigin() const {
                            full_.bottom - full_.top);
 }
 
-std::vector<Panel> MainLayout::Panels() const {
+std::vector<Panel> MainLayout::Panels(int dpi) const {
     return BackgroundPanels(expanded_, {fullClient_.right, fullClient_.bottom},
-                            {compactClient_.right, compactClient_.bottom});
+                            {compactClient_.right, compactClient_.bottom}, dpi);
+}
+
+void MainLayout::FollowDpi(HWND wnd, int fromDpi, int toDpi) {
+    // The controls scaled with the client area: the full client area scales alike, and the
+    // frame around it is what the window has now.
+    RECT window{}, client{};
+    GetWindowRect(wnd, &window);
+    GetClientRect(wnd, &client);
+    const LONG frameWidth = (window.right - window.left) - client.right;
+    const LONG frameHeight = (window.bottom - window.top) - client.bottom;
+    fullClient_.right = MulDiv(fullClient_.right, toDpi, fromDpi);
+    fullClient_.bottom = MulDiv(fullClient_.bottom, toDpi, fromDpi);
+    full_ = {window.left, window.top, window.left + fullClient_.right + frameWidth,
+             window.top + fullClient_.bottom + frameHeight};
+    compact_ = CompactRectOf(full_);
+    restore_ = expanded_ ? full_ : compact_;
+    Resize(wnd, restore_);
+    compactClient_ = {0, 0, fullClient_.right, (compact_.bottom - compact_.top) - frameHeight};
+    GetClientRect(wnd, expanded_ ? &fullClient_ : &compactClient_);
 }

@@ -19,8 +19,11 @@ public:
     // Top-left corner that centres the expanded window on the screen, so unfolding a window
     // placed there keeps it on screen.
     POINT CentredOrigin() const;
-    // The background's panels for the current size.
-    std::vector<Panel> Panels() const;
+    // The background's panels for the current size, at `dpi`.
+    std::vector<Panel> Panels(int dpi) const;
+    // `wnd` moved from `fromDpi` to `toDpi` and took the size the system suggested: both sizes
+    // follow its client area, and it takes the one it shows at exactly.
+    void FollowDpi(HWND wnd, int fromDpi, int toDpi);
 
 private:
     static void Resize(HWND wnd, const RECT& size);

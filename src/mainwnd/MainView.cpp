@@ -29,9 +29,9 @@ void MainDialog::PaintBackground(DialogMessage&) {
     if (!memory.Create(paint.get(), client.right, client.bottom)) return;
     UniqueGdi<HBRUSH> grey(CreateSolidBrush(kWindowGrey));
     FillRect(memory.Dc(), &client, grey.get());
-    for (const Panel& p : layout_.Panels()) {
-        UniqueGdi<HRGN> region(
-            CreateRoundRectRgn(p.rect.left, p.rect.top, p.rect.right, p.rect.bottom, kPanelCorner, kPanelCorner));
+    const int corner = ScaleToDpi(kPanelCorner, Dpi());
+    for (const Panel& p : layout_.Panels(Dpi())) {
+        UniqueGdi<HRGN> region(CreateRoundRectRgn(p.rect.left, p.rect.top, p.rect.right, p.rect.bottom, corner, corner));
         UniqueGdi<HBRUSH> brush(CreateSolidBrush(p.color));
         FillRgn(memory.Dc(), region.get(), brush.get());
     }

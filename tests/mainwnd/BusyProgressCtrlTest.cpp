@@ -52,16 +52,33 @@ TEST(BarGeometry, SegmentsWalkInFloatingPointAndTruncateEachEdge) {
     EXPECT_DOUBLE_EQ(SegmentWidth(200, 0, 1), 0.0);
 }
 
-TEST(BarGeometry, PartialBarStaysInsideTheSegmentBorder) {
-    RECT seg{10, 0, 18, 20};
-    RECT p = PartialRect(seg, 3);
-    EXPECT_EQ(p.left, 11);
-    EXPECT_EQ(p.right, 14);
-    EXPECT_EQ(p.top, 1);
-    EXPECT_EQ(p.bottom, 19);
-    EXPECT_EQ(PartialRect(seg, 50).right, 17);
-    RECT none = PartialRect(seg, 0);
-    EXPECT_EQ(none.right, none.left);
+TEST(BarGeometry, GapBorderAndPartialBarFollowTheDpi) {
+    // A bar 200 pixels wide at 96 DPI with 32 segments, and a segment 10..18 lit for 3 (or 50) pixels.
+    struct Case {
+        int dpi, gap, border;
+        double segmentWidth;
+        RECT partial;  // PartialRect({10, 0, 18, 20}, 3, border)
+        LONG fullRight;  // its right edge for 50 pixels
+    } cases[] = {
+        {96, 1, 1, 5.25, {11, 1, 14, 19}, 17},
+        {120, 1, 1, 6.8125, {11, 1, 14, 19}, 17},
+        {144, 2, 2, 7.375, {12, 2, 15, 18}, 16},
+        {192, 2, 2, 10.5, {12, 2, 15, 18}, 16},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BarGap(1, c.dpi), c.gap) << c.dpi;
+        EXPECT_EQ(BarGap(0, c.dpi), 0) << c.dpi;
+        EXPECT_EQ(BarBorder(c.dpi), c.border) << c.dpi;
+        EXPECT_DOUBLE_EQ(SegmentWidth(MulDiv(200, c.dpi, 96), 32, c.gap), c.segmentWidth) << c.dpi;
+        RECT p = PartialRect({10, 0, 18, 20}, 3, c.border);
+        EXPECT_EQ(p.left, c.partial.left) << c.dpi;
+        EXPECT_EQ(p.right, c.partial.right) << c.dpi;
+        EXPECT_EQ(p.top, c.partial.top) << c.dpi;
+        EXPECT_EQ(p.bottom, c.partial.bottom) << c.dpi;
+        EXPECT_EQ(PartialRect({10, 0, 18, 20}, 50, c.border).right, c.fullRight) << c.dpi;
+        RECT none = PartialRect({10, 0, 18, 20}, 0, c.border);
+        EXPECT_EQ(none.right, none.left) << c.dpi;
+    }
 }
 
 class BarPixels : public ::testing::Test {
@@ -113,6 +130,25 @@ TEST_F(BarPixels, PartialSegmentIsLitForItsComputedWidth) {
     EXPECT_EQ(canvas.Pixel(127, kHeight / 2), kDistinct.onFill);
     EXPECT_EQ(canvas.Pixel(128, kHeight / 2), kDistinct.offFill);
     EXPECT_EQ(canvas.Count(kDistinct.onFill, {123, 0, 131, kHeight}), 4 * (kHeight - 2));
+}
+
+TEST_F(BarPixels, At192DpiBordersAndGapsAreTwoPixelsWide) {
+    // The same bar in twice the pixels: 32 segments 14.5 wide, 16.5 apart.
+    MoveWindow(stat, 0, 0, 2 * kWidth, kHeight, FALSE);
+    bar.SetDpi(192);
+    bar.SetPosition(0);
+    testhost::Canvas wide(2 * kWidth, kHeight);
+    wide.Render(stat);
+    // Segment 0 is x 0..13, segment 1 starts at 16: borders of two pixels, then the gap.
+    const COLORREF expected[] = {kDistinct.offBorder, kDistinct.offBorder, kDistinct.offFill, kDistinct.offFill};
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(wide.Pixel(x, kHeight / 2), expected[x]) << x;
+    EXPECT_EQ(wide.Pixel(12, kHeight / 2), kDistinct.offBorder);
+    EXPECT_EQ(wide.Pixel(13, kHeight / 2), kDistinct.offBorder);
+    EXPECT_EQ(wide.Pixel(14, kHeight / 2), RGB(0, 0, 0));
+    EXPECT_EQ(wide.Pixel(15, kHeight / 2), RGB(0, 0, 0));
+    EXPECT_EQ(wide.Pixel(16, kHeight / 2), kDistinct.offBorder);
+    EXPECT_EQ(wide.Pixel(7, 1), kDistinct.offBorder);
+    EXPECT_EQ(wide.Pixel(7, 2), kDistinct.offFill);
 }
 
 TEST_F(BarPixels, MessagesDriveTheSameOperations) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "mainwnd/controls/DialGauge.h"
 #include "mainwnd/controls/GaugeGeometry.h"
@@ -138,6 +139,25 @@ TEST_F(GaugePixels, ZonesAppearOnlyWhenTurnedOnAndTheFaceIsRebuilt) {
     EXPECT_EQ(At(between, 222.3), RGB(0, 255, 0));    // first fifth of the scale
     EXPECT_EQ(At(between, 87.3), RGB(255, 183, 34));  // middle fifth
     EXPECT_EQ(At(between, -42.3), RGB(255, 0, 0));    // last fifth
+}
+
+TEST_F(GaugePixels, StrokesGrowWithTheDpiAndTheFaceIsRedrawn) {
+    // The thin yellow arc over a stretch of the scale where nothing else is drawn: twice as
+    // wide at 192 DPI.
+    auto yellowNearTheArc = [&] {
+        int n = 0;
+        for (double a = 150; a <= 170; a += 0.5) n += CountNear(RGB(255, 255, 0), 0.8 * r, a) > 0 ? 1 : 0;
+        POINT p = PointAt(centre, 0.8 * r, 160);
+        return std::make_pair(n, canvas.Count(RGB(255, 255, 0), {p.x - 6, p.y - 6, p.x + 7, p.y + 7}));
+    };
+    canvas.Render(stat);
+    auto at96 = yellowNearTheArc();
+    EXPECT_EQ(at96.first, 41);
+    gauge.SetDpi(192);
+    canvas.Render(stat);
+    auto at192 = yellowNearTheArc();
+    EXPECT_EQ(at192.first, 41);
+    EXPECT_GE(at192.second, at96.second * 3 / 2);
 }
 
 TEST_F(GaugePixels, HubIsWhiteInTheMiddle) {
