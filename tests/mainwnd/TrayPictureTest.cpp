@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "driver/TestDriver.h"
 #include "mainwnd/LoadIcon.h"
 #include "mainwnd/TrayIcon.h"
+#include "ui/Handles.h"
 #include "resource.h"
 
 TEST(TrayPicture, BasePictureFollowsTheUsedQuarter) {
@@ -23,10 +25,6 @@ TEST(TrayPicture, PercentIsRaisedByOneAndMegabytesAreUsed) {
     EXPECT_EQ(TrayIconText(true, 512, 1024), "51%");  // a whole 50 is raised too
     EXPECT_EQ(TrayIconText(false, 1024 - 9, 1024), "9");
     EXPECT_EQ(TrayIconText(false, 24, 1024), "1000");
-    EXPECT_EQ(TrayTextX(TrayIconText(false, 1024 - 9, 1024).size()), 20);
-    EXPECT_EQ(TrayTextX(std::string("59").size()), 10);
-    EXPECT_EQ(TrayTextX(std::string("59%").size()), 0);
-    EXPECT_EQ(TrayTextX(std::string("1000").size()), 0);
 }
 
 TEST(TrayPicture, TextIsBlackOnlyOnAFullyColouredBackground) {
@@ -45,6 +43,71 @@ TEST(TrayTooltip, ALongTextIsCutToTheBufferNeverPastIt) {
     EXPECT_STREQ(buffer, "short");
     CopyTruncated(buffer, 16, std::string(15, 'y'));
     EXPECT_EQ(std::string(buffer), std::string(15, 'y'));
+}
+
+namespace {
+// The pixels of `icon`'s colour bitmap, row by row from the top; its side in `side`.
+std::vector<COLORREF> IconPixels(HICON icon, int* side) {
+    ICONINFO info{};
+    std::vector<COLORREF> pixels;
+    if (!GetIconInfo(icon, &info)) return pixels;
+    BITMAP bitmap{};
+    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+    *side = bitmap.bmWidth;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> bits(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, bits.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (DWORD v : bits) pixels.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return pixels;
+}
+}  // namespace
+
+TEST(TrayPicture, DrawnAtTheSmallIconSizeWithFiguresThatFillIt) {
+    // The middle base picture as the program carries it (32 and 16 pixels), drawn at the
+    // shell's small-icon sizes of 96, 120, 144 and 192 DPI.
+    HMODULE program = LoadLibraryExA(driver::ProgramExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    HICON base = LoadIconA(program, MAKEINTRESOURCEA(IDI_MIDDLE));
+    ASSERT_NE(base, nullptr);
+    const COLORREF face = RGB(212, 208, 200);
+    const struct {
+        int size, rows;
+    } sizes[] = {{16, 12}, {20, 15}, {24, 18}, {32, 24}};
+    for (const auto& s : sizes) {
+        for (const char* text : {"59%", "8%", "2048"}) {
+            SCOPED_TRACE(std::to_string(s.size) + " " + text);
+            EXPECT_EQ(TrayTextRows(s.size), s.rows);
+            UniqueIcon icon = DrawTrayPicture(base, text, face, s.size);
+            ASSERT_TRUE(icon);
+            int side = 0;
+            std::vector<COLORREF> pixels = IconPixels(icon.get(), &side);
+            ASSERT_EQ(side, s.size);
+            // The figures: black on the face colour in the text rows, across most of the width
+            // and more than half the rows' height; nothing else there.
+            int left = side, right = -1, top = side, bottom = -1;
+            for (int y = 0; y < s.rows; ++y)
+                for (int x = 0; x < side; ++x) {
+                    COLORREF p = pixels[static_cast<size_t>(y) * side + x];
+                    if (p == face) continue;
+                    ASSERT_EQ(p, RGB(0, 0, 0)) << x << "," << y;
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+            EXPECT_GE(right - left + 1, side * 3 / 4);
+            EXPECT_GT(bottom - top + 1, s.rows / 2);
+            // Below them the base picture's level bar, in its own colours.
+            int barColours = 0;
+            for (int x = 0; x < side; ++x)
+                if (pixels[static_cast<size_t>(side - 2 - side / 16) * side + x] != face) ++barColours;
+            EXPECT_GT(barColours, side / 2);
+        }
+    }
+    FreeLibrary(program);
 }
 
 namespace {
