@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 int BasePictureIndex(int usedMB, int totalMB) {
     int quarter = totalMB / 4;
@@ -58,23 +59,44 @@ HFONT TrayFont(HDC dc, const std::string& text, int size) {
 }
 }  // namespace
 
+namespace {
+// Gives the `size` x `size` picture `pixels` an alpha channel that says what `mask` says: a shell
+// that draws with alpha then needs no mask (Wine's tray loses the mask of a picture whose side
+// is no multiple of 16: it copies the rows without their padding).
+void OpaqueWhereMasked(HDC dc, HBITMAP mask, DWORD* pixels, int size) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> transparent(static_cast<size_t>(size) * size);
+    if (!GetDIBits(dc, mask, 0, size, transparent.data(), &bi, DIB_RGB_COLORS)) return;
+    GdiFlush();
+    for (size_t i = 0; i < transparent.size(); ++i)
+        pixels[i] = (transparent[i] & 0xFFFFFF) ? 0 : (pixels[i] | 0xFF000000u);
+}
+}  // namespace
+
 UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF background, int size) {
     if (!base || size <= 0) return UniqueIcon();
     WindowDc screen(nullptr);
     UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-    UniqueGdi<HBITMAP> picture(CreateCompatibleBitmap(screen.get(), size, size));
-    if (!memory || !picture) return UniqueIcon();
-    // The base picture at this size (its own image for it where the resource has one), so
-    // its mask fits the drawn picture.
-    UniqueIcon sized(static_cast<HICON>(CopyImage(base, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE)));
-    if (!sized) sized.reset(static_cast<HICON>(CopyImage(base, IMAGE_ICON, size, size, 0)));
-    if (!sized) return UniqueIcon();
-    ICONINFO info{};
-    if (!GetIconInfo(sized.get(), &info)) return UniqueIcon();
-    UniqueGdi<HBITMAP> mask(info.hbmMask), color(info.hbmColor);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueGdi<HBITMAP> picture(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueGdi<HBITMAP> mask(CreateBitmap(size, size, 1, 1, nullptr));
+    if (!memory || !picture || !mask) return UniqueIcon();
+    // The base picture's own image of the artwork's size nearest above (16 or 32 pixels),
+    // drawn at this size.
+    const int drawn = size <= 16 ? 16 : 32;
+    UniqueIcon art(static_cast<HICON>(CopyImage(base, IMAGE_ICON, drawn, drawn, LR_COPYFROMRESOURCE)));
+    HICON source = art ? art.get() : base;
+    {
+        SelectGuard select(memory.get(), mask.get());
+        PatBlt(memory.get(), 0, 0, size, size, WHITENESS);
+        DrawIconEx(memory.get(), 0, 0, source, size, size, 0, nullptr, DI_MASK);
+    }
     {
         SelectGuard select(memory.get(), picture.get());
-        DrawIconEx(memory.get(), 0, 0, sized.get(), size, size, 0, nullptr, DI_NORMAL);
+        DrawIconEx(memory.get(), 0, 0, source, size, size, 0, nullptr, DI_NORMAL);
         const int rows = TrayTextRows(size);
         RECT top = {0, 0, size, rows};
         UniqueGdi<HBRUSH> brush(CreateSolidBrush(background));
@@ -86,7 +108,7 @@ UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF backgro
         SetTextAlign(memory.get(), TA_CENTER | TA_BASELINE);
         TextOutA(memory.get(), size / 2, rows - 1, text.c_str(), static_cast<int>(text.size()));
     }
-    info.hbmColor = picture.get();
-    info.fIcon = TRUE;
+    OpaqueWhereMasked(memory.get(), mask.get(), static_cast<DWORD*>(bits), size);
+    ICONINFO info{TRUE, 0, 0, mask.get(), picture.get()};
     return UniqueIcon(CreateIconIndirect(&info));
 }

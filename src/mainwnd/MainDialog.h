@@ -60,7 +60,7 @@ private:
     void OnOK() override { StartManualOptimize(); }
     void OnCancel() override;
     bool OnUnrouted(DialogMessage& m) override;
-    void OnDpiChanged(int oldDpi) override { layout_.FollowDpi(hwnd_, oldDpi, Dpi()); }
+    void OnDpiChanged(int) override { layout_.FollowDpi(hwnd_); }
 
     // Initialization steps, in the order they run.
     void RegisterHotKeyLetter();

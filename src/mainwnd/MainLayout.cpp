@@ -40,21 +40,21 @@ std::vector<Panel> MainLayout::Panels(int dpi) const {
                             {compactClient_.right, compactClient_.bottom}, dpi);
 }
 
-void MainLayout::FollowDpi(HWND wnd, int fromDpi, int toDpi) {
-    // The controls scaled with the client area: the full client area scales alike, and the
-    // frame around it is what the window has now.
+void MainLayout::FollowDpi(HWND wnd) {
     RECT window{}, client{};
     GetWindowRect(wnd, &window);
     GetClientRect(wnd, &client);
-    const LONG frameWidth = (window.right - window.left) - client.right;
-    const LONG frameHeight = (window.bottom - window.top) - client.bottom;
-    fullClient_.right = MulDiv(fullClient_.right, toDpi, fromDpi);
-    fullClient_.bottom = MulDiv(fullClient_.bottom, toDpi, fromDpi);
-    full_ = {window.left, window.top, window.left + fullClient_.right + frameWidth,
-             window.top + fullClient_.bottom + frameHeight};
-    compact_ = CompactRectOf(full_);
-    restore_ = expanded_ ? full_ : compact_;
-    Resize(wnd, restore_);
-    compactClient_ = {0, 0, fullClient_.right, (compact_.bottom - compact_.top) - frameHeight};
-    GetClientRect(wnd, expanded_ ? &fullClient_ : &compactClient_);
+    const LONG frame = (window.bottom - window.top) - client.bottom;  // caption and borders
+    if (expanded_) {
+        full_ = window;
+        compact_ = CompactRectOf(full_);
+    } else {
+        // The compact form is the full one's top half, truncated.
+        const LONG oddRow = (full_.bottom - full_.top) % 2;
+        compact_ = window;
+        full_ = {window.left, window.top, window.right, window.top + 2 * (window.bottom - window.top) + oddRow};
+    }
+    restore_ = window;
+    fullClient_ = {0, 0, client.right, (full_.bottom - full_.top) - frame};
+    compactClient_ = {0, 0, client.right, (compact_.bottom - compact_.top) - frame};
 }

@@ -21,9 +21,9 @@ public:
     POINT CentredOrigin() const;
     // The background's panels for the current size, at `dpi`.
     std::vector<Panel> Panels(int dpi) const;
-    // `wnd` moved from `fromDpi` to `toDpi` and took the size the system suggested: both sizes
-    // follow its client area, and it takes the one it shows at exactly.
-    void FollowDpi(HWND wnd, int fromDpi, int toDpi);
+    // `wnd` moved to a monitor of another DPI and took the size the system suggested: that is
+    // now the size of the form it shows, and the other form's size follows from it.
+    void FollowDpi(HWND wnd);
 
 private:
     static void Resize(HWND wnd, const RECT& size);

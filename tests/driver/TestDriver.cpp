@@ -2,7 +2,9 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace driver {
@@ -248,6 +250,162 @@ int DialogTextWidth(const std::string& text) {
     return size.cx;
 }
 
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+namespace {
+// The pixels of screen rectangle `r`, row by row from the top.
+std::vector<COLORREF> ScreenPixels(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<COLORREF> pixels;
+    if (w <= 0 || h <= 0) return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY)) {
+            GdiFlush();
+            const DWORD* p = static_cast<const DWORD*>(bits);
+            for (int i = 0; i < w * h; ++i) pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+}  // namespace
+
+RECT DrawnExtent(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    const int w = r.right - r.left;
+    std::vector<COLORREF> pixels = ScreenPixels(r);
+    std::vector<std::pair<COLORREF, int>> counts;
+    for (COLORREF c : pixels) {
+        auto it = std::find_if(counts.begin(), counts.end(), [c](const std::pair<COLORREF, int>& e) { return e.first == c; });
+        if (it == counts.end()) counts.push_back({c, 1});
+        else ++it->second;
+    }
+    RECT box{w, static_cast<LONG>(pixels.size()), -1, -1};
+    if (counts.empty()) return RECT{};
+    COLORREF most = std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+                        return a.second < b.second;
+                    })->first;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (pixels[i] == most) continue;
+        LONG x = static_cast<LONG>(i % w), y = static_cast<LONG>(i / w);
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+    }
+    return box.right < 0 ? RECT{} : box;
+}
+
+namespace {
+bool IsClass(HWND wnd, const char* name) {
+    char cls[32] = {};
+    GetClassNameA(wnd, cls, sizeof cls);
+    return lstrcmpiA(cls, name) == 0;
+}
+
+bool IsGroupBox(HWND wnd) {
+    return IsClass(wnd, "Button") && (GetWindowLongA(wnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// An up-down control lies over the edge of the edit it belongs to, as it is meant to.
+bool IsSpinOf(HWND spin, HWND edit) {
+    const UINT kGetBuddy = WM_USER + 106;  // UDM_GETBUDDY
+    return IsClass(spin, "msctls_updown32") && reinterpret_cast<HWND>(SendMessageA(spin, kGetBuddy, 0, 0)) == edit;
+}
+
+std::string Describe(HWND control) {
+    char text[96];
+    char cls[32] = {};
+    GetClassNameA(control, cls, sizeof cls);
+    std::snprintf(text, sizeof text, "%s %d", cls, GetDlgCtrlID(control));
+    return text;
+}
+
+std::string RectText(const RECT& r) {
+    char text[64];
+    std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
+    return text;
+}
+}  // namespace
+
+std::string LayoutFaults(HWND window, const std::vector<int>& drawn) {
+    RECT client;
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::string faults;
+    std::vector<std::pair<HWND, RECT>> placed;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        if (r.top >= client.bottom) continue;  // folded away
+        RECT inside;
+        IntersectRect(&inside, &r, &client);
+        if (!EqualRect(&inside, &r)) faults += Describe(child) + " at " + RectText(r) + " leaves the client area " + RectText(client) + "; ";
+        if (IsGroupBox(child)) continue;
+        for (const auto& other : placed) {
+            RECT common;
+            if (IntersectRect(&common, &r, &other.second) && !IsSpinOf(child, other.first) &&
+                !IsSpinOf(other.first, child))
+                faults += Describe(child) + " overlaps " + Describe(other.first) + "; ";
+        }
+        placed.push_back({child, r});
+    }
+    for (int id : drawn) {
+        HWND control = GetDlgItem(window, id);
+        if (!control || !IsWindowVisible(control)) continue;
+        RECT r;
+        GetClientRect(control, &r);
+        RECT box = DrawnExtent(control);
+        const bool text = GetWindowTextLengthA(control) > 0;
+        const bool fills = text ? 10 * (box.bottom - box.top) >= 4 * r.bottom
+                                : 4 * (box.right - box.left) >= 3 * r.right && 4 * (box.bottom - box.top) >= 3 * r.bottom;
+        if (!fills) faults += Describe(control) + " draws " + RectText(box) + " of " + RectText(r) + "; ";
+    }
+    return faults;
+}
+
+RECT ScaledWindowRect(HWND window, int from, int to) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const LONG w = MulDiv(r.right - r.left, to, from), h = MulDiv(r.bottom - r.top, to, from);
+    const LONG x = std::max(0L, std::min(r.left, static_cast<LONG>(GetSystemMetrics(SM_CXSCREEN)) - w));
+    const LONG y = std::max(0L, std::min(r.top, static_cast<LONG>(GetSystemMetrics(SM_CYSCREEN)) - h));
+    return {x, y, x + w, y + h};
+}
+
+bool SendDpiChanged(HWND window, int dpi, const RECT& rect) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return false;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool sent = false;
+    if (remote && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr)) {
+        DWORD_PTR result = 0;
+        const UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+        sent = SendMessageTimeoutA(window, kDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote),
+                                   SMTO_ABORTIFHUNG, 10000, &result) != 0;
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return sent;
+}
+
 std::string AnswerNextBox(DWORD pid, int buttonId, DWORD timeoutMs) {
     HWND box = WaitForMessageBox(pid, timeoutMs);
     if (!box) return std::string();
@@ -294,10 +452,12 @@ std::string RoundedFrameMismatch(HWND wnd) {
     RECT client;
     GetClientRect(wnd, &client);
     int midY = client.bottom / 2;
+    // The frame's margins are drawn for 96 DPI and grow with the scaling.
+    auto at = [](int pixels) { return MulDiv(pixels, ScreenDpi(), 96); };
     const struct {
         int x;
         COLORREF want;
-    } probes[] = {{3, RGB(215, 215, 215)}, {-8, RGB(50, 50, 50)}, {9, RGB(255, 255, 255)}};
+    } probes[] = {{at(3), RGB(215, 215, 215)}, {-at(8), RGB(50, 50, 50)}, {at(9), RGB(255, 255, 255)}};
     // The dark edge is two pixels wide; a system's round regions may end a pixel short of
     // their right side, so the probe sits on the inner of the two.
     std::string seen;

@@ -8,6 +8,7 @@
 #include "driver/TestDriver.h"
 #include "mainwnd/LoadIcon.h"
 #include "mainwnd/TrayIcon.h"
+#include "ui/ControlTestHost.h"
 #include "ui/Handles.h"
 #include "resource.h"
 
@@ -46,23 +47,28 @@ TEST(TrayTooltip, ALongTextIsCutToTheBufferNeverPastIt) {
 }
 
 namespace {
-// The pixels of `icon`'s colour bitmap, row by row from the top; its side in `side`.
-std::vector<COLORREF> IconPixels(HICON icon, int* side) {
+// `icon` as a shell shows it, over magenta: its side in `side`, its pixels row by row.
+std::vector<COLORREF> ShownPixels(HICON icon, int* side) {
     ICONINFO info{};
     std::vector<COLORREF> pixels;
     if (!GetIconInfo(icon, &info)) return pixels;
     BITMAP bitmap{};
-    GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    UniqueGdi<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
     *side = bitmap.bmWidth;
+    // Opaque in its alpha too: a shell that draws with alpha needs no mask (Wine's tray loses it).
     BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<DWORD> bits(static_cast<size_t>(bitmap.bmWidth) * bitmap.bmHeight);
+    bi.bmiHeader = {sizeof bi.bmiHeader, *side, -*side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> bits(static_cast<size_t>(*side) * *side);
     HDC screen = GetDC(nullptr);
-    GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, bits.data(), &bi, DIB_RGB_COLORS);
+    GetDIBits(screen, info.hbmColor, 0, *side, bits.data(), &bi, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
-    for (DWORD v : bits) pixels.push_back(RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF));
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
+    EXPECT_EQ(std::count_if(bits.begin(), bits.end(), [](DWORD v) { return (v >> 24) != 0xFF; }), 0);
+    testhost::Canvas canvas(*side, *side);
+    canvas.Fill(RGB(255, 0, 255));
+    DrawIconEx(canvas.Dc(), 0, 0, icon, *side, *side, 0, nullptr, DI_NORMAL);
+    for (int y = 0; y < *side; ++y)
+        for (int x = 0; x < *side; ++x) pixels.push_back(canvas.Pixel(x, y));
     return pixels;
 }
 }  // namespace
@@ -72,20 +78,21 @@ TEST(TrayPicture, DrawnAtTheSmallIconSizeWithFiguresThatFillIt) {
     // shell's small-icon sizes of 96, 120, 144 and 192 DPI.
     HMODULE program = LoadLibraryExA(driver::ProgramExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(program, nullptr);
-    HICON base = LoadIconA(program, MAKEINTRESOURCEA(IDI_MIDDLE));
-    ASSERT_NE(base, nullptr);
     const COLORREF face = RGB(212, 208, 200);
     const struct {
-        int size, rows;
-    } sizes[] = {{16, 12}, {20, 15}, {24, 18}, {32, 24}};
+        int size, rows, loaded;  // the base as a program at that DPI loads it (the system's icon size)
+    } sizes[] = {{16, 12, 32}, {20, 15, 40}, {24, 18, 48}, {32, 24, 64}};
     for (const auto& s : sizes) {
+        HICON base = static_cast<HICON>(
+            LoadImageA(program, MAKEINTRESOURCEA(IDI_MIDDLE), IMAGE_ICON, s.loaded, s.loaded, LR_SHARED));
+        ASSERT_NE(base, nullptr);
         for (const char* text : {"59%", "8%", "2048"}) {
             SCOPED_TRACE(std::to_string(s.size) + " " + text);
             EXPECT_EQ(TrayTextRows(s.size), s.rows);
             UniqueIcon icon = DrawTrayPicture(base, text, face, s.size);
             ASSERT_TRUE(icon);
             int side = 0;
-            std::vector<COLORREF> pixels = IconPixels(icon.get(), &side);
+            std::vector<COLORREF> pixels = ShownPixels(icon.get(), &side);
             ASSERT_EQ(side, s.size);
             // The figures: black on the face colour in the text rows, across most of the width
             // and more than half the rows' height; nothing else there.
@@ -100,11 +107,15 @@ TEST(TrayPicture, DrawnAtTheSmallIconSizeWithFiguresThatFillIt) {
                 }
             EXPECT_GE(right - left + 1, side * 3 / 4);
             EXPECT_GT(bottom - top + 1, s.rows / 2);
-            // Below them the base picture's level bar, in its own colours.
-            int barColours = 0;
-            for (int x = 0; x < side; ++x)
-                if (pixels[static_cast<size_t>(side - 2 - side / 16) * side + x] != face) ++barColours;
-            EXPECT_GT(barColours, side / 2);
+            // Below them the base picture's level bar, its middle level yellow for a good third;
+            // the whole picture opaque.
+            EXPECT_EQ(std::count(pixels.begin(), pixels.end(), RGB(255, 0, 255)), 0);
+            int yellow = 0;
+            for (int x = 0; x < side; ++x) {
+                COLORREF p = pixels[static_cast<size_t>(side - 2 - side / 16) * side + x];
+                if (GetRValue(p) > 160 && GetGValue(p) > 160 && GetBValue(p) < 100) ++yellow;
+            }
+            EXPECT_GE(yellow, side / 3);
         }
     }
     FreeLibrary(program);
