@@ -513,6 +513,15 @@ bool SaveScreenshot(const std::string& path) {
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
+    RECT front{};
+    HWND wnd = GetForegroundWindow();
+    if (ok && wnd && GetWindowRect(wnd, &front)) {
+        std::string name = path.substr(0, path.find_last_of('.')) + ".txt";
+        if (FILE* f = std::fopen(name.c_str(), "w")) {
+            std::fprintf(f, "%ld %ld %ld %ld\n", front.left, front.top, front.right, front.bottom);
+            std::fclose(f);
+        }
+    }
     return ok;
 }
 

@@ -122,7 +122,8 @@ bool SendDpiChanged(HWND window, int dpi, const RECT& rect);
 // back onto the screen where it would leave it.
 RECT ScaledWindowRect(HWND window, int from, int to);
 
-// Saves the screen to a 24-bit BMP; true on success.
+// Saves the screen to a 24-bit BMP; true on success. Beside it, in a file of the same name
+// ending in .txt, the rectangle of the window in front ("left top right bottom"), to crop to.
 bool SaveScreenshot(const std::string& path);
 
 // Deletes a registry key with all its subkeys; true when it is gone.
