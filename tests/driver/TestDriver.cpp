@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -239,7 +240,7 @@ void AnswerMessageBox(HWND box, int buttonId) {
 
 int DialogTextWidth(const std::string& text) {
     HDC screen = GetDC(nullptr);
-    int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    int height = -MulDiv(8, ScreenDpi(), 72);
     HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
     HGDIOBJ old = SelectObject(screen, font);
     SIZE size{};
@@ -283,7 +284,6 @@ std::vector<COLORREF> ScreenPixels(const RECT& r) {
     ReleaseDC(nullptr, screen);
     return pixels;
 }
-
 }  // namespace
 
 RECT DrawnExtent(HWND control) {
@@ -291,17 +291,14 @@ RECT DrawnExtent(HWND control) {
     GetWindowRect(control, &r);
     const int w = r.right - r.left;
     std::vector<COLORREF> pixels = ScreenPixels(r);
-    std::vector<std::pair<COLORREF, int>> counts;
-    for (COLORREF c : pixels) {
-        auto it = std::find_if(counts.begin(), counts.end(), [c](const std::pair<COLORREF, int>& e) { return e.first == c; });
-        if (it == counts.end()) counts.push_back({c, 1});
-        else ++it->second;
-    }
-    RECT box{w, static_cast<LONG>(pixels.size()), -1, -1};
+    std::map<COLORREF, int> counts;
+    for (COLORREF c : pixels) ++counts[c];
     if (counts.empty()) return RECT{};
-    COLORREF most = std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
-                        return a.second < b.second;
-                    })->first;
+    auto fewer = [](const std::pair<const COLORREF, int>& a, const std::pair<const COLORREF, int>& b) {
+        return a.second < b.second;
+    };
+    const COLORREF most = std::max_element(counts.begin(), counts.end(), fewer)->first;
+    RECT box{w, static_cast<LONG>(pixels.size()), -1, -1};
     for (size_t i = 0; i < pixels.size(); ++i) {
         if (pixels[i] == most) continue;
         LONG x = static_cast<LONG>(i % w), y = static_cast<LONG>(i / w);
@@ -327,14 +324,13 @@ bool IsSpinOf(HWND spin, HWND edit) {
     return IsClass(spin, "msctls_updown32") && reinterpret_cast<HWND>(SendMessageA(spin, kGetBuddy, 0, 0)) == edit;
 }
 
+// A control by class and id, or a rectangle, for the list of faults.
 std::string Describe(HWND control) {
-    char text[96];
-    char cls[32] = {};
+    char cls[32] = {}, text[64];
     GetClassNameA(control, cls, sizeof cls);
     std::snprintf(text, sizeof text, "%s %d", cls, GetDlgCtrlID(control));
     return text;
 }
-
 std::string RectText(const RECT& r) {
     char text[64];
     std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
@@ -422,30 +418,8 @@ COLORREF ClientPixel(HWND wnd, int x, int y) {
     ClientToScreen(wnd, &at);
     // Copied out as the screenshots are: reading single pixels off the screen DC is not
     // something every system answers.
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = 1;
-    bi.bmiHeader.biHeight = 1;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    COLORREF pixel = CLR_INVALID;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, 1, 1, screen, at.x, at.y, SRCCOPY)) {
-            GdiFlush();
-            DWORD bgrx = *static_cast<DWORD*>(bits);
-            pixel = RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixel;
+    std::vector<COLORREF> pixel = ScreenPixels({at.x, at.y, at.x + 1, at.y + 1});
+    return pixel.empty() ? CLR_INVALID : pixel[0];
 }
 
 std::string RoundedFrameMismatch(HWND wnd) {
@@ -483,36 +457,25 @@ bool SaveScreenshot(const std::string& path) {
         w = GetSystemMetrics(SM_CXSCREEN);
         h = GetSystemMetrics(SM_CYSCREEN);
     }
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        GdiFlush();
-        DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u), size = stride * h;
-        BITMAPFILEHEADER fh{};
-        fh.bfType = 0x4D42;
-        fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-        fh.bfSize = fh.bfOffBits + size;
-        if (FILE* f = std::fopen(path.c_str(), "wb")) {
-            ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
-                 std::fwrite(bits, size, 1, f) == 1;
-            std::fclose(f);
+    std::vector<COLORREF> pixels = ScreenPixels({0, 0, w, h});
+    if (pixels.empty()) return false;
+    // A 24-bit BMP: rows from the bottom, blue-green-red, each padded to four bytes.
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = stride * h;
+    std::vector<unsigned char> bits(size);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            COLORREF p = pixels[static_cast<size_t>(h - 1 - y) * w + x];
+            unsigned char* at = &bits[y * stride + 3 * x];
+            at[0] = GetBValue(p), at[1] = GetGValue(p), at[2] = GetRValue(p);
         }
-        DeleteObject(bitmap);
+    BITMAPINFOHEADER info{sizeof info, w, h, 1, 24, BI_RGB, size, 0, 0, 0, 0};
+    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof info + size), 0, 0, sizeof fh + sizeof info};
+    bool ok = false;
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
+             std::fwrite(bits.data(), size, 1, f) == 1;
+        std::fclose(f);
     }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     RECT front{};
     HWND wnd = GetForegroundWindow();
     if (ok && wnd && GetWindowRect(wnd, &front)) {

@@ -53,30 +53,25 @@ TEST(BarGeometry, SegmentsWalkInFloatingPointAndTruncateEachEdge) {
 }
 
 TEST(BarGeometry, GapBorderAndPartialBarFollowTheDpi) {
-    // A bar 200 pixels wide at 96 DPI with 32 segments, and a segment 10..18 lit for 3 (or 50) pixels.
+    // A bar 200 pixels wide at 96 DPI with 32 segments; a segment 10..18 lit for 3 (or 50) pixels.
     struct Case {
-        int dpi, gap, border;
+        int dpi, line;  // gap and border
         double segmentWidth;
-        RECT partial;  // PartialRect({10, 0, 18, 20}, 3, border)
-        LONG fullRight;  // its right edge for 50 pixels
+        RECT partial, full;
     } cases[] = {
-        {96, 1, 1, 5.25, {11, 1, 14, 19}, 17},
-        {120, 1, 1, 6.8125, {11, 1, 14, 19}, 17},
-        {144, 2, 2, 7.375, {12, 2, 15, 18}, 16},
-        {192, 2, 2, 10.5, {12, 2, 15, 18}, 16},
+        {96, 1, 5.25, {11, 1, 14, 19}, {11, 1, 17, 19}},
+        {144, 2, 7.375, {12, 2, 15, 18}, {12, 2, 16, 18}},
+        {192, 2, 10.5, {12, 2, 15, 18}, {12, 2, 16, 18}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(BarGap(1, c.dpi), c.gap) << c.dpi;
+        EXPECT_EQ(BarGap(1, c.dpi), c.line) << c.dpi;
         EXPECT_EQ(BarGap(0, c.dpi), 0) << c.dpi;
-        EXPECT_EQ(BarBorder(c.dpi), c.border) << c.dpi;
-        EXPECT_DOUBLE_EQ(SegmentWidth(MulDiv(200, c.dpi, 96), 32, c.gap), c.segmentWidth) << c.dpi;
-        RECT p = PartialRect({10, 0, 18, 20}, 3, c.border);
-        EXPECT_EQ(p.left, c.partial.left) << c.dpi;
-        EXPECT_EQ(p.right, c.partial.right) << c.dpi;
-        EXPECT_EQ(p.top, c.partial.top) << c.dpi;
-        EXPECT_EQ(p.bottom, c.partial.bottom) << c.dpi;
-        EXPECT_EQ(PartialRect({10, 0, 18, 20}, 50, c.border).right, c.fullRight) << c.dpi;
-        RECT none = PartialRect({10, 0, 18, 20}, 0, c.border);
+        EXPECT_EQ(BarBorder(c.dpi), c.line) << c.dpi;
+        EXPECT_DOUBLE_EQ(SegmentWidth(MulDiv(200, c.dpi, 96), 32, c.line), c.segmentWidth) << c.dpi;
+        RECT p = PartialRect({10, 0, 18, 20}, 3, c.line), q = PartialRect({10, 0, 18, 20}, 50, c.line);
+        EXPECT_TRUE(EqualRect(&p, &c.partial)) << c.dpi;
+        EXPECT_TRUE(EqualRect(&q, &c.full)) << c.dpi;
+        RECT none = PartialRect({10, 0, 18, 20}, 0, c.line);
         EXPECT_EQ(none.right, none.left) << c.dpi;
     }
 }
@@ -133,22 +128,18 @@ TEST_F(BarPixels, PartialSegmentIsLitForItsComputedWidth) {
 }
 
 TEST_F(BarPixels, At192DpiBordersAndGapsAreTwoPixelsWide) {
-    // The same bar in twice the pixels: 32 segments 14.5 wide, 16.5 apart.
+    // The same bar in twice the pixels: 32 segments 14.5 wide, 16.5 apart; segment 0 is x 0..13,
+    // segment 1 starts at 16.
     MoveWindow(stat, 0, 0, 2 * kWidth, kHeight, FALSE);
     bar.SetDpi(192);
-    bar.SetPosition(0);
     testhost::Canvas wide(2 * kWidth, kHeight);
     wide.Render(stat);
-    // Segment 0 is x 0..13, segment 1 starts at 16: borders of two pixels, then the gap.
-    const COLORREF expected[] = {kDistinct.offBorder, kDistinct.offBorder, kDistinct.offFill, kDistinct.offFill};
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(wide.Pixel(x, kHeight / 2), expected[x]) << x;
-    EXPECT_EQ(wide.Pixel(12, kHeight / 2), kDistinct.offBorder);
-    EXPECT_EQ(wide.Pixel(13, kHeight / 2), kDistinct.offBorder);
-    EXPECT_EQ(wide.Pixel(14, kHeight / 2), RGB(0, 0, 0));
-    EXPECT_EQ(wide.Pixel(15, kHeight / 2), RGB(0, 0, 0));
-    EXPECT_EQ(wide.Pixel(16, kHeight / 2), kDistinct.offBorder);
-    EXPECT_EQ(wide.Pixel(7, 1), kDistinct.offBorder);
-    EXPECT_EQ(wide.Pixel(7, 2), kDistinct.offFill);
+    const COLORREF border = kDistinct.offBorder, fill = kDistinct.offFill, gap = RGB(0, 0, 0);
+    const COLORREF across[17] = {border, border, fill, fill, fill, fill, fill, fill, fill,
+                                 fill,   fill,   fill, border, border, gap, gap, border};
+    for (int x = 0; x < 17; ++x) EXPECT_EQ(wide.Pixel(x, kHeight / 2), across[x]) << x;
+    EXPECT_EQ(wide.Pixel(7, 1), border);
+    EXPECT_EQ(wide.Pixel(7, 2), fill);
 }
 
 TEST_F(BarPixels, MessagesDriveTheSameOperations) {

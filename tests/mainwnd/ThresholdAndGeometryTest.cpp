@@ -36,34 +36,34 @@ TEST(MainGeometry, CompactIsTheTopHalfTruncated) {
     EXPECT_EQ(o.y, 233);
 }
 
-TEST(MainGeometry, PanelsOfBothSizesInPaintOrderAtEachDpi) {
-    // Client sizes 600 x 640 (full) and 600 x 320 (compact) at 96 DPI, the same grown with the DPI;
-    // a margin of m pixels at 96 DPI is m x dpi / 96, rounded.
-    for (int dpi : {96, 144, 192}) {
-        auto at = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
-        SIZE full{at(600), at(640)}, compact{at(600), at(320)};
-        auto panels = BackgroundPanels(false, full, compact, dpi);
-        ASSERT_EQ(panels.size(), 2u);
-        EXPECT_EQ(panels[0].color, RGB(85, 85, 85));
-        EXPECT_EQ(panels[0].rect.left, at(10));
-        EXPECT_EQ(panels[0].rect.bottom, at(320) - at(8));
-        EXPECT_EQ(panels[1].color, RGB(0, 0, 0));
-        EXPECT_EQ(panels[1].rect.right, at(600) - at(10));
-        EXPECT_EQ(panels[1].rect.bottom, at(320) - at(10));
+TEST(MainGeometry, PanelsOfBothSizesInPaintOrder) {
+    SIZE full{600, 640}, compact{600, 320};
+    auto panels = BackgroundPanels(false, full, compact, 96);
+    ASSERT_EQ(panels.size(), 2u);
+    EXPECT_EQ(panels[0].color, RGB(85, 85, 85));
+    EXPECT_EQ(panels[0].rect.left, 10);
+    EXPECT_EQ(panels[0].rect.bottom, 312);
+    EXPECT_EQ(panels[1].color, RGB(0, 0, 0));
+    EXPECT_EQ(panels[1].rect.right, 590);
+    EXPECT_EQ(panels[1].rect.bottom, 310);
 
-        panels = BackgroundPanels(true, full, compact, dpi);
-        ASSERT_EQ(panels.size(), 4u);
-        // The lower (white) panel is painted first so the upper one covers the seam.
-        EXPECT_EQ(panels[0].color, RGB(50, 50, 50));
-        EXPECT_EQ(panels[0].rect.top, at(640) / 2 + at(10));
-        EXPECT_EQ(panels[0].rect.right, at(600) - at(6));
-        EXPECT_EQ(panels[0].rect.bottom, at(640) - at(6));
-        EXPECT_EQ(panels[1].color, RGB(255, 255, 255));
-        EXPECT_EQ(panels[1].rect.top, at(640) / 2 + at(8));
-        EXPECT_EQ(panels[1].rect.bottom, at(640) - at(8));
-        EXPECT_EQ(panels[3].color, RGB(0, 0, 0));
-        EXPECT_EQ(panels[3].rect.bottom, at(320) - at(10));
-    }
-    // At 96 DPI, in figures: the compact black panel ends 10 pixels short of the bottom.
-    EXPECT_EQ(BackgroundPanels(false, {600, 640}, {600, 320}, 96)[1].rect.bottom, 310);
+    panels = BackgroundPanels(true, full, compact, 96);
+    ASSERT_EQ(panels.size(), 4u);
+    // The lower (white) panel is painted first so the upper one covers the seam.
+    EXPECT_EQ(panels[0].color, RGB(50, 50, 50));
+    EXPECT_EQ(panels[0].rect.top, 330);
+    EXPECT_EQ(panels[0].rect.right, 594);
+    EXPECT_EQ(panels[0].rect.bottom, 634);
+    EXPECT_EQ(panels[1].color, RGB(255, 255, 255));
+    EXPECT_EQ(panels[1].rect.top, 328);
+    EXPECT_EQ(panels[1].rect.bottom, 632);
+    EXPECT_EQ(panels[3].color, RGB(0, 0, 0));
+    EXPECT_EQ(panels[3].rect.bottom, 310);
+
+    // At 144 DPI the margins are half as wide again: (15, 15)-(W - 12, H - 12) for the dark edge.
+    RECT edge = BackgroundPanels(false, {900, 960}, {900, 480}, 144)[0].rect;
+    EXPECT_EQ(edge.left, 15);
+    EXPECT_EQ(edge.top, 15);
+    EXPECT_EQ(edge.right, 888);
+    EXPECT_EQ(edge.bottom, 468);
 }

@@ -47,28 +47,28 @@ TEST(TrayTooltip, ALongTextIsCutToTheBufferNeverPastIt) {
 }
 
 namespace {
-// `icon` as a shell shows it, over magenta: its side in `side`, its pixels row by row.
-std::vector<COLORREF> ShownPixels(HICON icon, int* side) {
+// `icon`, which must be `side` pixels, as a shell shows it over magenta, row by row; its alpha
+// must say it is opaque (a shell that draws with alpha needs no mask: Wine's tray loses it).
+std::vector<COLORREF> ShownPixels(HICON icon, int side) {
     ICONINFO info{};
-    std::vector<COLORREF> pixels;
-    if (!GetIconInfo(icon, &info)) return pixels;
-    BITMAP bitmap{};
-    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    EXPECT_TRUE(GetIconInfo(icon, &info));
     UniqueGdi<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
-    *side = bitmap.bmWidth;
-    // Opaque in its alpha too: a shell that draws with alpha needs no mask (Wine's tray loses it).
+    BITMAP drawn{};
+    GetObjectA(color.get(), sizeof drawn, &drawn);
+    EXPECT_EQ(drawn.bmWidth, side);
+    EXPECT_EQ(drawn.bmHeight, side);
     BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, *side, -*side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<DWORD> bits(static_cast<size_t>(*side) * *side);
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, info.hbmColor, 0, *side, bits.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
+    bi.bmiHeader = {sizeof bi.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> bits(static_cast<size_t>(side) * side);
+    WindowDc screen(nullptr);
+    EXPECT_EQ(GetDIBits(screen.get(), color.get(), 0, side, bits.data(), &bi, DIB_RGB_COLORS), side);
     EXPECT_EQ(std::count_if(bits.begin(), bits.end(), [](DWORD v) { return (v >> 24) != 0xFF; }), 0);
-    testhost::Canvas canvas(*side, *side);
+    testhost::Canvas canvas(side, side);
     canvas.Fill(RGB(255, 0, 255));
-    DrawIconEx(canvas.Dc(), 0, 0, icon, *side, *side, 0, nullptr, DI_NORMAL);
-    for (int y = 0; y < *side; ++y)
-        for (int x = 0; x < *side; ++x) pixels.push_back(canvas.Pixel(x, y));
+    DrawIconEx(canvas.Dc(), 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) pixels.push_back(canvas.Pixel(x, y));
     return pixels;
 }
 }  // namespace
@@ -91,9 +91,8 @@ TEST(TrayPicture, DrawnAtTheSmallIconSizeWithFiguresThatFillIt) {
             EXPECT_EQ(TrayTextRows(s.size), s.rows);
             UniqueIcon icon = DrawTrayPicture(base, text, face, s.size);
             ASSERT_TRUE(icon);
-            int side = 0;
-            std::vector<COLORREF> pixels = ShownPixels(icon.get(), &side);
-            ASSERT_EQ(side, s.size);
+            const int side = s.size;
+            std::vector<COLORREF> pixels = ShownPixels(icon.get(), side);
             // The figures: black on the face colour in the text rows, across most of the width
             // and more than half the rows' height; nothing else there.
             int left = side, right = -1, top = side, bottom = -1;
