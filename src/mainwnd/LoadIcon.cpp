@@ -57,9 +57,7 @@ HFONT TrayFont(HDC dc, const std::string& text, int size) {
     }
     return CreateFontIndirectA(&lf);
 }
-}  // namespace
 
-namespace {
 // Gives the `size` x `size` picture `pixels` an alpha channel that says what `mask` says: a shell
 // that draws with alpha then needs no mask (Wine's tray loses the mask of a picture whose side
 // is no multiple of 16: it copies the rows without their padding).
