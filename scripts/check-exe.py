@@ -9,8 +9,9 @@ Usage: check-exe.py EXE --arch i686|x86_64 [--same-resources-as OTHER_EXE] [--li
   (those are looked up at run time);
 - every resource the program loads is present (and, with --same-resources-as,
   the same resources as another build of it);
-- the embedded manifest asks for the highest rights available (no UI access) and names
-  Vista, 7, 8, 8.1 and 10/11 as supported systems.
+- the embedded manifest asks for the highest rights available (no UI access), names
+  Vista, 7, 8, 8.1 and 10/11 as supported systems, and declares the program DPI-aware per
+  monitor (v2, then v1) with the system-aware fallback of Vista to 8.
 Prints what it found and exits 1 on the first class of failure it reports. --sizes adds
 the size of every section and of the resources by type.
 """
@@ -26,8 +27,17 @@ NOT_ON_9X = {"GetTickCount64", "GlobalMemoryStatusEx", "GetModuleHandleExA", "Ge
              "IsWow64Process", "GetNativeSystemInfo", "GetProcessId", "RegGetValueA", "RegDeleteKeyExA",
              "GetLogicalProcessorInformation", "FlsAlloc", "AddVectoredExceptionHandler",
              "QueryServiceConfig2A", "ChangeServiceConfig2A", "InitOnceExecuteOnce", "SRWLockExclusive",
+             # scaling per monitor (Windows 8.1 and 10)
+             "GetDpiForWindow", "GetDpiForSystem", "GetSystemMetricsForDpi", "SetDialogDpiChangeBehavior",
+             "AdjustWindowRectExForDpi", "SystemParametersInfoForDpi", "EnableNonClientDpiScaling",
+             "SetThreadDpiAwarenessContext", "SetProcessDpiAwarenessContext", "GetDpiForMonitor",
              # DCOM, missing from Windows 95 without its update
              "CoInitializeEx", "CoInitializeSecurity", "CoSetProxyBlanket", "CoCreateInstanceEx"}
+
+# The scaling declarations: (namespace, element, value). Without them Windows stretches the
+# windows as bitmaps at any scaling above 100 %.
+DPI_SETTINGS = [("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware", "true/pm"),
+                ("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness", "PerMonitorV2, PerMonitor")]
 
 # supportedOS of Vista, 7, 8, 8.1 and 10/11: without 8.1's and 10's GetVersionEx reports 8.
 SUPPORTED_OS = {"{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
@@ -134,7 +144,7 @@ class Pe:
 
 
 def manifest_failures(text):
-    """What the manifest lacks of the execution level and the supported systems."""
+    """What the manifest lacks of the execution level, the supported systems and the scaling."""
     try:
         root = ElementTree.fromstring(text)
     except ElementTree.ParseError as e:
@@ -149,6 +159,10 @@ def manifest_failures(text):
     missing = sorted(SUPPORTED_OS - systems)
     if missing:
         failures.append("manifest lacks supportedOS " + ", ".join(missing))
+    for namespace, name, value in DPI_SETTINGS:
+        found = [(e.text or "").strip() for e in root.iter("{%s}%s" % (namespace, name))]
+        if found != [value]:
+            failures.append("manifest %s (%s) is %s, expected %r" % (name, namespace, found, value))
     return failures
 
 

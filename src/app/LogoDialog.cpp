@@ -22,7 +22,11 @@ BOOL LogoDialog::OnInitDialog() {
     int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    SetWindowPos(hwnd_, nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+    // The picture is drawn for 96 DPI: the window and the picture grow with the scaling.
+    const int width = ScaleToDpi(kWidth, Dpi()), height = ScaleToDpi(kHeight, Dpi());
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(Item(IDC_LOGO_PICTURE), nullptr, 0, 0, width, height, SWP_NOZORDER);
+    FitPictures();
     return TRUE;
 }
 

@@ -9,6 +9,7 @@ public:
     static const Route kRoutes[];
     static constexpr UINT kCloseTimer = 4;
     static constexpr UINT kCloseAfterMs = 1500;
+    // The picture's size at 96 DPI.
     static constexpr int kWidth = 360;
     static constexpr int kHeight = 240;
 

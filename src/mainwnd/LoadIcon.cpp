@@ -1,6 +1,9 @@
 #include "mainwnd/LoadIcon.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 int BasePictureIndex(int usedMB, int totalMB) {
     int quarter = totalMB / 4;
@@ -20,37 +23,90 @@ std::string TrayIconText(bool percentMode, int availMB, int totalMB) {
     return text;
 }
 
-int TrayTextX(size_t length) { return length >= 3 ? 0 : length == 2 ? 10 : 20; }
-
 COLORREF TrayTextColor(COLORREF background) {
     bool allNonZero = GetRValue(background) && GetGValue(background) && GetBValue(background);
     return allNonZero ? RGB(0, 0, 0) : RGB(255, 255, 255);
 }
 
-UniqueIcon DrawTrayPicture(HICON base, const std::string& text, bool percentMode, COLORREF background) {
-    if (!base) return UniqueIcon();
+int TrayTextRows(int size) { return size * 3 / 4; }
+
+namespace {
+// Bold figures as high as the text rows, condensed until `text` fits `size` pixels across;
+// drawn without smoothing, so each pixel of so small a picture is black or background.
+HFONT TrayFont(HDC dc, const std::string& text, int size) {
+    LOGFONTA lf{};
+    lf.lfHeight = -TrayTextRows(size);
+    lf.lfWeight = FW_BOLD;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfOutPrecision = OUT_TT_PRECIS;
+    lf.lfQuality = NONANTIALIASED_QUALITY;
+    std::strcpy(lf.lfFaceName, "Tahoma");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        UniqueGdi<HFONT> font(CreateFontIndirectA(&lf));
+        SIZE extent{};
+        TEXTMETRICA metrics{};
+        {
+            SelectGuard select(dc, font.get());
+            if (!font || !GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent) ||
+                !GetTextMetricsA(dc, &metrics))
+                return font.release();
+        }
+        if (extent.cx <= size) return font.release();
+        const LONG width = lf.lfWidth ? lf.lfWidth : metrics.tmAveCharWidth;
+        lf.lfWidth = std::max<LONG>(1, width * size / extent.cx);
+    }
+    return CreateFontIndirectA(&lf);
+}
+
+// Gives the `size` x `size` picture `pixels` an alpha channel that says what `mask` says: a shell
+// that draws with alpha then needs no mask (Wine's tray loses the mask of a picture whose side
+// is no multiple of 16: it copies the rows without their padding).
+void OpaqueWhereMasked(HDC dc, HBITMAP mask, DWORD* pixels, int size) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> transparent(static_cast<size_t>(size) * size);
+    if (!GetDIBits(dc, mask, 0, size, transparent.data(), &bi, DIB_RGB_COLORS)) return;
+    GdiFlush();
+    for (size_t i = 0; i < transparent.size(); ++i)
+        pixels[i] = (transparent[i] & 0xFFFFFF) ? 0 : (pixels[i] | 0xFF000000u);
+}
+}  // namespace
+
+UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF background, int size) {
+    if (!base || size <= 0) return UniqueIcon();
     WindowDc screen(nullptr);
     UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-    UniqueGdi<HBITMAP> picture(CreateCompatibleBitmap(screen.get(), 32, 32));
-    if (!memory || !picture) return UniqueIcon();
-    ICONINFO info{};
-    if (!GetIconInfo(base, &info)) return UniqueIcon();
-    UniqueGdi<HBITMAP> mask(info.hbmMask), color(info.hbmColor);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueGdi<HBITMAP> picture(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueGdi<HBITMAP> mask(CreateBitmap(size, size, 1, 1, nullptr));
+    if (!memory || !picture || !mask) return UniqueIcon();
+    // The base picture's own image of the artwork's size nearest above (16 or 32 pixels),
+    // drawn at this size.
+    const int drawn = size <= 16 ? 16 : 32;
+    UniqueIcon art(static_cast<HICON>(CopyImage(base, IMAGE_ICON, drawn, drawn, LR_COPYFROMRESOURCE)));
+    HICON source = art ? art.get() : base;
+    {
+        SelectGuard select(memory.get(), mask.get());
+        PatBlt(memory.get(), 0, 0, size, size, WHITENESS);
+        DrawIconEx(memory.get(), 0, 0, source, size, size, 0, nullptr, DI_MASK);
+    }
     {
         SelectGuard select(memory.get(), picture.get());
-        DrawIconEx(memory.get(), 0, 0, base, 32, 32, 0, nullptr, DI_NORMAL);
-        RECT top = {0, 0, 32, 24};
+        DrawIconEx(memory.get(), 0, 0, source, size, size, 0, nullptr, DI_NORMAL);
+        const int rows = TrayTextRows(size);
+        RECT top = {0, 0, size, rows};
         UniqueGdi<HBRUSH> brush(CreateSolidBrush(background));
         FillRect(memory.get(), &top, brush.get());
-        UniqueGdi<HFONT> font(CreateFontA(percentMode ? 22 : 26, 10, 0, 0, 100, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                          OUT_STRING_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                          "MS Serif"));
+        UniqueGdi<HFONT> font(TrayFont(memory.get(), text, size));
         SelectGuard selectFont(memory.get(), font.get());
         SetTextColor(memory.get(), TrayTextColor(background));
         SetBkMode(memory.get(), TRANSPARENT);
-        TextOutA(memory.get(), TrayTextX(text.size()), 0, text.c_str(), static_cast<int>(text.size()));
+        SetTextAlign(memory.get(), TA_CENTER | TA_BASELINE);
+        TextOutA(memory.get(), size / 2, rows - 1, text.c_str(), static_cast<int>(text.size()));
     }
-    info.hbmColor = picture.get();
-    info.fIcon = TRUE;
+    OpaqueWhereMasked(memory.get(), mask.get(), static_cast<DWORD*>(bits), size);
+    ICONINFO info{TRUE, 0, 0, mask.get(), picture.get()};
     return UniqueIcon(CreateIconIndirect(&info));
 }

@@ -11,11 +11,13 @@
 int BasePictureIndex(int usedMB, int totalMB);
 // "59%" (used share raised to the next whole number, a whole one too) or the used MB.
 std::string TrayIconText(bool percentMode, int availMB, int totalMB);
-// x of the text: 0 for three or more characters, 10 for two, 20 for one.
-int TrayTextX(size_t length);
 // Black on a background whose components are all non-zero, else white.
 COLORREF TrayTextColor(COLORREF background);
+// Rows of a `size` x `size` picture that the text covers: the top three quarters; the base
+// picture's level bar shows below them.
+int TrayTextRows(int size);
 
-// The tray picture: `base` drawn at 32x32 with its top 24 rows filled with `background` and
-// `text` written over them (the face sized for percent or megabyte mode). Empty on failure.
-UniqueIcon DrawTrayPicture(HICON base, const std::string& text, bool percentMode, COLORREF background);
+// The tray picture, `size` x `size` pixels (the shell's small-icon size, so the shell never
+// scales it): `base` drawn at that size with its text rows filled with `background` and `text`
+// written over them, as large as fits. Empty on failure.
+UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF background, int size);

@@ -187,6 +187,8 @@ void MainDialog::SetUpChart() {
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
     chart_.Create(WS_CHILD | WS_VISIBLE, r, hwnd_, kChartId);
     chart_.SetBackground(kBlack);
+    // The chart takes the placeholder's place.
+    ShowWindow(Item(IDC_CPU_CHART), SW_HIDE);
 }
 
 void MainDialog::SetUpButtons() {

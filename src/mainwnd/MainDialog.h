@@ -64,6 +64,7 @@ private:
     void OnOK() override { StartManualOptimize(); }
     void OnCancel() override;
     bool OnUnrouted(DialogMessage& m) override;
+    void OnDpiChanged(int) override { layout_.FollowDpi(hwnd_); }
 
     // Initialization steps, in the order they run.
     void RegisterHotKeyLetter();

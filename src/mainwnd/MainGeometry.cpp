@@ -1,5 +1,6 @@
 #include "mainwnd/MainGeometry.h"
 
+#include "ui/Dpi.h"
 #include "ui/Palette.h"
 
 RECT CompactRectOf(const RECT& full) {
@@ -12,17 +13,19 @@ POINT CentredOrigin(int screenWidth, int screenHeight, int width, int height) {
     return POINT{(screenWidth - width) / 2, (screenHeight - height) / 2};
 }
 
-std::vector<Panel> BackgroundPanels(bool expanded, SIZE full, SIZE compact) {
+std::vector<Panel> BackgroundPanels(bool expanded, SIZE full, SIZE compact, int dpi) {
     std::vector<Panel> panels;
-    auto pair = [&](RECT edge, COLORREF edgeColor, RECT face, COLORREF faceColor) {
-        panels.push_back({edge, edgeColor});
-        panels.push_back({face, faceColor});
+    // Each panel inset from the client's edges (below `top`) by margins of 96 DPI.
+    auto panel = [&](SIZE size, LONG top, int leftTop, int rightBottom, COLORREF color) {
+        const LONG a = ScaleToDpi(leftTop, dpi), b = ScaleToDpi(rightBottom, dpi);
+        panels.push_back({{a, top + a, size.cx - b, size.cy - b}, color});
     };
     if (expanded) {
-        LONG w = full.cx, h = full.cy, m = h / 2;
-        pair({10, m + 10, w - 6, h - 6}, kFrameGrey, {8, m + 8, w - 8, h - 8}, kWhite);
+        const LONG middle = full.cy / 2;
+        panel(full, middle, 10, 6, kFrameGrey);
+        panel(full, middle, 8, 8, kWhite);
     }
-    LONG w = compact.cx, h = compact.cy;
-    pair({10, 10, w - 8, h - 8}, kDarkGrey, {8, 8, w - 10, h - 10}, kBlack);
+    panel(compact, 0, 10, 8, kDarkGrey);
+    panel(compact, 0, 8, 10, kBlack);
     return panels;
 }

@@ -16,5 +16,5 @@ struct Panel {
 };
 constexpr COLORREF kWindowGrey = RGB(235, 235, 235);
 // Panels of the compact window (`expanded` false, `compact` its client size) or of the
-// expanded one (both sizes used).
-std::vector<Panel> BackgroundPanels(bool expanded, SIZE full, SIZE compact);
+// expanded one (both sizes used), at `dpi` (margins and edges are drawn for 96 DPI).
+std::vector<Panel> BackgroundPanels(bool expanded, SIZE full, SIZE compact, int dpi);

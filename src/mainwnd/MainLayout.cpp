@@ -35,7 +35,26 @@ POINT MainLayout::CentredOrigin() const {
                            full_.bottom - full_.top);
 }
 
-std::vector<Panel> MainLayout::Panels() const {
+std::vector<Panel> MainLayout::Panels(int dpi) const {
     return BackgroundPanels(expanded_, {fullClient_.right, fullClient_.bottom},
-                            {compactClient_.right, compactClient_.bottom});
+                            {compactClient_.right, compactClient_.bottom}, dpi);
+}
+
+void MainLayout::FollowDpi(HWND wnd) {
+    RECT window{}, client{};
+    GetWindowRect(wnd, &window);
+    GetClientRect(wnd, &client);
+    const LONG frame = (window.bottom - window.top) - client.bottom;  // caption and borders
+    if (expanded_) {
+        full_ = window;
+        compact_ = CompactRectOf(full_);
+    } else {
+        // The compact form is the full one's top half, truncated.
+        const LONG oddRow = (full_.bottom - full_.top) % 2;
+        compact_ = window;
+        full_ = {window.left, window.top, window.right, window.top + 2 * (window.bottom - window.top) + oddRow};
+    }
+    restore_ = window;
+    fullClient_ = {0, 0, client.right, (full_.bottom - full_.top) - frame};
+    compactClient_ = {0, 0, client.right, (compact_.bottom - compact_.top) - frame};
 }

@@ -19,8 +19,11 @@ public:
     // Top-left corner that centres the expanded window on the screen, so unfolding a window
     // placed there keeps it on screen.
     POINT CentredOrigin() const;
-    // The background's panels for the current size.
-    std::vector<Panel> Panels() const;
+    // The background's panels for the current size, at `dpi`.
+    std::vector<Panel> Panels(int dpi) const;
+    // `wnd` moved to a monitor of another DPI and took the size the system suggested: that is
+    // now the size of the form it shows, and the other form's size follows from it.
+    void FollowDpi(HWND wnd);
 
 private:
     static void Resize(HWND wnd, const RECT& size);

@@ -30,7 +30,7 @@ void MainDialog::PaintBackground(DialogMessage&) {
     if (!memory.Create(paint.get(), client.right, client.bottom)) return;
     UniqueGdi<HBRUSH> grey(CreateSolidBrush(kWindowGrey));
     FillRect(memory.Dc(), &client, grey.get());
-    for (const Panel& p : layout_.Panels()) FillRounded(memory.Dc(), p.rect, p.color);
+    for (const Panel& p : layout_.Panels(Dpi())) FillRounded(memory.Dc(), p.rect, p.color, Dpi());
     memory.CopyTo(paint.get());
 }
 

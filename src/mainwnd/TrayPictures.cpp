@@ -3,6 +3,7 @@
 #include "mainwnd/LoadIcon.h"
 #include "probes/MemoryStatus.h"
 #include "probes/OsVersion.h"
+#include "ui/Dpi.h"
 
 TrayPictures::TrayPictures() : xpTray_(GetOSVersionSuffix().find("XP") != std::string::npos) {
     const int pictures[2][3] = {{170, 172, 171}, {156, 157, 158}};
@@ -24,19 +25,21 @@ COLORREF TrayPictures::Background() const {
     return pixel != CLR_INVALID ? pixel : background;
 }
 
+int TrayPictures::Size() { return SmallIconSize(WindowDpi(FindWindowA("Shell_TrayWnd", nullptr))); }
+
 TrayPictures::Picture TrayPictures::Current(bool percent) const {
     MemorySnapshot s = QueryMemorySnapshot();
     Picture p;
     p.base = bases_[BasePictureIndex(s.TotalPhysMB - s.AvailPhysMB, s.TotalPhysMB)];
-    p.percent = percent;
     p.text = TrayIconText(percent, s.AvailPhysMB, s.TotalPhysMB);
     p.background = Background();
+    p.size = Size();
     return p;
 }
 
 UniqueIcon TrayPictures::Draw(bool percent) const {
     Picture p = Current(percent);
-    return DrawTrayPicture(p.base, p.text, p.percent, p.background);
+    return DrawTrayPicture(p.base, p.text, p.background, p.size);
 }
 
 void TrayPictures::Update(CTrayIcon& tray, bool percent) {
@@ -44,7 +47,7 @@ void TrayPictures::Update(CTrayIcon& tray, bool percent) {
     // what the program cost while it waited in the tray.
     Picture picture = Current(percent);
     if (picture == shown_) return;
-    UniqueIcon icon = DrawTrayPicture(picture.base, picture.text, picture.percent, picture.background);
+    UniqueIcon icon = DrawTrayPicture(picture.base, picture.text, picture.background, picture.size);
     tray.SetIcon(icon.get());
     shown_ = picture;
 }

@@ -23,18 +23,20 @@ public:
     void Forget() { shown_ = Picture(); }
 
 private:
-    // What a drawn picture shows.
+    // What a drawn picture shows, and its size.
     struct Picture {
         HICON base = nullptr;
         std::string text;
-        bool percent = false;
         COLORREF background = 0;
+        int size = 0;
         bool operator==(const Picture& o) const {
-            return base == o.base && text == o.text && percent == o.percent && background == o.background;
+            return base == o.base && text == o.text && background == o.background && size == o.size;
         }
     };
     Picture Current(bool percent) const;
     COLORREF Background() const;
+    // The shell's small-icon size at the taskbar's DPI: the size it shows tray icons at.
+    static int Size();
 
     HICON bases_[3] = {};  // shared resource icons: never destroyed
     bool xpTray_ = false;  // XP's tray: its own pictures, and text on the taskbar's colour

@@ -6,6 +6,7 @@
 #include "app/ResourceText.h"
 #include "svcmgr/KnownServices.h"
 #include "svcmgr/ServiceRows.h"
+#include "ui/Dpi.h"
 #include "ui/MessageBox.h"
 #include "ui/UiText.h"
 
@@ -26,8 +27,9 @@ const ListColumn kColumns[] = {
 
 const int kDescriptionColumn = 2;
 
-HICON LoadSmallIcon(int id) {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
+HICON LoadSmallIcon(int id, int dpi) {
+    const int side = SmallIconSize(dpi);
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, side, side, 0));
 }
 }  // namespace
 
@@ -61,8 +63,8 @@ BOOL ServiceDialog::OnInitDialog() {
 
 void ServiceDialog::SetUpList() {
     list_.SetUpToolList(Item(IDC_SERVICE_LIST), kColumns);
-    stoppedIcon_.reset(LoadSmallIcon(IDI_SERVICE_STOPPED));
-    runningIcon_.reset(LoadSmallIcon(IDI_SERVICE_RUNNING));
+    stoppedIcon_.reset(LoadSmallIcon(IDI_SERVICE_STOPPED, Dpi()));
+    runningIcon_.reset(LoadSmallIcon(IDI_SERVICE_RUNNING, Dpi()));
     list_.AddIcon(stoppedIcon_.get());  // image 0: not running
     list_.AddIcon(runningIcon_.get());  // image 1: running
 }

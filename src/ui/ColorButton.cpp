@@ -36,10 +36,13 @@ void ColorButton::Draw(const DRAWITEMSTRUCT& item) const {
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     const bool isDefault = (item.itemState & ODS_DEFAULT) != 0;
     const ButtonSlots slots = ChooseButtonSlots(pointerOver_, pressed, focused);
+    const int line = LineWidth(1, Dpi());
 
     if (!flat_ && (focused || isDefault)) {
-        FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        InflateRect(&r, -1, -1);
+        for (int i = 0; i < line; ++i) {
+            FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            InflateRect(&r, -1, -1);
+        }
     }
     UniqueGdi<HBRUSH> background(CreateSolidBrush(colors_[slots.background]));
     if (background) FillRect(dc, &r, background.get());
@@ -53,7 +56,7 @@ void ColorButton::Draw(const DRAWITEMSTRUCT& item) const {
     const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     if (disabled) {
         RECT raised = r;
-        OffsetRect(&raised, 1, 1);
+        OffsetRect(&raised, line, line);
         SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
         DrawTextA(dc, caption, length, &raised, format);
         SetTextColor(dc, GetSysColor(COLOR_3DSHADOW));

@@ -21,7 +21,18 @@ ColorLabel::~ColorLabel() {
 }
 
 void ColorLabel::OnAttached() {
+    // A height asked for before is made for the window's DPI now.
+    if (height_ && Dpi() != kBaseDpi) {
+        SetFontHeight(height_);
+        return;
+    }
     if (font_) SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+}
+
+void ColorLabel::OnDpiChanged(int oldDpi) {
+    logFont_.lfHeight = height_ ? -ScaleToDpi(height_, Dpi()) : MulDiv(logFont_.lfHeight, Dpi(), oldDpi);
+    logFont_.lfWidth = 0;
+    RebuildFont();
 }
 
 void ColorLabel::SetBackgroundColor(COLORREF color) {
@@ -36,7 +47,8 @@ void ColorLabel::SetTextColor(COLORREF color) {
 }
 
 void ColorLabel::SetFontHeight(int pixels) {
-    logFont_.lfHeight = -pixels;
+    height_ = pixels;
+    logFont_.lfHeight = -ScaleToDpi(pixels, Dpi());
     logFont_.lfWidth = 0;
     RebuildFont();
 }

@@ -17,7 +17,7 @@ public:
     void SetBackgroundColor(COLORREF color);
     // The setters below redraw the label at once.
     void SetTextColor(COLORREF color);
-    // Character height in pixels.
+    // Character height in pixels at 96 DPI; the font is made for the label's DPI.
     void SetFontHeight(int pixels);
     void SetFontFace(const std::string& face);
     void SetText(const std::string& text);
@@ -29,6 +29,7 @@ public:
 protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     void OnAttached() override;
+    void OnDpiChanged(int oldDpi) override;
 
 private:
     void RebuildFont();
@@ -36,6 +37,7 @@ private:
 
     COLORREF textColor_;
     UniqueGdi<HBRUSH> brush_;
-    LOGFONTA logFont_{};
+    LOGFONTA logFont_{};  // the font as made, at the label's DPI
+    int height_ = 0;      // the height asked for, in pixels at 96 DPI; 0: the default font's
     UniqueGdi<HFONT> font_;
 };

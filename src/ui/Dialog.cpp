@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "ui/Dpi.h"
 #include "ui/RoundedFrame.h"
+#include "ui/SubclassedControl.h"
 #include "ui/UiText.h"
 
 namespace {
@@ -155,6 +157,23 @@ HWND Dialog::ReflectTarget(UINT msg, WPARAM, LPARAM lp) {
     }
 }
 
+void Dialog::FollowDpi(int dpi, const RECT& suggested) {
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    const int old = dpi_;
+    if (dpi <= 0 || dpi == old) return;
+    HFONT current = font_ ? font_.get() : reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0));
+    UniqueGdi<HFONT> font(ScaledFont(current, old, dpi));
+    ScaleChildren(hwnd_, old, dpi, current, font.get());
+    if (font) font_ = std::move(font);  // the controls have let go of the previous one
+    dpi_ = dpi;
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (SubclassedControl* control = SubclassedControl::Of(child)) control->SetDpi(dpi);
+    pictures_.Fit(hwnd_, dpi);
+    OnDpiChanged(old);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 INT_PTR CALLBACK Dialog::Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     Dialog* self;
     if (msg == WM_INITDIALOG) {
@@ -188,10 +207,17 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 
     if (msg == WM_INITDIALOG) {
         gOpenTemplates.push_back(templateId_);
+        dpi_ = WindowDpi(hwnd_);
+        TakeOverDialogScaling(hwnd_);
+        pictures_.Fit(hwnd_, dpi_);
         for (Binding& b : bindings_) b.wnd = Item(b.id);
         UiTextBatch texts;  // the captions of one initialization come from one read
         ShowMembers();
         return OnInitDialog();
+    }
+    if (msg == kWmDpiChanged && lp) {
+        FollowDpi(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return TRUE;
     }
     HWND child = ReflectTarget(msg, wp, lp);
     bool drawing = msg == WM_DRAWITEM || (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC);
@@ -225,7 +251,7 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_PAINT:
         if (roundedFrame_) {
-            PaintRoundedFrame(hwnd_);
+            PaintRoundedFrame(hwnd_, dpi_);
             return TRUE;
         }
         break;
@@ -233,6 +259,9 @@ INT_PTR Dialog::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         auto open = std::find(gOpenTemplates.begin(), gOpenTemplates.end(), templateId_);
         if (open != gOpenTemplates.end()) gOpenTemplates.erase(open);
         for (Binding& b : bindings_) b.wnd = nullptr;
+        // The controls are gone: nothing shows these any more.
+        pictures_.Clear();
+        font_.reset();
         hwnd_ = nullptr;
         break;
     }

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "ui/Dpi.h"
+#include "ui/DpiLayout.h"
+#include "ui/Handles.h"
+
 // One decoded message. Handlers set `result` when the message needs one
 // (it goes through DWLP_MSGRESULT for WM_NOTIFY, as the return value otherwise).
 struct DialogMessage {
@@ -48,6 +52,9 @@ public:
     INT_PTR RunModal(HWND owner);
     HWND Handle() const { return hwnd_; }
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    // The DPI the window is laid out and drawn at: the system's when it was created, then the
+    // monitor's it was moved to.
+    int Dpi() const { return dpi_; }
 
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string& text) const;
@@ -89,6 +96,12 @@ protected:
     // Called at WM_INITDIALOG after the members were shown; return FALSE when
     // the focus was set.
     virtual BOOL OnInitDialog() { return TRUE; }
+    // Called when the window moved from `oldDpi` to Dpi() (at its new size, its controls
+    // scaled and told), before it is redrawn: what the window itself sizes in pixels follows.
+    virtual void OnDpiChanged(int oldDpi) { (void)oldDpi; }
+    // Fits the pictures of the bitmap and icon controls to their frames again (after the
+    // window moved or sized one).
+    void FitPictures() { pictures_.Fit(hwnd_, dpi_); }
     // Route lookup of the derived class; true when a route handled the message.
     virtual bool Dispatch(DialogMessage& m) { (void)m; return false; }
     // Messages no route took; true when handled.
@@ -115,11 +128,17 @@ private:
     static INT_PTR CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
     static HWND ReflectTarget(UINT msg, WPARAM wp, LPARAM lp);
+    // Follows a move to a monitor of `dpi`: the window takes the `suggested` rectangle, its
+    // controls and their fonts scale, and the drawn controls are told.
+    void FollowDpi(int dpi, const RECT& suggested);
 
     int templateId_;
     HWND parent_;
     std::vector<Binding> bindings_;
     bool roundedFrame_ = false;
+    int dpi_ = kBaseDpi;
+    UniqueGdi<HFONT> font_;  // the dialog's font made for a later DPI; the controls show it
+    DialogPictures pictures_;
 };
 
 // Typed route table for a dialog class T, which declares

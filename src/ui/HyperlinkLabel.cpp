@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/Dialog.h"
+#include "ui/DpiLayout.h"
 #include "ui/MessageBox.h"
 
 std::string HyperlinkReason(int code) {
@@ -181,16 +182,29 @@ void HyperlinkLabel::SetTarget(const std::string& target) {
     target_ = target;
     if (!Handle()) return;
     if (fitToText_) FitToText();
-    if (tooltip_) {
-        TOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
-        info.hwnd = Handle();
-        info.uId = 1;
-        info.lpszText = const_cast<char*>(target_.c_str());
-        SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
-        GetClientRect(Handle(), &info.rect);
-        SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&info));
-    }
+    UpdateTooltip();
+}
+
+void HyperlinkLabel::UpdateTooltip() {
+    if (!tooltip_) return;
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.hwnd = Handle();
+    info.uId = 1;
+    info.lpszText = const_cast<char*>(target_.c_str());
+    SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    GetClientRect(Handle(), &info.rect);
+    SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void HyperlinkLabel::OnDpiChanged(int oldDpi) {
+    HFONT font = Handle() ? ScaledFont(font_.get(), oldDpi, Dpi()) : nullptr;
+    if (!font) return;
+    // Hand the control the new font before the old one is deleted.
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    font_.reset(font);
+    if (fitToText_) FitToText();
+    UpdateTooltip();
 }
 
 void HyperlinkLabel::SetColors(COLORREF link, COLORREF visited, COLORREF hover) {

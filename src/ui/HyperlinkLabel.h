@@ -56,6 +56,8 @@ public:
 protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     void OnAttached() override;
+    // The underlined font is made anew for the DPI, and the label fits its text again.
+    void OnDpiChanged(int oldDpi) override;
 
 private:
     struct CursorTraits { static void Free(HCURSOR c) { DestroyCursor(c); } };
@@ -63,6 +65,7 @@ private:
     void MakeUnderlinedFont();
     void FitToText();
     void AddTooltip();
+    void UpdateTooltip();
     void LoadHandCursor();
     void OnMouseMove(LPARAM lp);
     void SetPointerOver(bool over);

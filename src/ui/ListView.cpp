@@ -31,7 +31,9 @@ HIMAGELIST ListView::SetUpToolList(HWND list, const ListColumn* columns, size_t 
 }
 
 HIMAGELIST ListView::CreateSmallImages(int initial, int grow) {
-    images_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, initial, grow));
+    // The shell's small-icon size at the list's DPI: 16 pixels at 96.
+    const int side = SmallIconSize(list_ ? WindowDpi(list_) : kBaseDpi);
+    images_.reset(ImageList_Create(side, side, ILC_COLOR32 | ILC_MASK, initial, grow));
     // The control must not destroy a list this object owns.
     if (list_) {
         LONG_PTR style = GetWindowLongPtrA(list_, GWL_STYLE);

@@ -1,5 +1,7 @@
 #include "ui/SubclassedControl.h"
 
+#include "ui/Dpi.h"
+
 namespace {
 const char kControlProp[] = "Mnemora.Control";
 }
@@ -10,6 +12,7 @@ bool SubclassedControl::Attach(HWND wnd) {
     if (wnd_ || !IsWindow(wnd) || GetPropA(wnd, kControlProp)) return false;
     if (!SetPropA(wnd, kControlProp, this)) return false;
     wnd_ = wnd;
+    dpi_ = WindowDpi(wnd);
     original_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassedControl::Proc)));
     if (!original_) {
@@ -28,6 +31,18 @@ void SubclassedControl::Detach() {
         SetWindowLongPtrA(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
     RemovePropA(wnd_, kControlProp);
     wnd_ = nullptr;
+}
+
+SubclassedControl* SubclassedControl::Of(HWND wnd) {
+    return wnd ? static_cast<SubclassedControl*>(GetPropA(wnd, kControlProp)) : nullptr;
+}
+
+void SubclassedControl::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    int old = dpi_;
+    dpi_ = dpi;
+    OnDpiChanged(old);
+    if (wnd_) InvalidateRect(wnd_, nullptr, TRUE);
 }
 
 LRESULT SubclassedControl::CallOriginal(UINT msg, WPARAM wp, LPARAM lp) {

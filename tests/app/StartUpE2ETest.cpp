@@ -90,15 +90,17 @@ TEST_F(StartUpTest, LogoClosesByItselfThenTheWindowShows) {
     ASSERT_TRUE(app_.Start(ProgramExe()));
     HWND logo = WaitForWindow("Mnemora Logo", app_.Pid(), kStartMs);
     ASSERT_NE(logo, nullptr);
-    // No caption and no border: the whole 360 x 240 picture is the window.
+    // No caption and no border: the whole picture, 360 x 240 at 96 DPI, is the window.
+    const int width = MulDiv(360, ScreenDpi(), 96), height = MulDiv(240, ScreenDpi(), 96);
     RECT r, client;
     GetWindowRect(logo, &r);
     GetClientRect(logo, &client);
-    EXPECT_EQ(r.right - r.left, 360);
-    EXPECT_EQ(r.bottom - r.top, 240);
-    EXPECT_EQ(client.right, 360);
-    EXPECT_EQ(client.bottom, 240);
+    EXPECT_EQ(r.right - r.left, width);
+    EXPECT_EQ(r.bottom - r.top, height);
+    EXPECT_EQ(client.right, width);
+    EXPECT_EQ(client.bottom, height);
     SaveScreenshot(ScreenshotDir() + "\\logo.bmp");
+    EXPECT_EQ(LayoutFaults(logo, {IDC_LOGO_PICTURE}), "");
     DWORD seen = GetTickCount();
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(logo); }, 10000));
     DWORD shown = GetTickCount() - seen;

@@ -105,6 +105,7 @@ TEST_F(CacheSetupTest, SaveRestoreAndCancel) {
     EXPECT_EQ(ControlText(wnd, IDC_BUTTONSURECACHE), "Save");
     Sleep(300);
     SaveScreenshot(ScreenshotDir() + "\\cache_settings.bmp");
+    EXPECT_EQ(LayoutFaults(wnd), "");
 
     // A key moves the slider and its label with it.
     PressKey(GetDlgItem(wnd, IDC_HDCACHE_SLIDER), VK_LEFT);

@@ -2,7 +2,10 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace driver {
@@ -237,7 +240,7 @@ void AnswerMessageBox(HWND box, int buttonId) {
 
 int DialogTextWidth(const std::string& text) {
     HDC screen = GetDC(nullptr);
-    int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    int height = -MulDiv(8, ScreenDpi(), 72);
     HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
     HGDIOBJ old = SelectObject(screen, font);
     SIZE size{};
@@ -246,6 +249,157 @@ int DialogTextWidth(const std::string& text) {
     DeleteObject(font);
     ReleaseDC(nullptr, screen);
     return size.cx;
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+namespace {
+// The pixels of screen rectangle `r`, row by row from the top.
+std::vector<COLORREF> ScreenPixels(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<COLORREF> pixels;
+    if (w <= 0 || h <= 0) return pixels;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY)) {
+            GdiFlush();
+            const DWORD* p = static_cast<const DWORD*>(bits);
+            for (int i = 0; i < w * h; ++i) pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+}  // namespace
+
+RECT DrawnExtent(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    const int w = r.right - r.left;
+    std::vector<COLORREF> pixels = ScreenPixels(r);
+    std::map<COLORREF, int> counts;
+    for (COLORREF c : pixels) ++counts[c];
+    if (counts.empty()) return RECT{};
+    auto fewer = [](const std::pair<const COLORREF, int>& a, const std::pair<const COLORREF, int>& b) {
+        return a.second < b.second;
+    };
+    const COLORREF most = std::max_element(counts.begin(), counts.end(), fewer)->first;
+    RECT box{w, static_cast<LONG>(pixels.size()), -1, -1};
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        if (pixels[i] == most) continue;
+        LONG x = static_cast<LONG>(i % w), y = static_cast<LONG>(i / w);
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
+    }
+    return box.right < 0 ? RECT{} : box;
+}
+
+namespace {
+bool IsClass(HWND wnd, const char* name) {
+    char cls[32] = {};
+    GetClassNameA(wnd, cls, sizeof cls);
+    return lstrcmpiA(cls, name) == 0;
+}
+
+bool IsGroupBox(HWND wnd) {
+    return IsClass(wnd, "Button") && (GetWindowLongA(wnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// An up-down control lies over the edge of the edit it belongs to, as it is meant to.
+bool IsSpinOf(HWND spin, HWND edit) {
+    const UINT kGetBuddy = WM_USER + 106;  // UDM_GETBUDDY
+    return IsClass(spin, "msctls_updown32") && reinterpret_cast<HWND>(SendMessageA(spin, kGetBuddy, 0, 0)) == edit;
+}
+
+// A control by class and id, or a rectangle, for the list of faults.
+std::string Describe(HWND control) {
+    char cls[32] = {}, text[64];
+    GetClassNameA(control, cls, sizeof cls);
+    std::snprintf(text, sizeof text, "%s %d", cls, GetDlgCtrlID(control));
+    return text;
+}
+std::string RectText(const RECT& r) {
+    char text[64];
+    std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
+    return text;
+}
+}  // namespace
+
+std::string LayoutFaults(HWND window, const std::vector<int>& drawn) {
+    RECT client;
+    GetClientRect(window, &client);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    std::string faults;
+    std::vector<std::pair<HWND, RECT>> placed;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        if (r.top >= client.bottom) continue;  // folded away
+        RECT inside;
+        IntersectRect(&inside, &r, &client);
+        if (!EqualRect(&inside, &r)) faults += Describe(child) + " at " + RectText(r) + " leaves the client area " + RectText(client) + "; ";
+        if (IsGroupBox(child)) continue;
+        for (const auto& other : placed) {
+            RECT common;
+            if (IntersectRect(&common, &r, &other.second) && !IsSpinOf(child, other.first) &&
+                !IsSpinOf(other.first, child))
+                faults += Describe(child) + " overlaps " + Describe(other.first) + "; ";
+        }
+        placed.push_back({child, r});
+    }
+    for (int id : drawn) {
+        HWND control = GetDlgItem(window, id);
+        if (!control || !IsWindowVisible(control)) continue;
+        RECT r;
+        GetClientRect(control, &r);
+        RECT box = DrawnExtent(control);
+        const bool text = GetWindowTextLengthA(control) > 0;
+        const bool fills = text ? 10 * (box.bottom - box.top) >= 4 * r.bottom
+                                : 4 * (box.right - box.left) >= 3 * r.right && 4 * (box.bottom - box.top) >= 3 * r.bottom;
+        if (!fills) faults += Describe(control) + " draws " + RectText(box) + " of " + RectText(r) + "; ";
+    }
+    return faults;
+}
+
+RECT ScaledWindowRect(HWND window, int from, int to) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const LONG w = MulDiv(r.right - r.left, to, from), h = MulDiv(r.bottom - r.top, to, from);
+    const LONG x = std::max(0L, std::min(r.left, static_cast<LONG>(GetSystemMetrics(SM_CXSCREEN)) - w));
+    const LONG y = std::max(0L, std::min(r.top, static_cast<LONG>(GetSystemMetrics(SM_CYSCREEN)) - h));
+    return {x, y, x + w, y + h};
+}
+
+bool SendDpiChanged(HWND window, int dpi, const RECT& rect) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return false;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool sent = false;
+    if (remote && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr)) {
+        DWORD_PTR result = 0;
+        const UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+        sent = SendMessageTimeoutA(window, kDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote),
+                                   SMTO_ABORTIFHUNG, 10000, &result) != 0;
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return sent;
 }
 
 std::string AnswerNextBox(DWORD pid, int buttonId, DWORD timeoutMs) {
@@ -264,40 +418,20 @@ COLORREF ClientPixel(HWND wnd, int x, int y) {
     ClientToScreen(wnd, &at);
     // Copied out as the screenshots are: reading single pixels off the screen DC is not
     // something every system answers.
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = 1;
-    bi.bmiHeader.biHeight = 1;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    COLORREF pixel = CLR_INVALID;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, 1, 1, screen, at.x, at.y, SRCCOPY)) {
-            GdiFlush();
-            DWORD bgrx = *static_cast<DWORD*>(bits);
-            pixel = RGB((bgrx >> 16) & 0xFF, (bgrx >> 8) & 0xFF, bgrx & 0xFF);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixel;
+    std::vector<COLORREF> pixel = ScreenPixels({at.x, at.y, at.x + 1, at.y + 1});
+    return pixel.empty() ? CLR_INVALID : pixel[0];
 }
 
 std::string RoundedFrameMismatch(HWND wnd) {
     RECT client;
     GetClientRect(wnd, &client);
     int midY = client.bottom / 2;
+    // The frame's margins are drawn for 96 DPI and grow with the scaling.
+    auto at = [](int pixels) { return MulDiv(pixels, ScreenDpi(), 96); };
     const struct {
         int x;
         COLORREF want;
-    } probes[] = {{3, RGB(215, 215, 215)}, {-8, RGB(50, 50, 50)}, {9, RGB(255, 255, 255)}};
+    } probes[] = {{at(3), RGB(215, 215, 215)}, {-at(8), RGB(50, 50, 50)}, {at(9), RGB(255, 255, 255)}};
     // The dark edge is two pixels wide; a system's round regions may end a pixel short of
     // their right side, so the probe sits on the inner of the two.
     std::string seen;
@@ -323,36 +457,34 @@ bool SaveScreenshot(const std::string& path) {
         w = GetSystemMetrics(SM_CXSCREEN);
         h = GetSystemMetrics(SM_CYSCREEN);
     }
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<COLORREF> pixels = ScreenPixels({0, 0, w, h});
+    if (pixels.empty()) return false;
+    // A 24-bit BMP: rows from the bottom, blue-green-red, each padded to four bytes.
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = stride * h;
+    std::vector<unsigned char> bits(size);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            COLORREF p = pixels[static_cast<size_t>(h - 1 - y) * w + x];
+            unsigned char* at = &bits[y * stride + 3 * x];
+            at[0] = GetBValue(p), at[1] = GetGValue(p), at[2] = GetRValue(p);
+        }
+    BITMAPINFOHEADER info{sizeof info, w, h, 1, 24, BI_RGB, size, 0, 0, 0, 0};
+    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof info + size), 0, 0, sizeof fh + sizeof info};
     bool ok = false;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        GdiFlush();
-        DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u), size = stride * h;
-        BITMAPFILEHEADER fh{};
-        fh.bfType = 0x4D42;
-        fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-        fh.bfSize = fh.bfOffBits + size;
-        if (FILE* f = std::fopen(path.c_str(), "wb")) {
-            ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f) == 1 &&
-                 std::fwrite(bits, size, 1, f) == 1;
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&info, sizeof info, 1, f) == 1 &&
+             std::fwrite(bits.data(), size, 1, f) == 1;
+        std::fclose(f);
+    }
+    RECT front{};
+    HWND wnd = GetForegroundWindow();
+    if (ok && wnd && GetWindowRect(wnd, &front)) {
+        std::string name = path.substr(0, path.find_last_of('.')) + ".txt";
+        if (FILE* f = std::fopen(name.c_str(), "w")) {
+            std::fprintf(f, "%ld %ld %ld %ld\n", front.left, front.top, front.right, front.bottom);
             std::fclose(f);
         }
-        DeleteObject(bitmap);
     }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return ok;
 }
 

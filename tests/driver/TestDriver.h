@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace driver {
 
@@ -99,8 +100,30 @@ std::string RoundedFrameMismatch(HWND wnd);
 
 // Width in pixels of `text` in the dialogs' font (Tahoma 8 points) at the screen's DPI.
 int DialogTextWidth(const std::string& text);
+// The screen's DPI: what the program's windows are laid out and drawn at.
+int ScreenDpi();
 
-// Saves the screen to a 24-bit BMP; true on success.
+// "" when `window` is laid out soundly, else what is not. Every visible control lies inside
+// the client area (one wholly below it is folded away, as the compact main window folds its
+// lower half) and overlaps no other (group boxes hold others). Each visible control of `drawn`
+// (ids) fills its frame: one without text draws across 3/4 of its width and height at least,
+// the text of one with text is 40 % of its height at least (drawn pixels: those that differ
+// from the colour the control shows most).
+std::string LayoutFaults(HWND window, const std::vector<int>& drawn = {});
+
+// Where `control` draws on screen: the bounding box, relative to it, of its pixels that differ
+// from the colour it shows most; empty when it shows one colour.
+RECT DrawnExtent(HWND control);
+
+// Tells `window` it moved to a monitor of `dpi` and suggests `rect` as its new window rectangle,
+// as Windows does (the rectangle is written into the window's process); false when it could not.
+bool SendDpiChanged(HWND window, int dpi, const RECT& rect);
+// The window rectangle of `window` scaled by `to` / `from` about its top-left corner, moved
+// back onto the screen where it would leave it.
+RECT ScaledWindowRect(HWND window, int from, int to);
+
+// Saves the screen to a 24-bit BMP; true on success. Beside it, in a file of the same name
+// ending in .txt, the rectangle of the window in front ("left top right bottom"), to crop to.
 bool SaveScreenshot(const std::string& path);
 
 // Deletes a registry key with all its subkeys; true when it is gone.

@@ -57,7 +57,7 @@ LRESULT CALLBACK PanelProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT r = 0;
     if (Reflect(msg, wp, lp, &r)) return r;
     if (msg == WM_PAINT) {
-        PaintRoundedFrame(wnd);
+        PaintRoundedFrame(wnd, WindowDpi(wnd));
         return 0;
     }
     if (msg == WM_ERASEBKGND) return 1;

@@ -51,6 +51,7 @@ TEST(MemoryInfoWindow, ShowsWineModuleWithUnknownForWhatIsMissing) {
         if (round == 0) {
             Sleep(300);
             SaveScreenshot(ScreenshotDir() + "\\memory_modules.bmp");
+            EXPECT_EQ(LayoutFaults(wnd, {IDC_MODULE_PICTURE}), "");
         }
         PostClick(wnd, IDOK);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wnd); }, 5000));

@@ -52,16 +52,28 @@ TEST(BarGeometry, SegmentsWalkInFloatingPointAndTruncateEachEdge) {
     EXPECT_DOUBLE_EQ(SegmentWidth(200, 0, 1), 0.0);
 }
 
-TEST(BarGeometry, PartialBarStaysInsideTheSegmentBorder) {
-    RECT seg{10, 0, 18, 20};
-    RECT p = PartialRect(seg, 3);
-    EXPECT_EQ(p.left, 11);
-    EXPECT_EQ(p.right, 14);
-    EXPECT_EQ(p.top, 1);
-    EXPECT_EQ(p.bottom, 19);
-    EXPECT_EQ(PartialRect(seg, 50).right, 17);
-    RECT none = PartialRect(seg, 0);
-    EXPECT_EQ(none.right, none.left);
+TEST(BarGeometry, GapBorderAndPartialBarFollowTheDpi) {
+    // A bar 200 pixels wide at 96 DPI with 32 segments; a segment 10..18 lit for 3 (or 50) pixels.
+    struct Case {
+        int dpi, line;  // gap and border
+        double segmentWidth;
+        RECT partial, full;
+    } cases[] = {
+        {96, 1, 5.25, {11, 1, 14, 19}, {11, 1, 17, 19}},
+        {144, 2, 7.375, {12, 2, 15, 18}, {12, 2, 16, 18}},
+        {192, 2, 10.5, {12, 2, 15, 18}, {12, 2, 16, 18}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BarGap(1, c.dpi), c.line) << c.dpi;
+        EXPECT_EQ(BarGap(0, c.dpi), 0) << c.dpi;
+        EXPECT_EQ(BarBorder(c.dpi), c.line) << c.dpi;
+        EXPECT_DOUBLE_EQ(SegmentWidth(MulDiv(200, c.dpi, 96), 32, c.line), c.segmentWidth) << c.dpi;
+        RECT p = PartialRect({10, 0, 18, 20}, 3, c.line), q = PartialRect({10, 0, 18, 20}, 50, c.line);
+        EXPECT_TRUE(EqualRect(&p, &c.partial)) << c.dpi;
+        EXPECT_TRUE(EqualRect(&q, &c.full)) << c.dpi;
+        RECT none = PartialRect({10, 0, 18, 20}, 0, c.line);
+        EXPECT_EQ(none.right, none.left) << c.dpi;
+    }
 }
 
 class BarPixels : public ::testing::Test {
@@ -113,6 +125,21 @@ TEST_F(BarPixels, PartialSegmentIsLitForItsComputedWidth) {
     EXPECT_EQ(canvas.Pixel(127, kHeight / 2), kDistinct.onFill);
     EXPECT_EQ(canvas.Pixel(128, kHeight / 2), kDistinct.offFill);
     EXPECT_EQ(canvas.Count(kDistinct.onFill, {123, 0, 131, kHeight}), 4 * (kHeight - 2));
+}
+
+TEST_F(BarPixels, At192DpiBordersAndGapsAreTwoPixelsWide) {
+    // The same bar in twice the pixels: 32 segments 14.5 wide, 16.5 apart; segment 0 is x 0..13,
+    // segment 1 starts at 16.
+    MoveWindow(stat, 0, 0, 2 * kWidth, kHeight, FALSE);
+    bar.SetDpi(192);
+    testhost::Canvas wide(2 * kWidth, kHeight);
+    wide.Render(stat);
+    const COLORREF border = kDistinct.offBorder, fill = kDistinct.offFill, gap = RGB(0, 0, 0);
+    const COLORREF across[17] = {border, border, fill, fill, fill, fill, fill, fill, fill,
+                                 fill,   fill,   fill, border, border, gap, gap, border};
+    for (int x = 0; x < 17; ++x) EXPECT_EQ(wide.Pixel(x, kHeight / 2), across[x]) << x;
+    EXPECT_EQ(wide.Pixel(7, 1), border);
+    EXPECT_EQ(wide.Pixel(7, 2), fill);
 }
 
 TEST_F(BarPixels, MessagesDriveTheSameOperations) {

@@ -335,6 +335,7 @@ TEST_F(CommandsTest, LowMemoryAsksFirstAndADeclinedPromptStaysQuiet) {
     // The load figure follows the main window's processor line.
     EXPECT_TRUE(WaitUntil([&] { return ControlText(query, IDC_CPUSTATUS).find('%') != std::string::npos; }, 3000));
     EXPECT_EQ(RoundedFrameMismatch(query), "");
+    EXPECT_EQ(LayoutFaults(query), "");
     Sleep(300);
     SaveScreenshot(ScreenshotDir() + "\\low_memory_query.bmp");
     PostClick(query, IDCANCEL);
@@ -427,6 +428,14 @@ TEST_F(CommandsTest, TrayMenuAndItsCommands) {
     EXPECT_EQ(RoundedFrameMismatch(about), "");
     Sleep(300);
     SaveScreenshot(ScreenshotDir() + "\\about.bmp");
+    EXPECT_EQ(LayoutFaults(about, {IDC_WEBSITE_LINK, IDC_MAIL_LINK}), "");
+    // On a monitor of twice the scaling the links' own font grows with the rest.
+    const int dpi = ScreenDpi();
+    const LONG link = DrawnExtent(GetDlgItem(about, IDC_WEBSITE_LINK)).bottom;
+    ASSERT_TRUE(SendDpiChanged(about, 2 * dpi, ScaledWindowRect(about, dpi, 2 * dpi)));
+    Sleep(300);
+    EXPECT_EQ(LayoutFaults(about, {IDC_WEBSITE_LINK, IDC_MAIL_LINK}), "");
+    EXPECT_GE(DrawnExtent(GetDlgItem(about, IDC_WEBSITE_LINK)).bottom * 4, link * 7);
     PostClick(about, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 5000));
 

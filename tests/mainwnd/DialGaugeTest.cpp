@@ -140,6 +140,18 @@ TEST_F(GaugePixels, ZonesAppearOnlyWhenTurnedOnAndTheFaceIsRebuilt) {
     EXPECT_EQ(At(between, -42.3), RGB(255, 0, 0));    // last fifth
 }
 
+TEST_F(GaugePixels, StrokesGrowWithTheDpiAndTheFaceIsRedrawn) {
+    // The thin yellow arc where nothing else is drawn: twice as wide at 192 DPI.
+    const POINT p = PointAt(centre, 0.8 * r, 160);
+    const RECT around{p.x - 6, p.y - 6, p.x + 7, p.y + 7};
+    canvas.Render(stat);
+    const int at96 = canvas.Count(RGB(255, 255, 0), around);
+    EXPECT_GT(at96, 0);
+    gauge.SetDpi(192);
+    canvas.Render(stat);
+    EXPECT_GE(canvas.Count(RGB(255, 255, 0), around), at96 * 3 / 2);
+}
+
 TEST_F(GaugePixels, HubIsWhiteInTheMiddle) {
     gauge.SetValue(50.0);
     canvas.Render(stat);

@@ -33,19 +33,34 @@ TEST(ChartGeometry, YOfAStoredValue) {
     EXPECT_EQ(ChartY(10, 80, 5, 4), 80);      // an empty range draws at the bottom
 }
 
-TEST(ChartGeometry, GridPhaseStepsBackThreeModulo13) {
-    int phase = 13;
-    const int expected[] = {10, 7, 4, 1, 11, 8};
-    for (int e : expected) {
-        phase = NextGridPhase(phase);
-        EXPECT_EQ(phase, e);
-    }
-    // The redrawn line is the last grid line: x = phase - 1 modulo 13, within the last 13 pixels.
-    for (int p = 0; p < 13; ++p) {
-        int x = VerticalGridX(170, p);
-        EXPECT_EQ(((x - (p - 1)) % 13 + 13) % 13, 0) << p;
-        EXPECT_GE(x, 170 - 13);
-        EXPECT_LT(x, 170);
+TEST(ChartGeometry, GridPhaseStepsBackAScrollModuloThePitchAtEachDpi) {
+    struct Case {
+        int dpi;
+        ChartMetrics metrics;
+        int phases[6];  // after each of six scrolls from a phase of one pitch
+    } cases[] = {
+        {96, {13, 3, 11}, {10, 7, 4, 1, 11, 8}},
+        {144, {20, 5, 17}, {15, 10, 5, 0, 15, 10}},
+        {192, {26, 6, 22}, {20, 14, 8, 2, 22, 16}},
+    };
+    for (const Case& c : cases) {
+        const ChartMetrics m = ChartMetricsFor(c.dpi);
+        EXPECT_EQ(m.pitch, c.metrics.pitch) << c.dpi;
+        EXPECT_EQ(m.step, c.metrics.step) << c.dpi;
+        EXPECT_EQ(m.segmentEnd, c.metrics.segmentEnd) << c.dpi;
+        int phase = m.pitch;
+        for (int e : c.phases) {
+            phase = NextGridPhase(phase, m);
+            EXPECT_EQ(phase, e) << c.dpi;
+        }
+        // The redrawn line is the last grid line: x = phase - 1 modulo the pitch, within the last pitch.
+        const int right = MulDiv(170, c.dpi, 96);
+        for (int p = 0; p < m.pitch; ++p) {
+            int x = VerticalGridX(right, p, m);
+            EXPECT_EQ(((x - (p - 1)) % m.pitch + m.pitch) % m.pitch, 0) << c.dpi << " " << p;
+            EXPECT_GE(x, right - m.pitch);
+            EXPECT_LT(x, right);
+        }
     }
 }
 
@@ -81,6 +96,21 @@ TEST_F(ChartPixels, FirstUpdateDrawsTheAverageAtItsHeight) {
     EXPECT_NE(canvas.Pixel(w - 12, y - 2), kPen);
     EXPECT_NE(canvas.Pixel(w - 16, y), kPen);
     EXPECT_EQ(cpu->previousY, y);
+}
+
+TEST_F(ChartPixels, At192DpiTheLineIsTwoPixelsWideAndEndsTwiceAsFarIn) {
+    chart.SetDpi(192);
+    cpu->AddValue(40);
+    cpu->AddValue(60);
+    chart.Update();
+    testhost::Canvas canvas(w, h);
+    Render(canvas);
+    const int y = h - 56 * h / 106;
+    // Flat from w - 28 to w - 22, two pixels thick.
+    EXPECT_EQ(canvas.Pixel(w - 27, y), kPen);
+    EXPECT_EQ(canvas.Pixel(w - 23, y), kPen);
+    EXPECT_EQ(canvas.Count(kPen, {w - 25, y - 3, w - 24, y + 4}), 2);
+    EXPECT_EQ(canvas.Count(kPen, {w - 20, 0, w, h}), 0);
 }
 
 TEST_F(ChartPixels, HistoryScrollsThreePixelsPerUpdateAndJoinsTheSegments) {

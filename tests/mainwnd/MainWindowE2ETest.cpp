@@ -4,6 +4,7 @@
 
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "app/RegistryKey.h"
 #include "driver/ProgramTest.h"
@@ -23,6 +24,15 @@ protected:
         GetWindowRect(wnd, &r);
         return r;
     }
+    static LONG Width(const RECT& r) { return r.right - r.left; }
+    static LONG Height(const RECT& r) { return r.bottom - r.top; }
+    // The controls that draw themselves: colour labels, bars, gauge and chart.
+    static std::vector<int> DrawnControls() {
+        return {IDC_TITLE1, IDC_TITLE2, IDC_TITLE4, IDC_PERCENT, IDC_CLOCKCAPTION, IDC_CLOCK, IDC_CPUNAME,
+                IDC_CPUMHZ, IDC_CPULOAD, IDC_CPUNUMBER, IDC_MEMTOTAL, IDC_PAGEFILE_TEXT, IDC_VIRTUAL_TEXT,
+                IDC_PHYSICAL_TEXT, IDC_PAGEFILE_BAR, IDC_VIRTUAL_BAR, IDC_PHYSICAL_BAR, IDC_PROGRESS_BAR, IDC_GAUGE,
+                5469};
+    }
     // Starts a manual run from the tray command (no processor-load check).
     void RunFromTray(HWND main) { PostMessageA(main, WM_COMMAND, ID_TRAY_OPTIMIZE, 0); }
 };
@@ -34,6 +44,7 @@ TEST_F(MainWindowTest, StartsCompactAndTheTabButtonTogglesTheLowerHalf) {
     RECT compact = Rect(main);
     EXPECT_EQ(ControlText(main, IDC_TAB_BUTTON), "Advanced >>");
     SaveScreenshot(ScreenshotDir() + "\\main_compact.bmp");
+    EXPECT_EQ(LayoutFaults(main, DrawnControls()), "");
     Click(main, IDC_TAB_BUTTON);
     RECT full = Rect(main);
     EXPECT_EQ(full.bottom - full.top, 2 * (compact.bottom - compact.top) + (full.bottom - full.top) % 2);
@@ -44,11 +55,34 @@ TEST_F(MainWindowTest, StartsCompactAndTheTabButtonTogglesTheLowerHalf) {
     EXPECT_NEAR(full.top + (full.bottom - full.top) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
     Sleep(600);
     SaveScreenshot(ScreenshotDir() + "\\main_expanded.bmp");
+    EXPECT_EQ(LayoutFaults(main, DrawnControls()), "");
     Click(main, IDC_TAB_BUTTON);
     RECT again = Rect(main);
     EXPECT_EQ(again.bottom - again.top, compact.bottom - compact.top);
     EXPECT_EQ(again.left, full.left);
     EXPECT_EQ(again.top, full.top);
+
+    // Moved to a monitor of 4/3 the scaling, and back: the window takes the suggested
+    // rectangle, its controls and their texts grow with it, and it comes back as it was.
+    const int dpi = ScreenDpi(), moved = dpi * 4 / 3;
+    RECT button;
+    GetClientRect(GetDlgItem(main, IDC_LZL_BUTTON), &button);
+    const LONG text = Height(DrawnExtent(GetDlgItem(main, IDC_MEMTOTAL)));
+    RECT suggested = ScaledWindowRect(main, dpi, moved);
+    ASSERT_TRUE(SendDpiChanged(main, moved, suggested));
+    RECT grown = Rect(main);
+    EXPECT_TRUE(EqualRect(&grown, &suggested));
+    RECT bigger;
+    GetClientRect(GetDlgItem(main, IDC_LZL_BUTTON), &bigger);
+    EXPECT_NEAR(bigger.right, button.right * 4 / 3, 1);
+    EXPECT_NEAR(bigger.bottom, button.bottom * 4 / 3, 1);
+    Sleep(600);
+    EXPECT_EQ(LayoutFaults(main, DrawnControls()), "");
+    EXPECT_GE(Height(DrawnExtent(GetDlgItem(main, IDC_MEMTOTAL))) * 5, text * 6);
+    ASSERT_TRUE(SendDpiChanged(main, dpi, ScaledWindowRect(main, moved, dpi)));
+    RECT back = Rect(main);
+    EXPECT_NEAR(Width(back), Width(compact), 2);
+    EXPECT_NEAR(Height(back), Height(compact), 2);
 }
 
 TEST_F(MainWindowTest, FiguresAndClockRefreshEveryHalfSecond) {
@@ -119,6 +153,7 @@ TEST_F(MainWindowTest, ManualRunShowsProgressThenTheReportThenRests) {
     SaveScreenshot(ScreenshotDir() + "\\report.bmp");
     EXPECT_EQ(ControlText(report, IDOK), "OK");
     EXPECT_EQ(RoundedFrameMismatch(report), "");
+    EXPECT_EQ(LayoutFaults(report), "");
     // Either the gain layout (four rows, the last in pages) or the no-gain one (headline).
     if (ControlText(report, IDC_REPORT_HEADLINE).empty()) {
         EXPECT_EQ(ControlText(report, IDC_REPORT_LABEL1), "Free physical memory");

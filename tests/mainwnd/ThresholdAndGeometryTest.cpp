@@ -38,7 +38,7 @@ TEST(MainGeometry, CompactIsTheTopHalfTruncated) {
 
 TEST(MainGeometry, PanelsOfBothSizesInPaintOrder) {
     SIZE full{600, 640}, compact{600, 320};
-    auto panels = BackgroundPanels(false, full, compact);
+    auto panels = BackgroundPanels(false, full, compact, 96);
     ASSERT_EQ(panels.size(), 2u);
     EXPECT_EQ(panels[0].color, RGB(85, 85, 85));
     EXPECT_EQ(panels[0].rect.left, 10);
@@ -47,7 +47,7 @@ TEST(MainGeometry, PanelsOfBothSizesInPaintOrder) {
     EXPECT_EQ(panels[1].rect.right, 590);
     EXPECT_EQ(panels[1].rect.bottom, 310);
 
-    panels = BackgroundPanels(true, full, compact);
+    panels = BackgroundPanels(true, full, compact, 96);
     ASSERT_EQ(panels.size(), 4u);
     // The lower (white) panel is painted first so the upper one covers the seam.
     EXPECT_EQ(panels[0].color, RGB(50, 50, 50));
@@ -59,4 +59,11 @@ TEST(MainGeometry, PanelsOfBothSizesInPaintOrder) {
     EXPECT_EQ(panels[1].rect.bottom, 632);
     EXPECT_EQ(panels[3].color, RGB(0, 0, 0));
     EXPECT_EQ(panels[3].rect.bottom, 310);
+
+    // At 144 DPI the margins are half as wide again: (15, 15)-(W - 12, H - 12) for the dark edge.
+    RECT edge = BackgroundPanels(false, {900, 960}, {900, 480}, 144)[0].rect;
+    EXPECT_EQ(edge.left, 15);
+    EXPECT_EQ(edge.top, 15);
+    EXPECT_EQ(edge.right, 888);
+    EXPECT_EQ(edge.bottom, 468);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -7,6 +8,8 @@
 #include "driver/TestDriver.h"
 #include "mainwnd/LoadIcon.h"
 #include "mainwnd/TrayIcon.h"
+#include "ui/ControlTestHost.h"
+#include "ui/Handles.h"
 #include "resource.h"
 
 TEST(TrayPicture, BasePictureFollowsTheUsedQuarter) {
@@ -23,10 +26,6 @@ TEST(TrayPicture, PercentIsRaisedByOneAndMegabytesAreUsed) {
     EXPECT_EQ(TrayIconText(true, 512, 1024), "51%");  // a whole 50 is raised too
     EXPECT_EQ(TrayIconText(false, 1024 - 9, 1024), "9");
     EXPECT_EQ(TrayIconText(false, 24, 1024), "1000");
-    EXPECT_EQ(TrayTextX(TrayIconText(false, 1024 - 9, 1024).size()), 20);
-    EXPECT_EQ(TrayTextX(std::string("59").size()), 10);
-    EXPECT_EQ(TrayTextX(std::string("59%").size()), 0);
-    EXPECT_EQ(TrayTextX(std::string("1000").size()), 0);
 }
 
 TEST(TrayPicture, TextIsBlackOnlyOnAFullyColouredBackground) {
@@ -45,6 +44,80 @@ TEST(TrayTooltip, ALongTextIsCutToTheBufferNeverPastIt) {
     EXPECT_STREQ(buffer, "short");
     CopyTruncated(buffer, 16, std::string(15, 'y'));
     EXPECT_EQ(std::string(buffer), std::string(15, 'y'));
+}
+
+namespace {
+// `icon`, which must be `side` pixels, as a shell shows it over magenta, row by row; its alpha
+// must say it is opaque (a shell that draws with alpha needs no mask: Wine's tray loses it).
+std::vector<COLORREF> ShownPixels(HICON icon, int side) {
+    ICONINFO info{};
+    EXPECT_TRUE(GetIconInfo(icon, &info));
+    UniqueGdi<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
+    BITMAP drawn{};
+    GetObjectA(color.get(), sizeof drawn, &drawn);
+    EXPECT_EQ(drawn.bmWidth, side);
+    EXPECT_EQ(drawn.bmHeight, side);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> bits(static_cast<size_t>(side) * side);
+    WindowDc screen(nullptr);
+    EXPECT_EQ(GetDIBits(screen.get(), color.get(), 0, side, bits.data(), &bi, DIB_RGB_COLORS), side);
+    EXPECT_EQ(std::count_if(bits.begin(), bits.end(), [](DWORD v) { return (v >> 24) != 0xFF; }), 0);
+    testhost::Canvas canvas(side, side);
+    canvas.Fill(RGB(255, 0, 255));
+    DrawIconEx(canvas.Dc(), 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) pixels.push_back(canvas.Pixel(x, y));
+    return pixels;
+}
+}  // namespace
+
+TEST(TrayPicture, DrawnAtTheSmallIconSizeWithFiguresThatFillIt) {
+    // The middle base picture as the program carries it (32 and 16 pixels), drawn at the
+    // shell's small-icon sizes of 96, 120, 144 and 192 DPI.
+    HMODULE program = LoadLibraryExA(driver::ProgramExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    const COLORREF face = RGB(212, 208, 200);
+    const struct {
+        int size, rows, loaded;  // the base as a program at that DPI loads it (the system's icon size)
+    } sizes[] = {{16, 12, 32}, {20, 15, 40}, {24, 18, 48}, {32, 24, 64}};
+    for (const auto& s : sizes) {
+        HICON base = static_cast<HICON>(
+            LoadImageA(program, MAKEINTRESOURCEA(IDI_MIDDLE), IMAGE_ICON, s.loaded, s.loaded, LR_SHARED));
+        ASSERT_NE(base, nullptr);
+        for (const char* text : {"59%", "8%", "2048"}) {
+            SCOPED_TRACE(std::to_string(s.size) + " " + text);
+            EXPECT_EQ(TrayTextRows(s.size), s.rows);
+            UniqueIcon icon = DrawTrayPicture(base, text, face, s.size);
+            ASSERT_TRUE(icon);
+            const int side = s.size;
+            std::vector<COLORREF> pixels = ShownPixels(icon.get(), side);
+            // The figures: black on the face colour in the text rows, across most of the width
+            // and more than half the rows' height; nothing else there.
+            int left = side, right = -1, top = side, bottom = -1;
+            for (int y = 0; y < s.rows; ++y)
+                for (int x = 0; x < side; ++x) {
+                    COLORREF p = pixels[static_cast<size_t>(y) * side + x];
+                    if (p == face) continue;
+                    ASSERT_EQ(p, RGB(0, 0, 0)) << x << "," << y;
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+            EXPECT_GE(right - left + 1, side * 3 / 4);
+            EXPECT_GT(bottom - top + 1, s.rows / 2);
+            // Below them the base picture's level bar, its middle level yellow for a good third;
+            // the whole picture opaque.
+            EXPECT_EQ(std::count(pixels.begin(), pixels.end(), RGB(255, 0, 255)), 0);
+            int yellow = 0;
+            for (int x = 0; x < side; ++x) {
+                COLORREF p = pixels[static_cast<size_t>(side - 2 - side / 16) * side + x];
+                if (GetRValue(p) > 160 && GetGValue(p) > 160 && GetBValue(p) < 100) ++yellow;
+            }
+            EXPECT_GE(yellow, side / 3);
+        }
+    }
+    FreeLibrary(program);
 }
 
 namespace {

@@ -125,6 +125,7 @@ TEST_F(ProcessWindowTest, ListsEndsAndGuardsProcesses) {
     list.Click(row);
     EXPECT_TRUE(WaitUntil([&] { return IsEnabled(dlg, IDC_KILLPROCESS_BT); }, 5000));
     SaveScreenshot(ScreenshotDir() + "\\process_window.bmp");
+    EXPECT_EQ(LayoutFaults(dlg), "");
     Click(dlg, IDC_REFRESHPROCESS_BT);
     EXPECT_FALSE(IsEnabled(dlg, IDC_KILLPROCESS_BT));
 

@@ -175,6 +175,7 @@ TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
     EXPECT_EQ(RoundedFrameMismatch(dlg), "");
     Sleep(200);
     SaveScreenshot(ScreenshotDir() + "\\startup_manager.bmp");
+    EXPECT_EQ(LayoutFaults(dlg), "");
 
     // Set: delay an active item while the program does not start with Windows (Wine reports
     // Windows 7: the start took the own entry over into the log-on task).
@@ -209,6 +210,7 @@ TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
     SetControlText(setup, IDC_RUNSETUP_DELAY, "7");
     Sleep(200);
     SaveScreenshot(ScreenshotDir() + "\\startup_run_setup.bmp");
+    EXPECT_EQ(LayoutFaults(setup), "");
     PostClick(setup, IDOK);
     ExpectBox("Mnemora",
               "Delayed items are started by Mnemora, but Mnemora does not start with Windows. Tick \"Start with "

@@ -121,6 +121,7 @@ TEST_F(ServiceWindowTest, FifteenRowsStartAndStopOneAndAll) {
     EXPECT_EQ(list.Image(kTelnetRow), 1);
     Sleep(300);
     SaveScreenshot(ScreenshotDir() + "\\service_manager.bmp");
+    EXPECT_EQ(LayoutFaults(wnd), "");
 
     // The refresh left no row chosen: stop and start of one service do nothing.
     for (int k = 0; k < kKnownServiceCount; ++k) ASSERT_FALSE(list.Focused(k)) << k;

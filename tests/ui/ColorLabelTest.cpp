@@ -22,6 +22,20 @@ TEST(ColorLabel, FontSettersRebuildTheControlsFont) {
     ASSERT_TRUE(GetObjectA(font, sizeof lf, &lf));
     EXPECT_EQ(lf.lfHeight, -13);
     EXPECT_STREQ(lf.lfFaceName, "Tahoma");
+    // The height is for 96 DPI: at 144 and 192 the font grows, and the control shows the new one.
+    const struct {
+        int dpi, height;
+    } heights[] = {{144, -20}, {192, -26}, {96, -13}};  // 19.5 rounds up
+    for (const auto& h : heights) {
+        label.SetDpi(h.dpi);
+        EXPECT_EQ(label.Font().lfHeight, h.height) << h.dpi;
+        ASSERT_TRUE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(stat, WM_GETFONT, 0, 0)), sizeof lf, &lf));
+        EXPECT_EQ(lf.lfHeight, h.height) << h.dpi;
+    }
+    label.SetDpi(192);
+    label.SetFontHeight(11);
+    EXPECT_EQ(label.Font().lfHeight, -22);
+    label.SetDpi(96);
     // A face name longer than the field is cut, not overrun.
     label.SetFontFace(std::string(100, 'A'));
     EXPECT_EQ(std::strlen(label.Font().lfFaceName), static_cast<size_t>(LF_FACESIZE - 1));

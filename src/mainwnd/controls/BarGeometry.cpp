@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+#include "ui/Dpi.h"
+
+int BarGap(int gap, int dpi) { return gap > 0 ? LineWidth(gap, dpi) : 0; }
+int BarBorder(int dpi) { return LineWidth(1, dpi); }
+
 double SegmentWidth(int clientWidth, int count, int gap) {
     if (count <= 0) return 0.0;
     return (static_cast<double>(clientWidth) - static_cast<double>(count) * gap) / count;
@@ -30,8 +35,8 @@ BarFill ComputeBarFill(int position, int minimum, int maximum, int count, double
     return fill;
 }
 
-RECT PartialRect(const RECT& segment, int partial) {
-    RECT inner{segment.left + 1, segment.top + 1, segment.right - 1, segment.bottom - 1};
+RECT PartialRect(const RECT& segment, int partial, int border) {
+    RECT inner{segment.left + border, segment.top + border, segment.right - border, segment.bottom - border};
     if (partial <= 0 || inner.right <= inner.left) return {inner.left, inner.top, inner.left, inner.bottom};
     inner.right = std::min(inner.right, inner.left + static_cast<LONG>(partial));
     return inner;

@@ -4,6 +4,11 @@
 
 #include <vector>
 
+// Lines of the bar at `dpi`: the gap between segments (`gap` pixels at 96 DPI, none when 0)
+// and the segments' border.
+int BarGap(int gap, int dpi);
+int BarBorder(int dpi);
+
 // Width of one segment in pixels: (client width - count x gap) / count; 0 without segments.
 double SegmentWidth(int clientWidth, int count, int gap);
 
@@ -22,5 +27,5 @@ struct BarFill {
 // outside the range lights nothing or everything; an empty range lights nothing.
 BarFill ComputeBarFill(int position, int minimum, int maximum, int count, double segmentWidth);
 
-// The lit part of a partly filled segment: the inside of its border, `partial` pixels wide at most.
-RECT PartialRect(const RECT& segment, int partial);
+// The lit part of a partly filled segment: the inside of its `border`, `partial` pixels wide at most.
+RECT PartialRect(const RECT& segment, int partial, int border);

@@ -15,8 +15,10 @@ void BusyProgressCtrl::Recompute() {
     if (Handle()) GetClientRect(Handle(), &client);
     clientWidth_ = client.right;
     clientHeight_ = client.bottom;
-    segmentWidth_ = SegmentWidth(clientWidth_, count_, gap_);
-    segments_ = SegmentRects(count_, segmentWidth_, gap_, clientHeight_);
+    const int gap = BarGap(gap_, Dpi());
+    border_ = BarBorder(Dpi());
+    segmentWidth_ = SegmentWidth(clientWidth_, count_, gap);
+    segments_ = SegmentRects(count_, segmentWidth_, gap, clientHeight_);
     unlit_.Reset();
     lit_.Reset();
 }
@@ -67,7 +69,8 @@ void BusyProgressCtrl::DrawStrip(HDC dc, COLORREF border, COLORREF fill) const {
     if (background) FillRect(dc, &all, background.get());
     // Black is what shows between the segments.
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, border));
+    // Inside the segment's rectangle at any width.
+    UniqueGdi<HPEN> pen(CreatePen(PS_INSIDEFRAME, border_, border));
     UniqueGdi<HBRUSH> brush(CreateSolidBrush(fill));
     SelectGuard selectPen(dc, pen.get());
     SelectGuard selectBrush(dc, brush.get());
@@ -94,7 +97,7 @@ bool BusyProgressCtrl::Paint(HDC dc, const RECT&) {
         BitBlt(dc, 0, 0, right, clientHeight_, lit_.Dc(), 0, 0, SRCCOPY);
     }
     if (fill.partial != 0 && fill.last + 1 < static_cast<int>(segments_.size())) {
-        RECT lit = PartialRect(segments_[fill.last + 1], fill.partial);
+        RECT lit = PartialRect(segments_[fill.last + 1], fill.partial, border_);
         UniqueGdi<HBRUSH> onFill(CreateSolidBrush(colors_.onFill));
         if (onFill) FillRect(dc, &lit, onFill.get());
     }

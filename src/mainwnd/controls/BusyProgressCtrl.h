@@ -56,6 +56,7 @@ protected:
     bool Paint(HDC dc, const RECT& client) override;
     bool OnControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
     void OnAttached() override;
+    void OnDpiChanged(int) override { Recompute(); }
 
 private:
     void Recompute();
@@ -64,13 +65,14 @@ private:
 
     int count_;
     int position_;
-    int gap_ = 1;
+    int gap_ = 1;  // pixels at 96 DPI
     int minimum_ = 0;
     int maximum_ = 100;
     int mode_ = kBusyMode;
     bool followSystem_ = true;
     BarColors colors_;
     double segmentWidth_ = 0.0;
+    int border_ = 1;  // the segments' border at the control's DPI
     int clientWidth_ = 0;
     int clientHeight_ = 0;
     std::vector<RECT> segments_;

@@ -62,7 +62,7 @@ bool DialGauge::EnsureFace(int width, int height) {
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     DrawRing(dc);
     {
-        UniqueGdi<HPEN> yellow(CreatePen(PS_SOLID, 1, kYellow));
+        UniqueGdi<HPEN> yellow(CreatePen(PS_SOLID, LineWidth(1, Dpi()), kYellow));
         SelectGuard pen(dc, yellow.get());
         ScaleArc(dc, centre_, static_cast<int>(0.8 * radius_));
     }
@@ -74,10 +74,12 @@ bool DialGauge::EnsureFace(int width, int height) {
 
 void DialGauge::MakeTools() {
     textFont_.reset(ArialFont(radius_ / 5));
-    needlePen_.reset(CreatePen(PS_SOLID, 1, needleColor_));
+    // Strokes are drawn for 96 DPI; the fonts and the rest follow the dial's size.
+    const int line = LineWidth(1, Dpi());
+    needlePen_.reset(CreatePen(PS_SOLID, line, needleColor_));
     needleBrush_.reset(CreateSolidBrush(needleColor_));
-    shadowPen_.reset(CreatePen(PS_SOLID, 2, GetSysColor(COLOR_3DSHADOW)));
-    lightPen_.reset(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_3DHILIGHT)));
+    shadowPen_.reset(CreatePen(PS_SOLID, LineWidth(2, Dpi()), GetSysColor(COLOR_3DSHADOW)));
+    lightPen_.reset(CreatePen(PS_SOLID, line, GetSysColor(COLOR_3DHILIGHT)));
     hubPens_.clear();
     hubBrushes_.clear();
     const int rim = 3 * (radius_ / 20) / 4;
@@ -112,7 +114,7 @@ void DialGauge::DrawTicks(HDC dc) {
     const double outer = radius_ - 2 * (radius_ / 18);
     const double major = 0.8 * radius_;
     const double minor = (major + outer) / 2;
-    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, kDarkGrey));
+    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, LineWidth(1, Dpi()), kDarkGrey));
     SelectGuard select(dc, pen.get());
     POINT ends[kTickCount];
     for (int i = 0; i < kTickCount; ++i) {

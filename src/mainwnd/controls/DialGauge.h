@@ -26,6 +26,7 @@ protected:
     // A copy of the cached face plus the needle, hub and texts.
     bool Paint(HDC dc, const RECT& client) override;
     bool OnControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void OnDpiChanged(int) override { DropFace(); }
 
 private:
     bool EnsureFace(int width, int height);

@@ -41,10 +41,11 @@ void LoadHistoryChart::Rebuild() {
     RECT client{};
     if (!Handle() || !GetClientRect(Handle(), &client)) return;
     const int w = client.right, h = client.bottom;
-    phase_ = kGridPitch;
+    metrics_ = ChartMetricsFor(Dpi());
+    phase_ = metrics_.pitch;
     for (ChartSeries& s : series_) s.previousY = h + 1;
     backgroundBrush_.reset(CreateSolidBrush(background_));
-    gridPen_.reset(CreatePen(PS_SOLID, 1, grid_));
+    gridPen_.reset(CreatePen(PS_SOLID, LineWidth(1, Dpi()), grid_));
     if (!backgroundBrush_ || !gridPen_ || !history_.Create(nullptr, w, h)) {
         history_.Reset();
         return;
@@ -52,16 +53,16 @@ void LoadHistoryChart::Rebuild() {
     HDC dc = history_.Dc();
     FillRect(dc, &client, backgroundBrush_.get());
     SelectGuard pen(dc, gridPen_.get());
-    for (int x = -1; x < w; x += kGridPitch) Line(dc, x, 0, x, h);
-    for (int y = -1; y < h; y += kGridPitch) Line(dc, 0, y, w, y);
+    for (int x = -1; x < w; x += metrics_.pitch) Line(dc, x, 0, x, h);
+    for (int y = -1; y < h; y += metrics_.pitch) Line(dc, 0, y, w, y);
 }
 
 void LoadHistoryChart::DrawGridStrip(HDC dc) const {
     const int w = history_.Width(), h = history_.Height();
     SelectGuard pen(dc, gridPen_.get());
-    const int x = VerticalGridX(w, phase_);
+    const int x = VerticalGridX(w, phase_, metrics_);
     Line(dc, x, 0, x, h);
-    for (int y = -1; y < h; y += kGridPitch) Line(dc, w - kScrollStep, y, w, y);
+    for (int y = -1; y < h; y += metrics_.pitch) Line(dc, w - metrics_.step, y, w, y);
 }
 
 void LoadHistoryChart::DrawSeries(HDC dc) {
@@ -71,9 +72,10 @@ void LoadHistoryChart::DrawSeries(HDC dc) {
         if (average == 0) continue;
         const int y = ChartY(average, h, s.Low(), s.High());
         if (s.previousY == h + 1) s.previousY = y;
-        UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, s.Width(), s.Color()));
+        UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, LineWidth(s.Width(), Dpi()), s.Color()));
         SelectGuard select(dc, pen.get());
-        Line(dc, w - 14, s.previousY, w - 11, y);
+        const int end = w - metrics_.segmentEnd;
+        Line(dc, end - metrics_.step, s.previousY, end, y);
         s.previousY = y;
     }
 }
@@ -87,10 +89,11 @@ void LoadHistoryChart::Update() {
     const int w = history_.Width(), h = history_.Height();
     // Scroll first, then clear the strip that came free: clearing before the
     // scroll would carry the blank strip into the history and cut the grid.
-    BitBlt(dc, 0, 0, w - kScrollStep, h, dc, kScrollStep, 0, SRCCOPY);
-    RECT strip{w - kScrollStep, 0, w, h};
+    const int step = metrics_.step;
+    BitBlt(dc, 0, 0, w - step, h, dc, step, 0, SRCCOPY);
+    RECT strip{w - step, 0, w, h};
     FillRect(dc, &strip, backgroundBrush_.get());
-    phase_ = NextGridPhase(phase_);
+    phase_ = NextGridPhase(phase_, metrics_);
     DrawGridStrip(dc);
     DrawSeries(dc);
     RedrawNow();

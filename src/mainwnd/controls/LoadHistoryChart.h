@@ -5,6 +5,7 @@
 #include <deque>
 #include <string>
 
+#include "mainwnd/controls/ChartGeometry.h"
 #include "mainwnd/controls/ChartSeries.h"
 #include "ui/OffscreenBitmap.h"
 #include "ui/PaintedControl.h"
@@ -22,7 +23,7 @@ public:
     // Adds a line; the reference stays valid for the chart's life. Series may be
     // added before the window exists.
     ChartSeries& AddSeries(const std::string& name, COLORREF color, int width, int low, int high);
-    // One step: scrolls the history 3 pixels left, draws each series' averaged
+    // One step: scrolls the history a step (3 pixels at 96 DPI) left, draws each series' averaged
     // value and repaints. Without a window it only empties the queues.
     void Update();
 
@@ -35,6 +36,8 @@ protected:
     // A copy of the history bitmap.
     bool Paint(HDC dc, const RECT& client) override;
     bool OnControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    // The grid and the lines are drawn anew for the DPI, with the history cleared.
+    void OnDpiChanged(int) override { Rebuild(); }
 
 private:
     void Rebuild();
@@ -43,7 +46,8 @@ private:
 
     COLORREF background_ = RGB(0, 0, 90);
     COLORREF grid_ = RGB(0, 128, 0);
-    int phase_ = 13;
+    int phase_ = kGridPitch;
+    ChartMetrics metrics_ = ChartMetricsFor(kBaseDpi);
     std::deque<ChartSeries> series_;  // a deque keeps references stable as series are added
     OffscreenBitmap history_;
     UniqueGdi<HBRUSH> backgroundBrush_;
