@@ -11,11 +11,13 @@ Usage: check-exe.py EXE --arch i686|x86_64 [--same-resources-as OTHER_EXE] [--li
   the same resources as another build of it);
 - the embedded manifest asks for the highest rights available (no UI access), names
   Vista, 7, 8, 8.1 and 10/11 as supported systems, and declares the program DPI-aware per
-  monitor (v2, then v1) with the system-aware fallback of Vista to 8.
+  monitor (v2, then v1) with the system-aware fallback of Vista to 8;
+- the file is at most 500 KB (MAX_FILE_BYTES): the program is sold on being small.
 Prints what it found and exits 1 on the first class of failure it reports. --sizes adds
 the size of every section and of the resources by type.
 """
 import argparse
+import os
 import struct
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -33,6 +35,8 @@ NOT_ON_9X = {"GetTickCount64", "GlobalMemoryStatusEx", "GetModuleHandleExA", "Ge
              "SetThreadDpiAwarenessContext", "SetProcessDpiAwarenessContext", "GetDpiForMonitor",
              # DCOM, missing from Windows 95 without its update
              "CoInitializeEx", "CoInitializeSecurity", "CoSetProxyBlanket", "CoCreateInstanceEx"}
+
+MAX_FILE_BYTES = 500 * 1024
 
 # The scaling declarations: (namespace, element, value). Without them Windows stretches the
 # windows as bitmaps at any scaling above 100 %.
@@ -197,6 +201,10 @@ def main():
     if newer:
         failures.append("imports functions the 9x line lacks: " + ", ".join(newer))
 
+    file_bytes = os.path.getsize(a.exe)
+    if file_bytes > MAX_FILE_BYTES:
+        failures.append("%d bytes, more than the %d allowed" % (file_bytes, MAX_FILE_BYTES))
+
     res = pe.resources()
     missing = [describe(r) for r in REQUIRED if r not in res]
     if missing:
@@ -208,12 +216,10 @@ def main():
         if diff:
             failures.append("resources differ from %s: %s" % (a.same_resources_as, ", ".join(diff)))
 
-    print("%s: %s, %s, %d imported DLLs (%s), %d functions, %d resources" % (
-        a.exe, a.arch, "large-address-aware" if laa else "not large-address-aware", len(imports),
+    print("%s: %s, %d bytes, %s, %d imported DLLs (%s), %d functions, %d resources" % (
+        a.exe, a.arch, file_bytes, "large-address-aware" if laa else "not large-address-aware", len(imports),
         " ".join(sorted(d.upper() for d in imports)), sum(len(f) for f in imports.values()), len(res)))
     if a.sizes:
-        import os
-        print("  file %d bytes" % os.path.getsize(a.exe))
         for name, vsize, raw in pe.section_sizes:
             print("  section %-8s %8d bytes (%d in the file)" % (name, vsize, raw))
         for rtype, size in sorted(pe.resource_bytes.items(), key=lambda x: -x[1]):

@@ -6,16 +6,19 @@ namespace {
 // The guarded instructions are all two bytes: CPUID 0F A2, RDTSC 0F 31, UD2 0F 0B.
 // A fault on one of them inside a guard is skipped, so its outputs are garbage and
 // the guard reports failure.
-thread_local bool tGuarded = false;
-thread_local bool tFaulted = false;
+// One guard at a time, held by the thread whose instruction it covers: a fault on any other
+// thread is not ours to skip. (Plain globals rather than thread_local, which would link the
+// runtime's emulated TLS and its pthread emulation.)
+volatile LONG gGuardThread = 0;
+volatile bool gFaulted = false;
 
 bool SkipGuardedFault(EXCEPTION_POINTERS* info) {
-    if (!tGuarded) return false;
+    if (static_cast<DWORD>(gGuardThread) != GetCurrentThreadId()) return false;
     DWORD code = info->ExceptionRecord->ExceptionCode;
     if (code != EXCEPTION_ILLEGAL_INSTRUCTION && code != EXCEPTION_PRIV_INSTRUCTION) return false;
     const unsigned char* pc = static_cast<const unsigned char*>(info->ExceptionRecord->ExceptionAddress);
     if (pc[0] != 0x0F || (pc[1] != 0xA2 && pc[1] != 0x31 && pc[1] != 0x0B)) return false;
-    tFaulted = true;
+    gFaulted = true;
 #ifdef _WIN64
     info->ContextRecord->Rip += 2;
 #else
@@ -60,17 +63,18 @@ public:
 // Without vectored handlers the top-level filter does the same job: nothing between the
 // instruction and it handles an illegal instruction.
 FaultGuard::FaultGuard() : filter_(gForceFilter || !VectoredHandlerInstalled()) {
+    const LONG self = static_cast<LONG>(GetCurrentThreadId());
+    while (InterlockedCompareExchange(&gGuardThread, self, 0) != 0) Sleep(0);
+    gFaulted = false;
     if (filter_) gPreviousFilter = SetUnhandledExceptionFilter(UnhandledFilter);
-    tFaulted = false;
-    tGuarded = true;
 }
 
 FaultGuard::~FaultGuard() {
-    tGuarded = false;
     if (filter_) SetUnhandledExceptionFilter(gPreviousFilter);
+    InterlockedExchange(&gGuardThread, 0);
 }
 
-bool FaultGuard::Faulted() const { return tFaulted; }
+bool FaultGuard::Faulted() const { return gFaulted; }
 
 void UseUnhandledFilterGuard(bool on) { gForceFilter = on; }
 
