@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "ui/Handles.h"
+
 const char kProgramKeyPath[] = "Software\\Ramvane";
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
@@ -126,18 +128,100 @@ LONG OpenProgramKeyToWrite(RegistryKey& key) {
 }
 }  // namespace
 
-DWORD ReadSettingDword(const char* name, DWORD defaultValue) {
-    RegistryKey key;
-    DWORD value = defaultValue;
-    if (OpenProgramKey(key, KEY_READ)) key.QueryDword(value, name);
-    return value;
+namespace {
+// The program's own numbers are asked for every second (the low-memory tick), each read an
+// open, a query and a close. On the NT line the key is watched instead and a number is asked
+// again only after the key changed; where no key can be watched (the 9x line answers an
+// asynchronous watch with an error, or the key cannot be opened) every read asks the
+// registry, as before.
+class ProgramNumbers {
+public:
+    ProgramNumbers() { InitializeCriticalSection(&lock_); }
+    ProgramNumbers(const ProgramNumbers&) = delete;
+    ProgramNumbers& operator=(const ProgramNumbers&) = delete;
+
+    DWORD Read(const char* name, DWORD defaultValue, bool ranged, DWORD low, DWORD high) {
+        Lock hold(lock_);
+        const bool watched = Unchanged();
+        if (watched)
+            for (const Number& n : numbers_)
+                if (n.name == name && n.byDefault == defaultValue && n.ranged == ranged && n.low == low &&
+                    n.high == high)
+                    return n.value;
+        RegistryKey key;
+        DWORD value = defaultValue;
+        if (!OpenProgramKey(key, KEY_READ)) return value;
+        if (ranged)
+            key.QueryDword(value, name, low, high);
+        else
+            key.QueryDword(value, name);
+        if (watched) numbers_.push_back({name, defaultValue, ranged, low, high, value});
+        return value;
+    }
+
+private:
+    struct Number {
+        std::string name;
+        DWORD byDefault;
+        bool ranged;
+        DWORD low, high;
+        DWORD value;
+    };
+    struct Lock {
+        explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+        ~Lock() { LeaveCriticalSection(&section_); }
+        CRITICAL_SECTION& section_;
+    };
+    using NotifyFn = LONG(WINAPI*)(HKEY, BOOL, DWORD, HANDLE, BOOL);
+
+    // True when the kept numbers still hold: the key and its parent are watched and neither
+    // changed since (a deleted and remade key tells only its parent). After a change the
+    // numbers go and both are watched anew.
+    bool Unchanged() {
+        if (watching_) {
+            HANDLE events[] = {changed_[0].get(), changed_[1].get()};
+            if (WaitForMultipleObjects(2, events, FALSE, 0) == WAIT_TIMEOUT) return true;
+        }
+        numbers_.clear();
+        watching_ = false;
+        static const auto notify = reinterpret_cast<NotifyFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegNotifyChangeKeyValue")));
+        if (!notify) return false;
+        for (UniqueHandle& event : changed_) {
+            if (!event) event.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+            if (!event) return false;
+            ResetEvent(event.get());
+        }
+        if (parent_.Open(HKEY_LOCAL_MACHINE, "Software", KEY_NOTIFY) != ERROR_SUCCESS ||
+            key_.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_NOTIFY) != ERROR_SUCCESS)
+            return false;
+        watching_ = notify(parent_.Get(), FALSE, REG_NOTIFY_CHANGE_NAME, changed_[0].get(), TRUE) == ERROR_SUCCESS &&
+                    notify(key_.Get(), FALSE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_[1].get(),
+                           TRUE) == ERROR_SUCCESS;
+        if (!watching_) {
+            key_.Close();
+            parent_.Close();
+        }
+        return false;  // this read asks the registry; the next ones may be answered
+    }
+
+    CRITICAL_SECTION lock_;  // the optimization run's thread reads settings too
+    RegistryKey parent_, key_;
+    UniqueHandle changed_[2];  // parent_'s, key_'s
+    bool watching_ = false;
+    std::vector<Number> numbers_;
+};
+
+ProgramNumbers& Numbers() {
+    static ProgramNumbers numbers;
+    return numbers;
 }
+}  // namespace
+
+DWORD ReadSettingDword(const char* name, DWORD defaultValue) { return Numbers().Read(name, defaultValue, false, 0, 0); }
 
 DWORD ReadSettingDword(const char* name, DWORD defaultValue, DWORD low, DWORD high) {
-    RegistryKey key;
-    DWORD value = defaultValue;
-    if (OpenProgramKey(key, KEY_READ)) key.QueryDword(value, name, low, high);
-    return value;
+    return Numbers().Read(name, defaultValue, true, low, high);
 }
 
 std::string ReadSettingString(const char* name) {

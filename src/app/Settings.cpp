@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "app/LogonTask.h"
 #include "app/ProgramPath.h"
@@ -142,8 +143,8 @@ LONG WriteAutoRunEntry(bool on, const std::string& exePath) {
 }
 
 void ReloadSettingsSnapshot() {
-    RegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) != ERROR_SUCCESS) return;
-    ReadSwitch(key, kSoundAlert, gSettingsSnapshot.soundAlert);
-    ReadSwitch(key, kAutoDefrag, gSettingsSnapshot.autoDefrag);
+    // Through the watched reads (a missing or unreadable value keeps the switch as it was).
+    for (auto [setting, member] : {std::pair<const DwordSetting*, bool*>{&kSoundAlert, &gSettingsSnapshot.soundAlert},
+                                   {&kAutoDefrag, &gSettingsSnapshot.autoDefrag}})
+        *member = ReadSettingDword(setting->name, *member ? 1 : 0) != 0;
 }

@@ -72,7 +72,12 @@ void OpaqueWhereMasked(HDC dc, HBITMAP mask, DWORD* pixels, int size) {
 }
 }  // namespace
 
-UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF background, int size) {
+UniqueIcon TrayArt(HICON base, int size) {
+    const int drawn = size <= 16 ? 16 : 32;
+    return UniqueIcon(static_cast<HICON>(CopyImage(base, IMAGE_ICON, drawn, drawn, LR_COPYFROMRESOURCE)));
+}
+
+UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF background, int size, HICON art) {
     if (!base || size <= 0) return UniqueIcon();
     WindowDc screen(nullptr);
     UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
@@ -82,11 +87,9 @@ UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF backgro
     UniqueGdi<HBITMAP> picture(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     UniqueGdi<HBITMAP> mask(CreateBitmap(size, size, 1, 1, nullptr));
     if (!memory || !picture || !mask) return UniqueIcon();
-    // The base picture's own image of the artwork's size nearest above (16 or 32 pixels),
-    // drawn at this size.
-    const int drawn = size <= 16 ? 16 : 32;
-    UniqueIcon art(static_cast<HICON>(CopyImage(base, IMAGE_ICON, drawn, drawn, LR_COPYFROMRESOURCE)));
-    HICON source = art ? art.get() : base;
+    // The artwork of the nearest size, drawn at this size.
+    UniqueIcon loaded = art ? UniqueIcon() : TrayArt(base, size);
+    HICON source = art ? art : loaded ? loaded.get() : base;
     {
         SelectGuard select(memory.get(), mask.get());
         PatBlt(memory.get(), 0, 0, size, size, WHITENESS);

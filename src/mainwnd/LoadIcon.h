@@ -19,5 +19,9 @@ int TrayTextRows(int size);
 
 // The tray picture, `size` x `size` pixels (the shell's small-icon size, so the shell never
 // scales it): `base` drawn at that size with its text rows filled with `background` and `text`
-// written over them, as large as fits. Empty on failure.
-UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF background, int size);
+// written over them, as large as fits. Empty on failure. `art`, when given, is TrayArt(base,
+// size) made earlier: a picture that changes every second need not load its artwork anew.
+UniqueIcon DrawTrayPicture(HICON base, const std::string& text, COLORREF background, int size, HICON art = nullptr);
+// The base picture's own image of the artwork's size nearest above `size` (16 or 32 pixels),
+// loaded from the program's resources; empty when it has none.
+UniqueIcon TrayArt(HICON base, int size);

@@ -91,6 +91,7 @@ const MainDialog::Route MainDialog::kRoutes[] = {
     {WM_TIMER, kOptimizeTimer, 0, &MainDialog::OnTimer},
     {WM_TRAY_NOTIFY, 0, 0, &MainDialog::OnTrayNotify},
     {WM_WINDOWPOSCHANGING, 0, 0, &MainDialog::OnWindowPosChanging},
+    {WM_WINDOWPOSCHANGED, 0, 0, &MainDialog::OnWindowPosChanged},
     {WM_OPTIMIZE_DONE, 0, 0, &MainDialog::OnOptimizeDone},
     {WM_OPTIMIZE_PROGRESS, 0, 0, &MainDialog::OnOptimizeProgress},
     {WM_PAINT, 0, 0, &MainDialog::PaintBackground},
@@ -170,6 +171,20 @@ void MainDialog::OnWindowPosChanging(DialogMessage& m) {
             keepHidden_ = false;
         else
             pos->flags &= ~SWP_SHOWWINDOW;
+    }
+    m.passOn = true;
+}
+
+// The preset tip needs the modal loop's messages only while the window can be seen, and a
+// hook costs every message of the thread (a round trip to the window server under some
+// systems), so it is set while the window is shown: hidden in the tray, nothing is hooked.
+void MainDialog::OnWindowPosChanged(DialogMessage& m) {
+    const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.lParam);
+    if ((pos->flags & SWP_SHOWWINDOW) && !filterHook_)
+        filterHook_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+    if ((pos->flags & SWP_HIDEWINDOW) && filterHook_) {
+        UnhookWindowsHookEx(filterHook_);
+        filterHook_ = nullptr;
     }
     m.passOn = true;
 }

@@ -105,7 +105,6 @@ BOOL MainDialog::OnInitDialog() {
         uninstall.DeleteSubKey("Memkite_is1");
     presetTip_.Create(hwnd_);
     gHookedTip = &presetTip_;
-    filterHook_ = SetWindowsHookExA(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
     gauge_.Attach(Item(IDC_GAUGE));
     gauge_.SetZones(true);
     RegisterHotKeyLetter();

@@ -124,6 +124,7 @@ private:
     void OnHide(DialogMessage& m);
     void OnShowMain(DialogMessage& m);
     void OnWindowPosChanging(DialogMessage& m);
+    void OnWindowPosChanged(DialogMessage& m);
     void OnProcessButton(DialogMessage& m);
     void OnProcessManager(DialogMessage& m);
     void OnStartupManager(DialogMessage& m);

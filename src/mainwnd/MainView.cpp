@@ -54,7 +54,7 @@ void MainDialog::OnTimer(DialogMessage& m) {
 
 void MainDialog::RefreshStatus() {
     KillTimer(hwnd_, kRefreshTimer);
-    ReadControls();
+    ReadControls({IDC_CHECKPERCENT, IDC_CHECK12H});  // what this tick shows; the rest is read where used
     SYSTEMTIME now;
     GetLocalTime(&now);
     char caption[256];

@@ -47,9 +47,23 @@ void TrayPictures::Update(CTrayIcon& tray, bool percent) {
     // what the program cost while it waited in the tray.
     Picture picture = Current(percent);
     if (picture == shown_) return;
-    UniqueIcon icon = DrawTrayPicture(picture.base, picture.text, picture.background, picture.size);
+    UniqueIcon icon =
+        DrawTrayPicture(picture.base, picture.text, picture.background, picture.size, ArtFor(picture.base, picture.size));
     tray.SetIcon(icon.get());
     shown_ = picture;
+}
+
+HICON TrayPictures::ArtFor(HICON base, int size) {
+    if (size != artSize_) {
+        for (UniqueIcon& art : arts_) art.reset();
+        artSize_ = size;
+    }
+    for (int i = 0; i < 3; ++i)
+        if (bases_[i] == base) {
+            if (!arts_[i]) arts_[i] = TrayArt(base, size);
+            return arts_[i].get();
+        }
+    return nullptr;
 }
 
 void TrayPictures::ShowResource(CTrayIcon& tray, int id) {

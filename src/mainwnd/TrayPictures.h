@@ -38,7 +38,12 @@ private:
     // The shell's small-icon size at the taskbar's DPI: the size it shows tray icons at.
     static int Size();
 
+    // The artwork of `base` for pictures of `size`, loaded once per size.
+    HICON ArtFor(HICON base, int size);
+
     HICON bases_[3] = {};  // shared resource icons: never destroyed
+    UniqueIcon arts_[3];   // their artwork at artSize_
+    int artSize_ = 0;
     bool xpTray_ = false;  // XP's tray: its own pictures, and text on the taskbar's colour
     Picture shown_;        // the drawn picture the tray shows; base null when it shows another icon
 };

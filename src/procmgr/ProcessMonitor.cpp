@@ -41,7 +41,9 @@ bool ReadProcessTimes(std::vector<char>& buffer) {
     const LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
     QueryFn query = SystemInformationQuery();
     if (!query) return false;
-    if (buffer.empty()) buffer.resize(256 * 1024);
+    // Grown to what the system asks for: 64 KB hold a few dozen processes, a busier system
+    // grows it once.
+    if (buffer.empty()) buffer.resize(64 * 1024);
     LONG status;
     for (;;) {
         ULONG needed = 0;

@@ -79,7 +79,7 @@ void ColorLabel::RebuildFont() {
 }
 
 void ColorLabel::Redraw() const {
-    if (!Handle()) return;
+    if (!Handle() || !IsWindowVisible(Handle())) return;  // painted whole when shown
     InvalidateRect(Handle(), nullptr, TRUE);
     UpdateWindow(Handle());
 }

@@ -123,21 +123,30 @@ void Dialog::ShowMembers() {
     }
 }
 
+// A missing control reads as 0 or "", as the item functions would have it.
+void Dialog::ReadBinding(const Binding& b) {
+    switch (b.kind) {
+    case Binding::Check: *b.flag = SendMessageA(b.wnd, BM_GETCHECK, 0, 0) == BST_CHECKED; break;
+    case Binding::Text:
+        *b.text = WindowText(b.wnd);
+        if (b.maxChars > 0 && b.text->size() > static_cast<size_t>(b.maxChars)) b.text->resize(b.maxChars);
+        break;
+    case Binding::Slider: *b.number = static_cast<int>(SendMessageA(b.wnd, TBM_GETPOS, 0, 0)); break;
+    case Binding::Combo: *b.number = static_cast<int>(SendMessageA(b.wnd, CB_GETCURSEL, 0, 0)); break;
+    }
+}
+
 bool Dialog::ReadControls() {
     if (!hwnd_) return false;
-    // A missing control reads as 0 or "", as the item functions would have it.
-    for (const Binding& b : bindings_) {
-        switch (b.kind) {
-        case Binding::Check: *b.flag = SendMessageA(b.wnd, BM_GETCHECK, 0, 0) == BST_CHECKED; break;
-        case Binding::Text:
-            *b.text = WindowText(b.wnd);
-            if (b.maxChars > 0 && b.text->size() > static_cast<size_t>(b.maxChars)) b.text->resize(b.maxChars);
-            break;
-        case Binding::Slider: *b.number = static_cast<int>(SendMessageA(b.wnd, TBM_GETPOS, 0, 0)); break;
-        case Binding::Combo: *b.number = static_cast<int>(SendMessageA(b.wnd, CB_GETCURSEL, 0, 0)); break;
-        }
-    }
+    for (const Binding& b : bindings_) ReadBinding(b);
     return true;
+}
+
+void Dialog::ReadControls(std::initializer_list<int> ids) {
+    if (!hwnd_) return;
+    for (const Binding& b : bindings_)
+        for (int id : ids)
+            if (b.id == id) ReadBinding(b);
 }
 
 INT_PTR Dialog::ColorReply(HDC dc) const {

@@ -2,6 +2,7 @@
 // dispatches it through the derived class's static route table.
 #pragma once
 #include <windows.h>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,9 @@ public:
     // Copies bound members into their controls / controls into their members.
     void ShowMembers();
     bool ReadControls();
+    // Copies only the controls `ids` into their members: a timer that needs two of them need
+    // not ask every control of the window.
+    void ReadControls(std::initializer_list<int> ids);
 
 protected:
     // Bindings between controls and members: check box <-> bool, edit <-> string
@@ -125,6 +129,7 @@ private:
         HWND wnd;  // the control, found once when the window is created
     };
     static std::string WindowText(HWND wnd);
+    static void ReadBinding(const Binding& b);
     static INT_PTR CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Handle(UINT msg, WPARAM wp, LPARAM lp);
     static HWND ReflectTarget(UINT msg, WPARAM wp, LPARAM lp);

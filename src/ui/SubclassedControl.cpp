@@ -1,22 +1,69 @@
 #include "ui/SubclassedControl.h"
 
+#include <utility>
+#include <vector>
+
 #include "ui/Dpi.h"
 
 namespace {
-const char kControlProp[] = "Mnemora.Control";
+// Which object each subclassed window routes to. A window property would do, but reading one
+// is a round trip to the window server on some systems, at every message of every control;
+// the program has a few dozen such windows, so a short list searched in place is cheaper.
+class ControlTable {
+public:
+    ControlTable() { InitializeCriticalSection(&lock_); }
+    ControlTable(const ControlTable&) = delete;
+    ControlTable& operator=(const ControlTable&) = delete;
+
+    SubclassedControl* Find(HWND wnd) {
+        Lock hold(lock_);
+        for (const auto& entry : entries_)
+            if (entry.first == wnd) return entry.second;
+        return nullptr;
+    }
+    bool Add(HWND wnd, SubclassedControl* control) {
+        Lock hold(lock_);
+        for (const auto& entry : entries_)
+            if (entry.first == wnd) return false;
+        entries_.emplace_back(wnd, control);
+        return true;
+    }
+    void Remove(HWND wnd) {
+        Lock hold(lock_);
+        for (auto& entry : entries_)
+            if (entry.first == wnd) {
+                entry = entries_.back();
+                entries_.pop_back();
+                return;
+            }
+    }
+
+private:
+    struct Lock {
+        explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+        ~Lock() { LeaveCriticalSection(&section_); }
+        CRITICAL_SECTION& section_;
+    };
+    CRITICAL_SECTION lock_;  // controls live on the interface thread; tests make some elsewhere
+    std::vector<std::pair<HWND, SubclassedControl*>> entries_;
+};
+
+ControlTable& Controls() {
+    static ControlTable table;  // never destroyed before the last control: it outlives them all
+    return table;
 }
+}  // namespace
 
 SubclassedControl::~SubclassedControl() { Detach(); }
 
 bool SubclassedControl::Attach(HWND wnd) {
-    if (wnd_ || !IsWindow(wnd) || GetPropA(wnd, kControlProp)) return false;
-    if (!SetPropA(wnd, kControlProp, this)) return false;
+    if (wnd_ || !IsWindow(wnd) || !Controls().Add(wnd, this)) return false;
     wnd_ = wnd;
     dpi_ = WindowDpi(wnd);
     original_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassedControl::Proc)));
     if (!original_) {
-        RemovePropA(wnd, kControlProp);
+        Controls().Remove(wnd);
         wnd_ = nullptr;
         return false;
     }
@@ -29,12 +76,12 @@ void SubclassedControl::Detach() {
     // Someone subclassed after us: leave their procedure in place, but stop routing to this object.
     if (GetWindowLongPtrA(wnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&SubclassedControl::Proc))
         SetWindowLongPtrA(wnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
-    RemovePropA(wnd_, kControlProp);
+    Controls().Remove(wnd_);
     wnd_ = nullptr;
 }
 
 SubclassedControl* SubclassedControl::Of(HWND wnd) {
-    return wnd ? static_cast<SubclassedControl*>(GetPropA(wnd, kControlProp)) : nullptr;
+    return wnd ? Controls().Find(wnd) : nullptr;
 }
 
 void SubclassedControl::SetDpi(int dpi) {
@@ -50,13 +97,15 @@ LRESULT SubclassedControl::CallOriginal(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void SubclassedControl::RedrawNow() const {
-    if (!wnd_) return;
+    // A hidden window is painted whole when it is shown: until then a redraw would only ask
+    // the window server for nothing, twice a second while the program waits in the tray.
+    if (!wnd_ || !IsWindowVisible(wnd_)) return;
     InvalidateRect(wnd_, nullptr, FALSE);
     UpdateWindow(wnd_);
 }
 
 LRESULT CALLBACK SubclassedControl::Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = static_cast<SubclassedControl*>(GetPropA(wnd, kControlProp));
+    SubclassedControl* self = Controls().Find(wnd);
     if (!self) return DefWindowProcA(wnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         WNDPROC original = self->original_;

@@ -188,5 +188,26 @@ TEST(SettingShortcuts, CreateTheProgramKeyOnFirstUse) {
     driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
     WriteSettingDword("Perch", 1);  // a write creates the key and still lands
     EXPECT_EQ(ReadSettingDword("Perch"), 1u);
+    // Repeated reads are answered from a watch of the key: a change by anyone, a deleted value
+    // or a deleted key is seen at the next read.
+    for (DWORD value : {2u, 3u}) {
+        ReadSettingDword("Perch");
+        RegistryKey other;
+        ASSERT_EQ(other.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
+        other.SetDword(value, "Perch");
+        EXPECT_EQ(ReadSettingDword("Perch"), value);
+    }
+    {
+        RegistryKey other;
+        ASSERT_EQ(other.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath), ERROR_SUCCESS);
+        other.DeleteValue("Perch");
+    }
+    EXPECT_EQ(ReadSettingDword("Perch", 9), 9u);
+    WriteSettingDword("Perch", 4);
+    EXPECT_EQ(ReadSettingDword("Perch", 9), 4u);
+    driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
+    EXPECT_EQ(ReadSettingDword("Perch", 9), 9u);
+    WriteSettingDword("Perch", 5);
+    EXPECT_EQ(ReadSettingDword("Perch", 9), 5u);
     driver::DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath);
 }
