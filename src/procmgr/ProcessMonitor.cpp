@@ -77,16 +77,42 @@ int PositionOf(const std::vector<DWORD>& ids, size_t count, DWORD id) {
     return -1;
 }
 
+// The history's pages come zeroed from the system and stay untouched until a position is
+// used: on a machine with a few dozen processes most of its 400 KB are never made resident.
+struct HistoryPages {
+    struct Free {
+        void operator()(ActivityHistory* history) const { VirtualFree(history, 0, MEM_RELEASE); }
+    };
+    static std::unique_ptr<ActivityHistory, Free> Allocate() {
+        void* pages = VirtualAlloc(nullptr, sizeof(ActivityHistory), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        return std::unique_ptr<ActivityHistory, Free>(static_cast<ActivityHistory*>(pages));
+    }
+};
+
+// Positions of `table` up to its last sampled one.
+size_t UsedPositions(const ActivityTable& table) {
+    size_t used = 0;
+    for (size_t i = 0; i < table.size(); ++i)
+        if (table[i].processId != 0) used = i + 1;
+    return used;
+}
+
 // The thread's body; it owns the tables, and shares only the flags and the cycle count.
 void RunMonitorCycle(HANDLE stop, DWORD passMs, TrimCall trim, SavedTable& saved, std::atomic<int>& cycles) {
-    auto history = std::make_unique<ActivityHistory>();
+    auto history = HistoryPages::Allocate();
     auto current = std::make_unique<ActivityTable>();
+    if (!history || !current) return;
     SamplerState sampler;
+    size_t written = 0;  // positions of the history's tables that may hold a sample
     for (;;) {
-        std::memset(history.get(), 0, sizeof *history);
+        // Cleared as far as it was written: every position past that is still zero.
+        for (ActivityTable& slot : *history) std::memset(slot.data(), 0, written * sizeof slot[0]);
+        written = 0;
         for (ActivityTable& slot : *history) {
             if (!SampleActivityPass(*current, sampler, passMs, stop)) return;
-            slot = *current;
+            const size_t used = UsedPositions(*current);
+            std::copy(current->begin(), current->begin() + used, slot.begin());
+            written = std::max(written, used);
             if (WorkerThread::StopRequested(stop, passMs)) return;
         }
         ProcessList list;
