@@ -77,6 +77,25 @@ int PositionOf(const std::vector<DWORD>& ids, size_t count, DWORD id) {
     return -1;
 }
 
+// Makes the sampler's list again, and forgets what it was made from.
+void ListAgain(SamplerState& state) {
+    state.listed.clear();
+    state.list.Refresh();
+}
+
+// Makes the sampler's list again only when processes came or went since it was made (the
+// snapshot just read tells), as enumerating opens each one.
+void FollowProcesses(SamplerState& state) {
+    std::vector<ULONGLONG> running;
+    ForEachProcessTime(state.snapshot, [&](const ProcessTimes& p) {
+        running.push_back(p.id);
+        running.push_back(p.createTime);
+    });
+    if (running == state.listed) return;
+    state.listed.clear();
+    if (state.list.Refresh()) state.listed.swap(running);
+}
+
 // The history's pages come zeroed from the system and stay untouched until a position is
 // used: on a machine with a few dozen processes most of its 400 KB are never made resident.
 struct HistoryPages {
@@ -115,9 +134,13 @@ void RunMonitorCycle(HANDLE stop, DWORD passMs, TrimCall trim, SavedTable& saved
             written = std::max(written, used);
             if (WorkerThread::StopRequested(stop, passMs)) return;
         }
-        ProcessList list;
-        list.Refresh();
-        if (!TrimIdleProcesses(*history, list.ProcessIds, trim, stop, saved)) return;
+        // The list the cycle ends with, as it is now: the sampler's own while no process came
+        // or went since it was made (enumerating opens every process), else made again.
+        if (ReadProcessTimes(sampler.snapshot))
+            FollowProcesses(sampler);
+        else
+            ListAgain(sampler);
+        if (!TrimIdleProcesses(*history, sampler.list.ProcessIds, trim, stop, saved)) return;
         ++cycles;
     }
 }
@@ -195,16 +218,7 @@ bool SampleActivityPass(ActivityTable& table, SamplerState& state, DWORD passMs,
     std::memset(&table, 0, sizeof table);
     // Without the system's times nothing can be sampled; the pass still takes its time.
     if (!ReadProcessTimes(state.snapshot)) return !WorkerThread::StopRequested(stop, passMs);
-    // The list is made again only when processes came or went, as enumerating opens each one.
-    std::vector<ULONGLONG> running;
-    ForEachProcessTime(state.snapshot, [&](const ProcessTimes& p) {
-        running.push_back(p.id);
-        running.push_back(p.createTime);
-    });
-    if (running != state.listed) {
-        state.listed.clear();
-        if (state.list.Refresh()) state.listed.swap(running);
-    }
+    FollowProcesses(state);
     const std::vector<DWORD>& ids = state.list.ProcessIds;
     size_t watched = Watched(ids);
     CpuTimeSample start[kMonitorPositions] = {};
