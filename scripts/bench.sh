@@ -6,7 +6,7 @@
 # Usage: scripts/bench.sh [seconds per program run of bench_refresh, default 30]
 #        BUILD_ROOT=dir to build elsewhere; RUNS=n timed runs per block size (default 7);
 #        RESIDENT_SECONDS=n how long the resident-cost comparison watches (default 60);
-#        SOAK_HOURS=n the program time of the days-of-running test (default 48: about 1.5 hours
+#        SOAK_HOURS=n the program time of the days-of-running test (default 48: about 80 minutes
 #        here per architecture, Wine's timers firing at most every 10 ms);
 #        BASELINE=dir, the build root of an earlier version (its <arch>/bin/Ramvane.exe):
 #        bench_refresh then measures that program next to this one, in the same run.
