@@ -6,6 +6,8 @@
 # Usage: scripts/bench.sh [seconds per program run of bench_refresh, default 30]
 #        BUILD_ROOT=dir to build elsewhere; RUNS=n timed runs per block size (default 7);
 #        RESIDENT_SECONDS=n how long the resident-cost comparison watches (default 60);
+#        SOAK_HOURS=n the program time of the days-of-running test (default 48: about 80 minutes
+#        here per architecture, Wine's timers firing at most every 10 ms);
 #        BASELINE=dir, the build root of an earlier version (its <arch>/bin/Ramvane.exe):
 #        bench_refresh then measures that program next to this one, in the same run.
 set -uo pipefail
@@ -48,7 +50,7 @@ for arch in i686 x86_64; do
     echo "== $arch: configure and build"
     cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$arch-w64-mingw32.cmake" \
         -DCMAKE_BUILD_TYPE=Release >"$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
-    cmake --build "$dir" -j"$(nproc)" --target "${benches[@]}" Ramvane mnemora_driver bare_tray >"$dir.bench-build.log" 2>&1 ||
+    cmake --build "$dir" -j"$(nproc)" --target "${benches[@]}" Ramvane mnemora_driver bare_tray e2e_tests >"$dir.bench-build.log" 2>&1 ||
         { tail -40 "$dir.bench-build.log"; exit 1; }
 
     # A prefix of the benchmarks' own, fresh from the template, with the desktop held
@@ -77,6 +79,9 @@ for arch in i686 x86_64; do
         echo "== $arch: $name"
         "$MNEMORA_WINE" "$dir/bench/$name.exe" "${args[@]}" </dev/null || { echo "$name exited with $?"; status=1; }
     done
+    echo "== $arch: days of running (${SOAK_HOURS:-48} hours of program time)"
+    MNEMORA_SOAK_HOURS=${SOAK_HOURS:-48} "$MNEMORA_WINE" "$dir/tests/e2e_tests.exe" \
+        --gtest_filter='DaysOfRunningTest.*' </dev/null || { echo "the days of running failed"; status=1; }
     "$root/cmake/wine-prefix.sh" stop "$WINEPREFIX"
     echo "== $arch: resident cost beside a bare tray program"
     python3 "$root/scripts/bench-resident.py" "$dir" "$arch" "${RESIDENT_SECONDS:-60}" || status=1

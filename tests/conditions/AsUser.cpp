@@ -19,11 +19,16 @@
 //   ended to anyone, as programs that protect themselves do; they still open for queries.
 // - MNEMORA_CLOCK_SPEED=n: GetTickCount runs n times as fast from the start, so that what
 //   the program times in minutes happens in seconds.
+// - MNEMORA_TIMER_SPEED=n: the window timers' periods and the finite waits on anything but a
+//   thread or a process (a worker's stop event: the activity monitor's passes and pauses) are
+//   n times shorter, so that days of refreshes and monitor cycles pass in minutes. What ran
+//   meanwhile is counted in shared memory (FastTimers.h) for the test that watches.
 //
 // The stand-ins give the refusal as the call's own result, with the error Windows sets, so the
 // program meets it exactly where it would on Windows. Calls the program looks up at run time
 // are caught through GetProcAddress.
 #include <windows.h>
+#include <shellapi.h>
 #include <taskschd.h>
 #include <tlhelp32.h>
 #include <winsvc.h>
@@ -36,6 +41,9 @@
 #include <set>
 #include <string>
 #include <type_traits>
+
+#include "conditions/FastTimers.h"
+#include "procmgr/ProcessMonitor.h"
 
 namespace {
 
@@ -65,6 +73,9 @@ struct Real {
                                              IRegisteredTask**);
     LONG(WINAPI* ntSetSystemInformation)(ULONG, PVOID, ULONG);
     decltype(&AdjustTokenPrivileges) adjustTokenPrivileges;
+    decltype(&SetTimer) setTimer;
+    decltype(&WaitForSingleObject) waitForSingleObject;
+    decltype(&Shell_NotifyIconA) shellNotifyIcon;
 } real;
 
 // ---- Code pages --------------------------------------------------------------------------
@@ -420,6 +431,55 @@ void PatchImports(const Patch* patches, size_t count) {
 template <class Fn>
 void** Slot(Fn& fn) { return reinterpret_cast<void**>(&fn); }
 
+// ---- Fast timers -------------------------------------------------------------------------
+
+UINT gTimerSpeed = 1;
+FastTimerCounts* gCounts;  // in the mapping, which lives as long as the process
+// Looked up: the headers here stop at Windows XP.
+using IdOf = DWORD(WINAPI*)(HANDLE);
+IdOf gThreadIdOf, gProcessIdOf;
+
+UINT_PTR WINAPI SetTimerStandIn(HWND wnd, UINT_PTR id, UINT ms, TIMERPROC proc) {
+    if (id == kRefreshTimerId && ms == kRefreshPeriodMs) InterlockedIncrement(&gCounts->refreshTicks);
+    if (id == kLowMemoryTimerId && ms == kLowMemoryPeriodMs) InterlockedIncrement(&gCounts->lowMemoryTicks);
+    return real.setTimer(wnd, id, std::max<UINT>(1, ms / gTimerSpeed), proc);
+}
+
+// A thread's or a process's end is waited for as long as ever: a shorter bound would end a
+// stop before its worker did.
+DWORD WINAPI WaitForSingleObjectStandIn(HANDLE object, DWORD ms) {
+    if (ms != 0 && ms != INFINITE && gThreadIdOf(object) == 0 && gProcessIdOf(object) == 0) {
+        if (ms == kMonitorPassMs) InterlockedIncrement(&gCounts->monitorWaits);
+        ms = std::max<DWORD>(1, ms / gTimerSpeed);
+    }
+    return real.waitForSingleObject(object, ms);
+}
+
+BOOL WINAPI ShellNotifyIconStandIn(DWORD message, PNOTIFYICONDATAA data) {
+    BOOL done = real.shellNotifyIcon(message, data);
+    if (done && message == NIM_MODIFY && (data->uFlags & NIF_ICON)) InterlockedIncrement(&gCounts->trayPictures);
+    return done;
+}
+
+void InstallFastTimers(int speed) {
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(FastTimerCounts),
+                                        FastTimerCountsName(GetCurrentProcessId()).c_str());
+    if (mapping) gCounts = static_cast<FastTimerCounts*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    gThreadIdOf = reinterpret_cast<IdOf>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetThreadId")));
+    gProcessIdOf = reinterpret_cast<IdOf>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetProcessId")));
+    // Nothing to count into, or no way to tell a stop event: the timers keep their pace.
+    if (!gCounts || !gThreadIdOf || !gProcessIdOf) return;
+    gTimerSpeed = static_cast<UINT>(speed);
+    static const Patch kTimers[] = {
+        {"SetTimer", reinterpret_cast<void*>(&SetTimerStandIn), Slot(real.setTimer), false},
+        {"WaitForSingleObject", reinterpret_cast<void*>(&WaitForSingleObjectStandIn), Slot(real.waitForSingleObject),
+         false},
+        {"Shell_NotifyIconA", reinterpret_cast<void*>(&ShellNotifyIconStandIn), Slot(real.shellNotifyIcon), false},
+    };
+    PatchImports(kTimers, sizeof kTimers / sizeof kTimers[0]);
+}
+
 __attribute__((constructor)) void InstallStandIns() {
     InitializeCriticalSection(&gKeysLock);
     gMachineKeys = new std::set<HKEY>;  // lives as long as the process: keys close until the end
@@ -446,6 +506,8 @@ __attribute__((constructor)) void InstallStandIns() {
         gClockStart = GetTickCount();
         PatchImports(kClock, 1);
     }
+    if (const char* speed = std::getenv("MNEMORA_TIMER_SPEED"))
+        if (std::atoi(speed) > 1) InstallFastTimers(std::atoi(speed));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "driver/AutoRunProbe.h"
 #include "driver/ProgramTest.h"
 #include "driver/TestDriver.h"
+#include "driver/ToolWindows.h"
 #include "mainwnd/TrayIcon.h"
 #include "probes/OsVersion.h"
 #include "resource.h"
@@ -477,19 +478,6 @@ TEST_F(CommandsTest, TrayMenuAndItsCommands) {
 // menu while the window is hidden: owned by the main window, which takes no input meanwhile.
 TEST_F(CommandsTest, ToolWindowsAreOwnedByTheMainWindowWhichWaitsForThem) {
     WriteSettingDword("OtherFunctionTips", 1);  // no warning before each tool
-    const struct {
-        const char* title;
-        int button;
-        int trayCommand;  // 0: not on the tray menu
-        int close;
-    } kWindows[] = {
-        {"Process manager", IDC_CLEANRAM_BT, ID_TRAY_PROCESS, IDCANCEL},
-        {"Start-up items", IDC_MSCONFIG_BT, ID_TRAY_STARTUP, IDCANCEL},
-        {"Service manager", IDC_SERVICEMG_BT, ID_TRAY_SERVICE, IDCANCEL},
-        {"Cache settings", IDC_BUTTONOT1, ID_TRAY_CACHE, IDCANCEL},
-        {"Memory modules", IDC_MEMHDINFOBT, 0, IDOK},
-        {"About", IDC_ABOUT2, ID_TRAY_ABOUT, IDOK},
-    };
     HWND main = Start();
     ASSERT_NE(main, nullptr);
     for (bool fromTray : {false, true}) {
@@ -497,7 +485,7 @@ TEST_F(CommandsTest, ToolWindowsAreOwnedByTheMainWindowWhichWaitsForThem) {
             Click(main, IDC_HIDEBT2);
             ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main); }, 5000));
         }
-        for (const auto& w : kWindows) {
+        for (const ToolWindow& w : kToolWindows) {
             if (fromTray && !w.trayCommand) continue;
             // The 9x line has no memory-module window: OnThe9xLine... checks what it says instead.
             if (w.button == IDC_MEMHDINFOBT && IsWindows9x()) continue;
