@@ -26,12 +26,33 @@ protected:
         WriteSettingDword(kAutoDefrag.name, 0);
     }
     // The report the next run shows: its headline, once it is closed.
+    // The next report's headline; "(busy)" when the run was refused for a busy processor
+    // (the refusal answered), "(no report)" when neither came.
     std::string NextReport() {
-        HWND report = WaitForWindow("Optimization report", app_.Pid(), 30000);
+        HWND report = nullptr, box = nullptr;
+        WaitUntil([&] {
+            return (report = FindWindowOf("Optimization report", app_.Pid())) || (box = WaitForMessageBox(app_.Pid(), 0));
+        }, 30000);
+        if (!report && box && MessageBoxText(box).find("The processor is busy") == 0) {
+            AnswerMessageBox(box, IDOK);
+            WaitUntil([&] { return !IsWindow(box); }, 3000);
+            return "(busy)";
+        }
         if (!report) return "(no report)";
         std::string headline = ControlText(report, IDC_REPORT_HEADLINE);
         PostClick(report, IDOK);
         WaitUntil([&] { return !IsWindow(report); }, 5000);
+        return headline;
+    }
+    // Posts a trigger and gives the report's headline, posting it again while a busy machine
+    // refuses the run (the button and the hot key ask the processor first).
+    std::string ReportAfter(HWND main, UINT message, WPARAM wp) {
+        std::string headline = "(busy)";
+        for (int attempt = 0; attempt < 10 && headline == "(busy)"; ++attempt) {
+            if (attempt) Sleep(1000);
+            PostMessageA(main, message, wp, 0);
+            headline = NextReport();
+        }
         return headline;
     }
 };
@@ -45,7 +66,6 @@ TEST_F(RunKindTest, ListsRunFromEveryTriggerAndTheOptimizationRunBack) {
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(IsEnabled(main, IDC_RUNKIND));
     EXPECT_EQ(ControlText(main, IDC_RUNKIND), "the system's memory lists");
-    // The button and the hot key ask the processor first; a busy machine may refuse once.
     const struct {
         const char* trigger;
         UINT message;
@@ -57,8 +77,7 @@ TEST_F(RunKindTest, ListsRunFromEveryTriggerAndTheOptimizationRunBack) {
     };
     for (const auto& t : kTriggers) {
         SCOPED_TRACE(t.trigger);
-        PostMessageA(main, t.message, t.wp, 0);
-        EXPECT_EQ(NextReport(), kListsHeadline);
+        EXPECT_EQ(ReportAfter(main, t.message, t.wp), kListsHeadline);
         EXPECT_TRUE(WaitUntil([&] { return ControlText(main, IDC_PERCENT) == "0 %"; }, 5000));
     }
     // The automatic run at the threshold, once.
@@ -80,8 +99,9 @@ TEST_F(RunKindTest, ListsRunFromEveryTriggerAndTheOptimizationRunBack) {
     PostClick(main, IDC_BUTTONSAVERAM);
     AnswerNextBox(app_.Pid());
     EXPECT_EQ(ReadSettingDword(kRunKind.name, 99), 0u);
-    PostClick(main, IDC_LZL_BUTTON);
-    EXPECT_NE(NextReport(), kListsHeadline);
+    std::string headline = ReportAfter(main, WM_COMMAND, MAKEWPARAM(IDC_LZL_BUTTON, BN_CLICKED));
+    EXPECT_NE(headline, kListsHeadline);
+    EXPECT_NE(headline.front(), '(');
 }
 
 // Minutes pass as seconds in the test build (its clock runs 120 times as fast).
