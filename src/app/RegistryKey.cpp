@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/CriticalSection.h"
 #include "ui/Handles.h"
 
 const char kProgramKeyPath[] = "Software\\Ramvane";
@@ -136,12 +137,8 @@ namespace {
 // registry, as before.
 class ProgramNumbers {
 public:
-    ProgramNumbers() { InitializeCriticalSection(&lock_); }
-    ProgramNumbers(const ProgramNumbers&) = delete;
-    ProgramNumbers& operator=(const ProgramNumbers&) = delete;
-
     DWORD Read(const char* name, DWORD defaultValue, bool ranged, DWORD low, DWORD high) {
-        Lock hold(lock_);
+        CriticalSection::Hold hold(lock_);
         const bool watched = Unchanged();
         if (watched)
             for (const Number& n : numbers_)
@@ -166,11 +163,6 @@ private:
         bool ranged;
         DWORD low, high;
         DWORD value;
-    };
-    struct Lock {
-        explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-        ~Lock() { LeaveCriticalSection(&section_); }
-        CRITICAL_SECTION& section_;
     };
     using NotifyFn = LONG(WINAPI*)(HKEY, BOOL, DWORD, HANDLE, BOOL);
 
@@ -205,7 +197,7 @@ private:
         return false;  // this read asks the registry; the next ones may be answered
     }
 
-    CRITICAL_SECTION lock_;  // the optimization run's thread reads settings too
+    CriticalSection lock_;  // the optimization run's thread reads settings too
     RegistryKey parent_, key_;
     UniqueHandle changed_[2];  // parent_'s, key_'s
     bool watching_ = false;
@@ -213,7 +205,7 @@ private:
 };
 
 ProgramNumbers& Numbers() {
-    static ProgramNumbers numbers;
+    static ProgramNumbers& numbers = *new ProgramNumbers;  // never destroyed: read until the end
     return numbers;
 }
 }  // namespace

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/CriticalSection.h"
 #include "ui/Dpi.h"
 
 namespace {
@@ -11,25 +12,21 @@ namespace {
 // the program has a few dozen such windows, so a short list searched in place is cheaper.
 class ControlTable {
 public:
-    ControlTable() { InitializeCriticalSection(&lock_); }
-    ControlTable(const ControlTable&) = delete;
-    ControlTable& operator=(const ControlTable&) = delete;
-
     SubclassedControl* Find(HWND wnd) {
-        Lock hold(lock_);
+        CriticalSection::Hold hold(lock_);
         for (const auto& entry : entries_)
             if (entry.first == wnd) return entry.second;
         return nullptr;
     }
     bool Add(HWND wnd, SubclassedControl* control) {
-        Lock hold(lock_);
+        CriticalSection::Hold hold(lock_);
         for (const auto& entry : entries_)
             if (entry.first == wnd) return false;
         entries_.emplace_back(wnd, control);
         return true;
     }
     void Remove(HWND wnd) {
-        Lock hold(lock_);
+        CriticalSection::Hold hold(lock_);
         for (auto& entry : entries_)
             if (entry.first == wnd) {
                 entry = entries_.back();
@@ -39,17 +36,12 @@ public:
     }
 
 private:
-    struct Lock {
-        explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-        ~Lock() { LeaveCriticalSection(&section_); }
-        CRITICAL_SECTION& section_;
-    };
-    CRITICAL_SECTION lock_;  // controls live on the interface thread; tests make some elsewhere
+    CriticalSection lock_;  // controls live on the interface thread; tests make some elsewhere
     std::vector<std::pair<HWND, SubclassedControl*>> entries_;
 };
 
 ControlTable& Controls() {
-    static ControlTable table;  // never destroyed before the last control: it outlives them all
+    static ControlTable& table = *new ControlTable;  // never destroyed: it outlives every control
     return table;
 }
 }  // namespace

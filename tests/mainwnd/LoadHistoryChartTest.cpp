@@ -81,15 +81,20 @@ protected:
         h = client.bottom;
     }
     void Render(testhost::Canvas& canvas) { canvas.Render(chart.Handle()); }
+    // Draws the chart after the values 40 and 60 at `dpi`; the height of their average.
+    int DrawFortyThenSixty(testhost::Canvas& canvas, int dpi) {
+        if (dpi != kBaseDpi) chart.SetDpi(dpi);
+        cpu->AddValue(40);
+        cpu->AddValue(60);
+        chart.Update();
+        Render(canvas);
+        return h - 56 * h / 106;
+    }
 };
 
 TEST_F(ChartPixels, FirstUpdateDrawsTheAverageAtItsHeight) {
-    cpu->AddValue(40);
-    cpu->AddValue(60);
-    chart.Update();
     testhost::Canvas canvas(w, h);
-    Render(canvas);
-    const int y = h - 56 * h / 106;
+    const int y = DrawFortyThenSixty(canvas, kBaseDpi);
     // No earlier point: the segment is flat at the new height, from w - 14 up to w - 11.
     EXPECT_EQ(canvas.Pixel(w - 14, y), kPen);
     EXPECT_EQ(canvas.Pixel(w - 12, y), kPen);
@@ -99,13 +104,8 @@ TEST_F(ChartPixels, FirstUpdateDrawsTheAverageAtItsHeight) {
 }
 
 TEST_F(ChartPixels, At192DpiTheLineIsTwoPixelsWideAndEndsTwiceAsFarIn) {
-    chart.SetDpi(192);
-    cpu->AddValue(40);
-    cpu->AddValue(60);
-    chart.Update();
     testhost::Canvas canvas(w, h);
-    Render(canvas);
-    const int y = h - 56 * h / 106;
+    const int y = DrawFortyThenSixty(canvas, 192);
     // Flat from w - 28 to w - 22, two pixels thick.
     EXPECT_EQ(canvas.Pixel(w - 27, y), kPen);
     EXPECT_EQ(canvas.Pixel(w - 23, y), kPen);
