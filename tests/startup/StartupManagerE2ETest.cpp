@@ -13,9 +13,11 @@
 
 #include "app/LogonTask.h"
 #include "app/RegistryKey.h"
+#include "app/Settings.h"
 #include "driver/ProgramTest.h"
 #include "driver/RemoteList.h"
 #include "driver/TestDriver.h"
+#include "probes/OsVersion.h"
 #include "resource.h"
 #include "startup/DelayFile.h"
 #include "startup/StartupChildTest.h"
@@ -66,6 +68,7 @@ protected:
     void TearDown() override {
         StartupChildTest::TearDown();
         DeleteLogonTask();
+        WriteAutoRunEntry(false, ProgramExe());
         for (int source : kRegistrySources) {
             StartupKey place = KeyOfSource(source);
             RegistryKey key;
@@ -224,8 +227,10 @@ TEST_F(StartupManagerTest, ListSetDeleteAndRunFromTheMainWindow) {
     EXPECT_EQ(file[1].OldId, 0);
     EXPECT_TRUE(WaitUntil([&] { return list.Text(list.Find("MnTestActive"), 2) == "Started by Mnemora after 7 minutes"; },
                           5000));
-    // Once the program starts with Windows again, a new delay needs no reminder.
-    ASSERT_EQ(RegisterLogonTask(ProgramExe()), ERROR_SUCCESS);
+    // Once the program starts with Windows again (its log-on task from Vista on, its Run value
+    // before), a new delay needs no reminder.
+    ASSERT_EQ(WriteAutoRun(true, IsVistaOrLater() ? AutoRunPlace::LogonTask : AutoRunPlace::RunValue, ProgramExe()),
+              ERROR_SUCCESS);
     ClickRow(dlg, list, "MnTestActive");
     PostClick(dlg, IDC_APPLYRUN_BUTTON);
     setup = WaitForWindow("Start-up item", app_.Pid(), 5000);
