@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "app/ResourceText.h"
-#include "procmgr/FileIcon.h"
 #include "startup/DelayFile.h"
 #include "startup/StartupEntries.h"
 #include "startup/StartupManagerDialog.h"
 #include "svcmgr/KnownServices.h"
 #include "svcmgr/ServiceDialog.h"
+#include "ui/FileIcon.h"
 #include "ui/UiText.h"
 #include "BenchClock.h"
 
@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
         const std::string command = Command(kind, self);
         double t0 = Now();
         const int icons = 20;
-        for (int i = 0; i < icons; ++i) AddFileIcon(CommandToIconPath(command), images);
+        for (int i = 0; i < icons; ++i) AddFileIcon(CommandToIconPath(command), images, IDI_PROGRAM_FALLBACK);
         std::printf("  one file icon: %-60.60s %7.2f ms\n", command.c_str(), (Now() - t0) * 1000.0 / icons);
     }
     ImageList_Destroy(images);

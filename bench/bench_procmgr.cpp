@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
 #include "procmgr/ProcessMonitor.h"
 #include "procmgr/ProcessRows.h"
+#include "resource.h"
+#include "ui/FileIcon.h"
 #include "ui/ListView.h"
 #include "BenchClock.h"
 
@@ -128,7 +129,7 @@ void BenchFill() {
     UniqueImageList every(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 9, 0));
     double everyIcon = MedianMs([&] {
         ImageList_RemoveAll(every.get());
-        for (const std::string& path : list.ImagePaths) AddFileIcon(path, every.get());
+        for (const std::string& path : list.ImagePaths) AddFileIcon(path, every.get(), IDI_PROGRAM_FALLBACK);
     });
     double workingSets = MedianMs([&] {
         double mb;
@@ -137,7 +138,7 @@ void BenchFill() {
     // Opening the window: a fill and the first paint, which reads the icons of the rows shown.
     std::vector<double> coldFill, coldPaint;
     for (int i = 0; i < kRuns; ++i) {
-        state.icons.Attach(view.CreateSmallImages(9, 0));
+        state.icons.Attach(view.CreateSmallImages(9, 0), IDI_PROGRAM_FALLBACK);
         view.Clear();
         double t0 = Now();
         FillProcessList(view, list, monitor);

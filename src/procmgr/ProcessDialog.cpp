@@ -89,7 +89,7 @@ ProcessDialog::ProcessDialog(ProcessMonitor& monitor) : DialogImpl(IDD_PROCESS_D
 
 BOOL ProcessDialog::OnInitDialog() {
     SetCaptions(kCaptions);
-    icons_.Attach(view_.SetUpToolList(Item(IDC_PROCESS_LIST), kProcessColumns));
+    icons_.Attach(view_.SetUpToolList(Item(IDC_PROCESS_LIST), kProcessColumns), IDI_PROGRAM_FALLBACK);
     FillProcessList();
     EnableItem(IDC_KILLPROCESS_BT, false);
     if (monitor_.Running()) EnableItem(ID_START_MON, false);

@@ -1,12 +1,12 @@
 // The process manager: the running processes with their memory use and
 // energy-saving state; ends, refreshes and trims them, and starts and stops the monitor.
 #pragma once
-#include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
 #include "procmgr/ProcessMonitor.h"
 #include "procmgr/ProcessRows.h"
 #include "resource.h"
 #include "ui/Dialog.h"
+#include "ui/FileIcon.h"
 #include "ui/ListView.h"
 
 class ProcessDialog : public DialogImpl<ProcessDialog> {

@@ -6,7 +6,7 @@
 
 #include "app/ResourceText.h"
 #include "app/TextUtil.h"
-#include "procmgr/FileIcon.h"
+#include "ui/FileIcon.h"
 #include "procmgr/ProcessList.h"
 #include "procmgr/ProcessMonitor.h"
 #include "probes/OsVersion.h"

@@ -3,11 +3,11 @@
 #include "app/ResourceText.h"
 #include "app/Settings.h"
 #include "probes/OsVersion.h"
-#include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
 #include "startup/RunSetupDialog.h"
 #include "startup/StartupEntries.h"
 #include "startup/StartupRows.h"
+#include "ui/FileIcon.h"
 #include "ui/MessageBox.h"
 
 namespace {
@@ -46,7 +46,7 @@ BOOL StartupManagerDialog::OnInitDialog() {
     // Before the list is read, so it shows no copy the clean-up removes.
     ReconcileStartupEntries();
     SetCaptions(kCaptions);
-    icons_.Attach(list_.SetUpToolList(Item(IDC_AUTORUN_LIST), kColumns));
+    icons_.Attach(list_.SetUpToolList(Item(IDC_AUTORUN_LIST), kColumns), IDI_PROGRAM_FALLBACK);
     FillStartupList();
     CreateDisabledKeys();
     EnableActions(false);

@@ -3,10 +3,10 @@
 #pragma once
 #include <vector>
 
-#include "procmgr/FileIcon.h"
 #include "resource.h"
 #include "startup/StartupItem.h"
 #include "ui/Dialog.h"
+#include "ui/FileIcon.h"
 #include "ui/ListView.h"
 
 class StartupManagerDialog : public DialogImpl<StartupManagerDialog> {

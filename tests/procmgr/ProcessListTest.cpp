@@ -9,8 +9,9 @@
 
 #include "app/RegistryKey.h"
 #include "driver/TestDriver.h"
-#include "procmgr/FileIcon.h"
 #include "procmgr/ProcessList.h"
+#include "resource.h"
+#include "ui/FileIcon.h"
 #include "ui/Handles.h"
 
 using driver::AppProcess;
@@ -190,7 +191,7 @@ TEST(FileIcon, EveryCallAddsExactlyOneIcon) {
     };
     int count = 0;
     for (const std::string& command : commands) {
-        AddFileIcon(command, images.get());
+        AddFileIcon(command, images.get(), IDI_PROGRAM_FALLBACK);
         EXPECT_EQ(ImageList_GetImageCount(images.get()), ++count) << command;
     }
     // Where the shell has no icon, the file's own is asked for: as Windows answers for a file
@@ -198,7 +199,7 @@ TEST(FileIcon, EveryCallAddsExactlyOneIcon) {
     void* wine = ReplaceImport("shell32.dll", "ExtractIconA", reinterpret_cast<void*>(&ExtractIconAnswersOne));
     ASSERT_NE(wine, nullptr);
     for (const std::string& command : commands) {
-        AddFileIcon(command, images.get());
+        AddFileIcon(command, images.get(), IDI_PROGRAM_FALLBACK);
         EXPECT_EQ(ImageList_GetImageCount(images.get()), ++count) << command << " as Windows answers";
     }
     ReplaceImport("shell32.dll", "ExtractIconA", wine);
@@ -213,13 +214,13 @@ TEST(FileIcon, CacheReadsEachProgramOnce) {
     ASSERT_TRUE(images);
     const std::string ini = driver::ProgramDir() + "\\English.ini";
     FileIconCache cache;
-    cache.Attach(images.get());
+    cache.Attach(images.get(), IDI_PROGRAM_FALLBACK);
     EXPECT_EQ(cache.IndexFor(kChild), 0);
     EXPECT_EQ(cache.IndexFor(ini), 1);
     EXPECT_EQ(cache.IndexFor(kChild), 0);
     EXPECT_EQ(ImageList_GetImageCount(images.get()), 2);
     // Attaching starts over with the new list.
     ImageList_RemoveAll(images.get());
-    cache.Attach(images.get());
+    cache.Attach(images.get(), IDI_PROGRAM_FALLBACK);
     EXPECT_EQ(cache.IndexFor(ini), 0);
 }

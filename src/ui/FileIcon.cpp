@@ -1,8 +1,7 @@
-#include "procmgr/FileIcon.h"
+#include "ui/FileIcon.h"
 
 #include <shellapi.h>
 
-#include "resource.h"
 #include "ui/Handles.h"
 
 std::string CommandFilePath(const std::string& command) {
@@ -11,7 +10,7 @@ std::string CommandFilePath(const std::string& command) {
     return rest.substr(0, rest.find('"'));
 }
 
-int AddFileIcon(const std::string& command, HIMAGELIST images) {
+int AddFileIcon(const std::string& command, HIMAGELIST images, int fallbackId) {
     std::string path = CommandFilePath(command);
     // Icons from the shell and ExtractIconA are ours to destroy once the list has its copy;
     // LoadIconA's are shared and must not be.
@@ -29,14 +28,15 @@ int AddFileIcon(const std::string& command, HIMAGELIST images) {
     if (index >= 0) return index;
     // No icon of its own, or one the list would not take: the fallback, so the row never shows
     // the icon added before it.
-    HICON fallback = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PROGRAM_FALLBACK));
-    // A program without icon 155 (a test, a tool) still adds one icon.
+    HICON fallback = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(fallbackId));
+    // A program without that icon (a test, a tool) still adds one icon.
     if (!fallback) fallback = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     return ImageList_ReplaceIcon(images, -1, fallback);
 }
 
-void FileIconCache::Attach(HIMAGELIST images) {
+void FileIconCache::Attach(HIMAGELIST images, int fallbackId) {
     images_ = images;
+    fallbackId_ = fallbackId;
     indexes_.clear();
 }
 
@@ -44,7 +44,7 @@ int FileIconCache::IndexFor(const std::string& command) {
     auto known = indexes_.find(command);
     if (known != indexes_.end()) return known->second;
     if (!images_) return -1;
-    int index = AddFileIcon(command, images_);
+    int index = AddFileIcon(command, images_, fallbackId_);
     indexes_.emplace(command, index);
     return index;
 }

@@ -14,17 +14,18 @@
 std::string CommandFilePath(const std::string& command);
 
 // Appends exactly one icon to `images` for the program `command` names: the shell's icon,
-// else the file's first icon, else the application's icon 155 (else the system's
+// else the file's first icon, else the program's icon `fallbackId` (else the system's
 // application icon). Returns the new icon's index (the image count minus one), -1 when the
 // list took no icon at all.
-int AddFileIcon(const std::string& command, HIMAGELIST images);
+int AddFileIcon(const std::string& command, HIMAGELIST images, int fallbackId);
 
 // Icons of programs in one image list, each added once, when first asked for: a list of a
 // hundred processes then reads only the icons it shows, and each only once.
 class FileIconCache {
 public:
-    // Starts over with `images`, which the caller owns.
-    void Attach(HIMAGELIST images);
+    // Starts over with `images`, which the caller owns; rows without an icon of their own get
+    // the program's icon `fallbackId`.
+    void Attach(HIMAGELIST images, int fallbackId);
     // Index in the image list of the icon for `command` (see AddFileIcon), added on first use;
     // -1 when none could be added.
     int IndexFor(const std::string& command);
@@ -39,5 +40,6 @@ public:
 
 private:
     HIMAGELIST images_ = nullptr;
+    int fallbackId_ = 0;
     std::map<std::string, int> indexes_;
 };
